@@ -1,0 +1,85 @@
+#include "model/Driver.h"
+
+#include "model/Airmodel.h"
+#include "shell/Settings.h"
+
+#include <ctime>
+
+TDate TDate::Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) {
+        return TDate{};
+    }
+    return TDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+TDate TDate::FromYmd(std::int32_t ymd) {
+    if (ymd <= 0) {
+        return TDate{};
+    }
+    const std::int32_t year = ymd / 10000;
+    const std::int32_t month = ymd / 100 % 100;
+    const std::int32_t day = ymd % 100;
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
+        return TDate{};
+    }
+    static constexpr std::int32_t daysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    const std::int32_t lastDay = month == 2 && leap ? 29 : daysInMonth[month - 1];
+    if (day > lastDay) {
+        return TDate{};
+    }
+    return TDate{year, month, day};
+}
+
+TDriverObject::TDriverObject() {
+    Clear();
+}
+
+void TDriverObject::Clear() {
+    *this = TDriverObject(EmptyTag{});
+    Data.ParState.fill(ParNotDetermined);
+    Data.DateAdded = TDate::Today();
+    Data.DateModified = Data.DateAdded;
+    Data.numVC = 1;
+    Data.VCCon = 1;
+    NumDrivers = 1;
+    Data.roo = AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy);
+    Data.c = SpeedOfSound(TC.Environment_AirPressure, Data.roo);
+    Data.ParState[DriverPar::numVC] = ParEntered;
+    Data.ParState[47] = ParCalculated;
+    Data.ParState[48] = ParCalculated;
+}
+
+void TDriverObject::Assign(const TDriverObject& source) {
+    if (&source != this) {
+        Data = source.Data;
+        Rs = source.Rs;
+        AddedMass = source.AddedMass;
+        dTVC = source.dTVC;
+        NumDrivers = source.NumDrivers;
+        Isobaric = source.Isobaric;
+        c = source.c;
+        rho = source.rho;
+    }
+    PrepareModel();
+}
+
+void TDriverObject::SetVCConnection(std::int32_t mode) {
+    if (!(Data.Re > 0 && Data.BL > 0 && Data.numVC >= 2)) {
+        return;
+    }
+    // Series coils add their force factors and their resistances; the resistance of n coils in
+    // series is n² times that of the same coils in parallel.
+    const double n = Data.numVC;
+    if (Data.VCCon == 1 && mode == 2) {
+        Data.BL *= n;
+        Data.Re *= n * n;
+        Data.VCCon = 2;
+    } else if (Data.VCCon == 2 && mode == 1) {
+        Data.BL /= n;
+        Data.Re /= n * n;
+        Data.VCCon = 1;
+    }
+}
