@@ -1,0 +1,275 @@
+#pragma once
+
+// The calling protocol of the enclosure models and the pieces they share.
+//
+// Each box type has one curve function. A set-up call (any kind 0..13) selects the response kind
+// and prepares the acoustic circuit of the box into the caller's model state; evaluation calls
+// (kind ckEvaluate) then answer that kind at the point's frequency. Every caller owns its state,
+// so two projects of the same box type never disturb each other, and a state that was never set
+// up, or whose set-up met a circuit that does not exist, answers 0 + 0j.
+//
+// Curve functions never throw and never answer or report a value that is not finite.
+
+#include "model/Driver.h"
+#include "model/HV_Math.h"
+#include "simulation/ProjectRecords.h"
+
+#include <cstdint>
+
+enum TBoxType : std::int32_t {
+    btClosed = 0,
+    btVented = 1,
+    btBandpass4 = 2,
+    btBandpass6 = 3,
+    btPassiveRadiator = 4,
+};
+
+enum TCurveKind : std::uint8_t {
+    ckTransfer = 0,
+    ckPRTransfer = 1,
+    ckFrontPortGain = 2,
+    ckRearPortGain = 3,
+    ckSpare = 4, // answered by the vented box only, with 1 + 0j
+    ckFrontPortVelocity = 5,
+    ckRearPortVelocity = 6,
+    ckExcursion = 7,
+    ckPRExcursion = 8,
+    ckImpedance = 9,
+    ckMaxPower = 10,
+    ckGroupDelay = 11,
+    ckSPL = 12,
+    ckMaxSPL = 13,
+    ckEvaluate = 14,
+};
+
+// The curve kinds' names, for listings and test output; "" outside 0..14.
+const char* CurveKindName(TCurveKind kind);
+
+// Where a curve is evaluated: frequency (Hz), generator resistance (ohm) and input power (W).
+// The caller copies Rg and P from the project's signal source and overwrites f before each call.
+struct TEvaluationPoint {
+    double f = 0;
+    double Rg = 0;
+    double P = 0;
+};
+
+inline TEvaluationPoint EvaluationPointOf(const TSignalSource& source) {
+    return TEvaluationPoint{source.f, source.Rg, source.P};
+}
+
+// Codes of the values a set-up call reports back to the project.
+enum TReportCode : std::uint8_t {
+    rcQtc = 0,               // total Q of the closed box
+    rcFc = 1,                // closed-box resonance; driver resonance in the sealed chamber of the
+                             // fourth-order bandpass; system tuning of the passive-radiator box (Hz)
+    rcRadiatorResonance = 2, // passive radiator's resonance with its added mass (Hz)
+};
+
+// Where set-up calls send their reports: a plain function and the context it was bound with, so
+// the call costs no allocation and the callback can be copied freely. An empty callback drops
+// the reports.
+class ProjectResultCallback {
+public:
+    using Function = void (*)(void* context, std::uint8_t code, double value);
+
+    constexpr ProjectResultCallback() = default;
+    constexpr ProjectResultCallback(Function function, void* context)
+        : function_(function), context_(context) {}
+
+    // Binds any callable object, e.g. a lambda, called as callable(code, value). The object
+    // must outlive every call made through the callback.
+    template <class Callable> static ProjectResultCallback Of(Callable& callable) {
+        return ProjectResultCallback([](void* context, std::uint8_t code,
+                                        double value) { (*static_cast<Callable*>(context))(code, value); },
+                                     &callable);
+    }
+
+    void operator()(std::uint8_t code, double value) const {
+        if (function_ != nullptr)
+            function_(context_, code, value);
+    }
+
+    explicit operator bool() const { return function_ != nullptr; }
+
+private:
+    Function function_ = nullptr;
+    void* context_ = nullptr;
+};
+
+// Element values of one chamber, acoustic impedance analogue: box compliance, port mass, and the
+// absorption, leakage and port resistances. A sealed chamber leaves Map and Rap at 0.
+struct TChamberElements {
+    double Cab = 0;
+    double Map = 0;
+    double Rab = 0;
+    double Ral = 0;
+    double Rap = 0;
+};
+
+// The passive radiators as one acoustic series branch, and their total area.
+struct TRadiatorElements {
+    double Cap = 0;
+    double Map = 0;
+    double Rap = 0;
+    double SdpT = 0;
+};
+
+// What one caller's curve keeps between its set-up and its evaluations. Plain value; a
+// default-constructed state has no curve set up.
+struct TBoxModelState {
+    std::int32_t boxType = -1;    // the type whose set-up filled the state; -1 none
+    TCurveKind kind = ckEvaluate; // the kept curve kind; ckEvaluate while no curve is set up
+    double c = 0;                 // speed of sound of the set-up, m/s
+    double rhoc2 = 0;             // rho·c² of the set-up
+    TChamberElements rear;
+    TChamberElements front;
+    double Ricl = 0; // leak between the chambers
+    TRadiatorElements radiator;
+
+    bool IsSetUpFor(TBoxType type) const {
+        return boxType == static_cast<std::int32_t>(type) && kind < ckEvaluate;
+    }
+    void Invalidate() { *this = TBoxModelState{}; }
+};
+
+// A curve function. kind 0..13 is a set-up call, kind ckEvaluate an evaluation at point.f; out
+// receives the answer (0 + 0j for a set-up call and for every kind the box does not answer).
+// report receives the set-up's derived values.
+using TBoxMathFunc = void (*)(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
+                              TComplex& out, const ProjectResultCallback& report, TDriverObject& driver,
+                              TBoxModelState& state);
+
+// The curve function of a box type (0..4), or nullptr for any other value; the caller decides
+// what to tell the user.
+TBoxMathFunc BoxMath_GetFunc(std::int32_t boxType);
+
+void ClosedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
+                    const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state);
+void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
+                    const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state);
+void Bandpass4_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
+                    const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state);
+void Bandpass6_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
+                    const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state);
+void PassiveRadiator_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
+                          const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state);
+
+// ---------------------------------------------------------------------------------------------
+// Shared pieces of the models.
+
+// The first steps of every set-up: air from the box's T, p and phi; the driver's project block
+// (air, driver count, added mass, source resistance, voice-coil heating, isobaric mounting) and
+// its model rebuilt. Fills state.c and state.rhoc2. False when the result is no usable circuit:
+// fewer than one driver, a driver model that is not ready, Cas, Mas or Rae not positive, or any
+// value the models read that is not finite. The caller then leaves its curve invalid.
+bool BoxMath_CommonSetup(const TEvaluationPoint& point, const TBoxData& box, TDriverObject& driver,
+                         TBoxModelState& state);
+
+// A chamber of volume V tuned to Fb with leakage, absorption and port loss factors Ql, Qa, Qp.
+TChamberElements BoxMath_VentedChamber(double V, double Fb, double Ql, double Qa, double Qp, double rhoc2);
+
+// A sealed chamber of volume V with loss factors Ql, Qa behind a driver of compliance Cas and
+// moving mass Mas.
+TChamberElements BoxMath_SealedChamber(double V, double Ql, double Qa, double Cas, double Mas, double rhoc2);
+
+// True when every element is finite (a zero-area or zero-loss input can make one infinite).
+bool BoxMath_IsFinite(const TChamberElements& elements);
+
+// Rab + 1/(jω·Cab).
+inline TComplex BoxMath_BoxBranch(const TChamberElements& chamber, double omega) {
+    return MakeComplex(chamber.Rab, -1.0 / (omega * chamber.Cab));
+}
+
+// Rap + jω·Map.
+inline TComplex BoxMath_PortBranch(const TChamberElements& chamber, double omega) {
+    return MakeComplex(chamber.Rap, omega * chamber.Map);
+}
+
+// Two branches in parallel, formed as the inverse of the sum of their admittances. A branch that
+// is a dead short (exactly 0) shorts the combination.
+inline TComplex BoxMath_Parallel(TComplex a, TComplex b) {
+    if ((a.re == 0.0 && a.im == 0.0) || (b.re == 0.0 && b.im == 0.0))
+        return MakeComplex(0.0, 0.0);
+    return ComplexInv(ComplexAdd(ComplexInv(a), ComplexInv(b)));
+}
+
+// Cone excursion (kind 7) and electrical input impedance (kind 9) for the load L at f.
+TComplex BoxMath_Excursion(const TDriverObject& driver, TComplex load, double f, double power);
+TComplex BoxMath_Impedance(const TDriverObject& driver, TComplex load, double f);
+
+// Maximum input power (kind 10): the smaller of the excursion limit (Xmax reached) and the
+// thermal limit (Nd·Pe, doubled when isobaric).
+double BoxMath_MaxPower(const TDriverObject& driver, const TBoxData& box, TComplex load, double f);
+
+// jω·radiated·sqrt(power): sound pressure from the radiated term built with the pressure scale.
+TComplex BoxMath_SPL(TComplex radiated, double f, double power);
+
+// The piston directivity of the cone (closed, vented and passive-radiator boxes; kinds 0, 12,
+// 13): value·2·J1(x)/x with x = (2πf/c)·sqrt(Sd/π)·sin(angle). No factor when Sd is not positive
+// or the angle is 0.
+TComplex BoxMath_OffAxis(TComplex value, double f, double c, double Sd, double angle);
+
+// The step of the group delay: the representable difference (f + 1e-10) - f.
+double BoxMath_GroupDelayStep(double f);
+
+// Group delay in s from the phases of the transfer at f + h and f - h; a jump across ±π between
+// the two is undone.
+double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h);
+
+// Group delay (kind 11) of a model whose transfer quantity at any frequency transferAt(f) gives.
+template <class TransferAt> double BoxMath_GroupDelay(double f, TransferAt&& transferAt) {
+    const double h = BoxMath_GroupDelayStep(f);
+    return BoxMath_GroupDelayFromPhases(ComplexArg(transferAt(f + h)), ComplexArg(transferAt(f - h)), h);
+}
+
+// Sends a report when its value is finite.
+void BoxMath_Report(const ProjectResultCallback& report, TReportCode code, double value);
+
+// 0 + 0j in place of a value with a part that is not finite.
+inline TComplex BoxMath_FiniteOrZero(TComplex value) {
+    if (std::isfinite(value.re) && std::isfinite(value.im))
+        return value;
+    return MakeComplex(0.0, 0.0);
+}
+
+// Answers the kinds that every model evaluates alike (7, 9, 10, 11, 12, 13) into out and returns
+// true; returns false for any other kind. The model object supplies
+//   TComplex Load(double f) const                                 the load on the driver at f
+//   TComplex Radiated(TComplex load, double f, double scale) const the radiated volume-velocity
+//                                                                 term built with that scale
+//   double MaxPower(TComplex load, double f) const                the power limit of kind 10
+//   static constexpr bool OffAxis                                 the cone's directivity applies
+template <class Model>
+bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
+                            const TDriverObject& driver, const TBoxModelState& state, const Model& model,
+                            TComplex& out) {
+    const double f = point.f;
+    switch (kind) {
+    case ckExcursion:
+        out = BoxMath_Excursion(driver, model.Load(f), f, point.P);
+        return true;
+    case ckImpedance:
+        out = BoxMath_Impedance(driver, model.Load(f), f);
+        return true;
+    case ckMaxPower:
+        out = MakeComplex(model.MaxPower(model.Load(f), f), 0.0);
+        return true;
+    case ckGroupDelay: {
+        const double scale = driver.MasOverRae;
+        out = MakeComplex(
+            BoxMath_GroupDelay(f, [&](double x) { return model.Radiated(model.Load(x), x, scale); }), 0.0);
+        return true;
+    }
+    case ckSPL:
+    case ckMaxSPL: {
+        const TComplex load = model.Load(f);
+        const double power = kind == ckSPL ? point.P : model.MaxPower(load, f);
+        out = BoxMath_SPL(model.Radiated(load, f, driver.SplOverRae), f, power);
+        if constexpr (Model::OffAxis)
+            out = BoxMath_OffAxis(out, f, state.c, driver.Data.Sd, box.Angle);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
