@@ -1,0 +1,448 @@
+#include "platform/IniFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    a = Trim(a);
+    b = Trim(b);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool HoldsLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != npos;
+}
+
+std::string ErrorText(const std::string& what, const std::filesystem::path& path, int error) {
+    return what + " \"" + path.string() + "\": " + std::strerror(error);
+}
+
+} // namespace
+
+IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
+    std::error_code code;
+    const auto status = std::filesystem::status(path_, code);
+    if (!std::filesystem::exists(status))
+        return;
+    if (std::filesystem::is_directory(status)) {
+        loadResult_ = {false, "\"" + path_.string() + "\" is a folder, not a file"};
+        return;
+    }
+    const auto size = std::filesystem::file_size(path_, code);
+    if (!code && size > MaximumFileSize) {
+        loadResult_ = {false, "\"" + path_.string() + "\" is too large to be a settings file"};
+        return;
+    }
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) {
+        loadResult_ = {false, ErrorText("Cannot open", path_, errno)};
+        return;
+    }
+    std::string bytes;
+    if (!code)
+        bytes.reserve(static_cast<std::size_t>(size));
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > MaximumFileSize) {
+            loadResult_ = {false, "\"" + path_.string() + "\" is too large to be a settings file"};
+            return;
+        }
+    }
+    if (in.bad()) {
+        loadResult_ = {false, ErrorText("Cannot read", path_, errno)};
+        return;
+    }
+    SetText(bytes);
+    fileFound_ = true;
+}
+
+IniFile::Line IniFile::ParseLine(std::string text) {
+    Line line;
+    line.text = std::move(text);
+    const std::string_view content = Trim(line.text);
+    if (content.empty() || content.front() == ';')
+        return line;
+    if (content.front() == '[') {
+        const std::size_t close = content.find(']');
+        if (close != npos) {
+            line.kind = Line::Kind::Section;
+            line.name = std::string(Trim(content.substr(1, close - 1)));
+        }
+        return line;
+    }
+    const std::size_t equals = line.text.find('=');
+    if (equals == npos)
+        return line;
+    const std::string_view key = Trim(std::string_view(line.text).substr(0, equals));
+    if (key.empty())
+        return line;
+    line.kind = Line::Kind::Key;
+    line.name = std::string(key);
+    line.valueStart = equals + 1;
+    return line;
+}
+
+void IniFile::SetText(std::string_view text) {
+    lines_.clear();
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view raw = text.substr(0, end);
+        if (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
+        lines_.push_back(ParseLine(std::string(raw)));
+        if (end == npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    modified_ = false;
+}
+
+std::string IniFile::Text() const {
+    std::string text;
+    for (const Line& line : lines_) {
+        text += line.text;
+        text += '\n';
+    }
+    return text;
+}
+
+template <typename Visit> void IniFile::ForEachSectionLine(std::string_view section, Visit visit) const {
+    bool inside = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind == Line::Kind::Section)
+            inside = SameName(lines_[i].name, section);
+        if (inside && !visit(i))
+            return;
+    }
+}
+
+std::size_t IniFile::FindKey(std::string_view section, std::string_view key) const {
+    std::size_t found = npos;
+    ForEachSectionLine(section, [&](std::size_t i) {
+        if (lines_[i].kind == Line::Kind::Key && SameName(lines_[i].name, key)) {
+            found = i;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
+    const std::size_t index = FindKey(section, key);
+    if (index == npos)
+        return std::string(defaultValue);
+    const Line& line = lines_[index];
+    return std::string(Trim(std::string_view(line.text).substr(line.valueStart)));
+}
+
+std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
+                                  std::int32_t defaultValue) const {
+    const std::size_t index = FindKey(section, key);
+    if (index == npos)
+        return defaultValue;
+    const Line& line = lines_[index];
+    std::string_view text = Trim(std::string_view(line.text).substr(line.valueStart));
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (!text.empty() && text.front() == '$') {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty() || text.front() == '-' || text.front() == '+')
+        return defaultValue;
+    std::uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (error != std::errc() || end != text.data() + text.size())
+        return defaultValue;
+    if (base == 16) {
+        // Hexadecimal spells the 32 bits, as colours are written: "$FFFFFFFF" is -1.
+        if (magnitude > 0xFFFFFFFFull)
+            return defaultValue;
+        auto bits = static_cast<std::uint32_t>(magnitude);
+        if (negative)
+            bits = 0u - bits;
+        return static_cast<std::int32_t>(bits);
+    }
+    if (negative) {
+        if (magnitude > 2147483648ull)
+            return defaultValue;
+        return static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude));
+    }
+    if (magnitude > 2147483647ull)
+        return defaultValue;
+    return static_cast<std::int32_t>(magnitude);
+}
+
+bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string_view sectionName = Trim(section);
+    const std::string_view keyName = Trim(key);
+    if (sectionName.empty() || sectionName.find(']') != npos || HoldsLineBreak(sectionName) ||
+        keyName.empty() || keyName.find('=') != npos || keyName.front() == ';' || keyName.front() == '[' ||
+        HoldsLineBreak(keyName) || HoldsLineBreak(value))
+        return false;
+
+    const std::size_t existing = FindKey(sectionName, keyName);
+    if (existing != npos) {
+        std::string text = lines_[existing].name + "=" + std::string(value);
+        if (text != lines_[existing].text) {
+            lines_[existing] = ParseLine(std::move(text));
+            modified_ = true;
+        }
+        return true;
+    }
+
+    Line line = ParseLine(std::string(keyName) + "=" + std::string(value));
+    // A new key goes after the last key of the section's first occurrence.
+    std::size_t insertAfter = npos;
+    bool inside = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind == Line::Kind::Section) {
+            if (inside)
+                break;
+            inside = SameName(lines_[i].name, sectionName);
+            if (inside)
+                insertAfter = i;
+        } else if (inside && lines_[i].kind == Line::Kind::Key) {
+            insertAfter = i;
+        }
+    }
+    if (insertAfter != npos) {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAfter + 1), std::move(line));
+    } else {
+        if (!lines_.empty() && !Trim(lines_.back().text).empty())
+            lines_.push_back(ParseLine(std::string()));
+        lines_.push_back(ParseLine("[" + std::string(sectionName) + "]"));
+        lines_.push_back(std::move(line));
+    }
+    modified_ = true;
+    return true;
+}
+
+bool IniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return WriteString(section, key, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
+bool IniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+    return WriteString(section, key, value ? "1" : "0");
+}
+
+bool IniFile::SectionExists(std::string_view section) const {
+    for (const Line& line : lines_)
+        if (line.kind == Line::Kind::Section && SameName(line.name, section))
+            return true;
+    return false;
+}
+
+bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
+    return FindKey(section, key) != npos;
+}
+
+std::vector<std::string> IniFile::ReadSections() const {
+    std::vector<std::string> names;
+    for (const Line& line : lines_) {
+        if (line.kind != Line::Kind::Section)
+            continue;
+        bool known = false;
+        for (const std::string& name : names)
+            known = known || SameName(name, line.name);
+        if (!known)
+            names.push_back(line.name);
+    }
+    return names;
+}
+
+std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
+    std::vector<std::string> keys;
+    for (auto& [key, value] : ReadSectionValues(section))
+        keys.push_back(std::move(key));
+    return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> values;
+    ForEachSectionLine(section, [&](std::size_t i) {
+        const Line& line = lines_[i];
+        if (line.kind != Line::Kind::Key)
+            return true;
+        for (const auto& known : values)
+            if (SameName(known.first, line.name))
+                return true;
+        values.emplace_back(line.name,
+                            std::string(Trim(std::string_view(line.text).substr(line.valueStart))));
+        return true;
+    });
+    return values;
+}
+
+void IniFile::EraseSection(std::string_view section) {
+    std::vector<bool> drop(lines_.size(), false);
+    bool any = false;
+    ForEachSectionLine(section, [&](std::size_t i) {
+        drop[i] = true;
+        any = true;
+        return true;
+    });
+    if (!any)
+        return;
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (!drop[i])
+            kept.push_back(std::move(lines_[i]));
+    lines_ = std::move(kept);
+    modified_ = true;
+}
+
+void IniFile::DeleteKey(std::string_view section, std::string_view key) {
+    std::vector<bool> drop(lines_.size(), false);
+    bool any = false;
+    ForEachSectionLine(section, [&](std::size_t i) {
+        if (lines_[i].kind == Line::Kind::Key && SameName(lines_[i].name, key)) {
+            drop[i] = true;
+            any = true;
+        }
+        return true;
+    });
+    if (!any)
+        return;
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (!drop[i])
+            kept.push_back(std::move(lines_[i]));
+    lines_ = std::move(kept);
+    modified_ = true;
+}
+
+IniResult IniFile::Save() {
+    if (path_.empty())
+        return {false, "The document has no file name"};
+    IniResult result = WriteFileAtomically(path_, Text());
+    if (result.ok) {
+        modified_ = false;
+        fileFound_ = true;
+    }
+    return result;
+}
+
+IniResult IniFile::SaveAs(const std::filesystem::path& path) {
+    IniResult result = WriteFileAtomically(path, Text());
+    if (result.ok) {
+        path_ = path;
+        modified_ = false;
+        fileFound_ = true;
+    }
+    return result;
+}
+
+IniResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    if (path.empty() || !path.has_filename())
+        return {false, "No file name given"};
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = folder / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                              std::to_string(counter.fetch_add(1)));
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return {false, ErrorText("Cannot create a file in", folder, errno)};
+
+    auto fail = [&](const char* what) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return IniResult{false, ErrorText(what, path, error)};
+    };
+
+    // Keep the permissions of the file being replaced.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(fd, old.st_mode & 07777);
+
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail("Cannot write");
+        }
+        if (written == 0) {
+            errno = EIO;
+            return fail("Cannot write");
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return fail("Cannot write");
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return {false, ErrorText("Cannot write", path, error)};
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return {false, ErrorText("Cannot replace", path, error)};
+    }
+    return {};
+}
+
+} // namespace platform

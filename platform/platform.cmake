@@ -1,0 +1,8 @@
+# Linux services in place of the original platform's: INI files, folders, settings store,
+# joystick probe. QtCore only; the window services live in borvik_platform_ui.
+add_library(borvik_platform STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/IniFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Folders.cpp
+)
+target_include_directories(borvik_platform PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(borvik_platform PUBLIC Qt6::Core)

@@ -1,0 +1,348 @@
+#include "platform/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using platform::IniFile;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "ini-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code code;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, code);
+        fs::remove_all(path_, code);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+IniFile FromText(std::string_view text) {
+    IniFile ini;
+    ini.SetText(text);
+    return ini;
+}
+
+} // namespace
+
+struct LookupCase {
+    const char* section;
+    const char* key;
+    const char* expected;
+};
+
+class IniLookup : public ::testing::TestWithParam<LookupCase> {};
+
+// Windows-made file: CRLF, blanks around names, duplicates, bytes of several encodings.
+const std::string kDocument = "; comment line\r\n"
+                              "orphan=before any section\r\n"
+                              "[Driver]\r\n"
+                              "Brand=First\r\n"
+                              "brand=Second\r\n"
+                              "  Qts  =  0.38 \r\n"
+                              "Re=31,5\r\n"
+                              "Name=M\xC3\xBCller\r\n"
+                              "Comment=line one\xA4line two\r\n"
+                              "Formula=a=b+c\r\n"
+                              "Empty=\r\n"
+                              "no equals sign here\r\n"
+                              "; Hidden=comment\r\n"
+                              "[ box ]\n"
+                              "BType=1\n"
+                              "[DRIVER]\n"
+                              "Brand=Third\n"
+                              "Late=from the second block\n";
+
+TEST_P(IniLookup, FindsValuesAsTheProfileServicesDo) {
+    const IniFile ini = FromText(kDocument);
+    const LookupCase& c = GetParam();
+    EXPECT_EQ(ini.ReadString(c.section, c.key, "<default>"), c.expected) << c.section << "/" << c.key;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniLookup,
+    ::testing::Values(LookupCase{"Driver", "Brand", "First"}, LookupCase{"driver", "BRAND", "First"},
+                      LookupCase{"Driver", "Qts", "0.38"}, LookupCase{"Driver", "Re", "31,5"},
+                      LookupCase{"Driver", "Name", "M\xC3\xBCller"},
+                      LookupCase{"Driver", "Comment", "line one\xA4line two"},
+                      LookupCase{"Driver", "Formula", "a=b+c"}, LookupCase{"Driver", "Empty", ""},
+                      LookupCase{"Driver", "Missing", "<default>"},
+                      LookupCase{"Driver", "Hidden", "<default>"},
+                      LookupCase{"Driver", "; Hidden", "<default>"},
+                      LookupCase{"Driver", "no equals sign here", "<default>"},
+                      LookupCase{"Box", "BType", "1"}, LookupCase{"Driver", "Late", "from the second block"},
+                      LookupCase{"Nowhere", "Brand", "<default>"}, LookupCase{"", "orphan", "<default>"}));
+
+TEST(IniFile, ValuesSurviveByteForByte) {
+    // Every byte but the line breaks, including NUL, 0xA4 and invalid UTF-8.
+    std::string value;
+    for (int b = 1; b < 256; ++b)
+        if (b != '\n' && b != '\r' && b != ' ' && b != '\t')
+            value += static_cast<char>(b);
+    value.insert(value.begin() + 10, '\0');
+    TempFolder folder;
+    const fs::path path = folder.path() / "bytes.ini";
+    {
+        IniFile ini(path);
+        ASSERT_TRUE(ini.WriteString("Driver", "Comment", value));
+        ASSERT_TRUE(ini.Save());
+    }
+    IniFile again(path);
+    EXPECT_TRUE(again.FileFound());
+    EXPECT_EQ(again.ReadString("Driver", "Comment", ""), value);
+}
+
+TEST(IniFile, WritingAKeyKeepsEveryOtherLine) {
+    IniFile ini = FromText("; keep me\n[A]\nx=1\n\n; between\n[B]\ny=2\nz=3\n");
+    ASSERT_TRUE(ini.WriteString("b", "Y", "changed"));
+    ASSERT_TRUE(ini.WriteString("A", "new", "4"));
+    ASSERT_TRUE(ini.WriteString("C", "w", "5"));
+    EXPECT_EQ(ini.Text(), "; keep me\n[A]\nx=1\nnew=4\n\n; between\n[B]\ny=changed\nz=3\n\n[C]\nw=5\n");
+    EXPECT_TRUE(ini.Modified());
+}
+
+TEST(IniFile, CrLfInputIsWrittenWithLf) {
+    IniFile ini = FromText("[A]\r\nx=1\r\ny=2");
+    ASSERT_TRUE(ini.WriteInteger("A", "x", -7));
+    EXPECT_EQ(ini.Text(), "[A]\nx=-7\ny=2\n");
+}
+
+TEST(IniFile, WritesThatWouldBreakTheStructureAreRefused) {
+    IniFile ini = FromText("[A]\nx=1\n");
+    const std::string before = ini.Text();
+    EXPECT_FALSE(ini.WriteString("A", "x", "two\nlines"));
+    EXPECT_FALSE(ini.WriteString("A", "x", "cr\rhere"));
+    EXPECT_FALSE(ini.WriteString("A", "k=v", "1"));
+    EXPECT_FALSE(ini.WriteString("A", "", "1"));
+    EXPECT_FALSE(ini.WriteString("A", ";x", "1"));
+    EXPECT_FALSE(ini.WriteString("A]", "x", "1"));
+    EXPECT_FALSE(ini.WriteString("", "x", "1"));
+    EXPECT_FALSE(ini.WriteString("A\n[B", "x", "1"));
+    EXPECT_EQ(ini.Text(), before);
+    EXPECT_FALSE(ini.Modified());
+}
+
+TEST(IniFile, SectionListingsKeepFileOrderAndFirstOccurrence) {
+    const IniFile ini = FromText(kDocument);
+    EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Driver", "box"}));
+    const auto values = ini.ReadSectionValues("driver");
+    const std::vector<std::pair<std::string, std::string>> expected{{"Brand", "First"},
+                                                                    {"Qts", "0.38"},
+                                                                    {"Re", "31,5"},
+                                                                    {"Name", "M\xC3\xBCller"},
+                                                                    {"Comment", "line one\xA4line two"},
+                                                                    {"Formula", "a=b+c"},
+                                                                    {"Empty", ""},
+                                                                    {"Late", "from the second block"}};
+    EXPECT_EQ(values, expected);
+    EXPECT_EQ(ini.ReadSection("Box"), (std::vector<std::string>{"BType"}));
+    EXPECT_TRUE(ini.SectionExists("BOX"));
+    EXPECT_FALSE(ini.SectionExists("Filters"));
+    EXPECT_TRUE(ini.ValueExists("Driver", "late"));
+}
+
+TEST(IniFile, EraseSectionRemovesEveryOccurrence) {
+    IniFile ini = FromText("[Filters]\n0=1;2\n[Box]\nBType=0\n[filters]\n1=3\n");
+    ini.EraseSection("FILTERS");
+    EXPECT_EQ(ini.Text(), "[Box]\nBType=0\n");
+    EXPECT_FALSE(ini.SectionExists("Filters"));
+}
+
+TEST(IniFile, DeleteKeyLeavesNoDuplicateBehind) {
+    IniFile ini = FromText("[F]\nCount=2\n0=a\ncount=9\n1=b\n");
+    ini.DeleteKey("f", "COUNT");
+    EXPECT_EQ(ini.ReadInteger("F", "Count", -1), -1);
+    EXPECT_EQ(ini.Text(), "[F]\n0=a\n1=b\n");
+}
+
+TEST(IniFile, NumberedKeysRoundTripInOrder) {
+    IniFile ini;
+    for (int i = 0; i < 12; ++i)
+        ASSERT_TRUE(ini.WriteString("Filters", std::to_string(i), "kind;" + std::to_string(i)));
+    const auto keys = ini.ReadSection("Filters");
+    ASSERT_EQ(keys.size(), 12u);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(keys[static_cast<std::size_t>(i)], std::to_string(i));
+}
+
+struct IntegerCase {
+    const char* text;
+    std::int32_t expected;
+};
+
+class IniInteger : public ::testing::TestWithParam<IntegerCase> {};
+
+TEST_P(IniInteger, ParsesWholeNumbersOnly) {
+    const IniFile ini = FromText(std::string("[S]\nv=") + GetParam().text + "\n");
+    EXPECT_EQ(ini.ReadInteger("S", "v", 4242), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniInteger,
+    ::testing::Values(IntegerCase{"0", 0}, IntegerCase{"17", 17}, IntegerCase{" -17 ", -17},
+                      IntegerCase{"+5", 5}, IntegerCase{"2147483647", 2147483647},
+                      IntegerCase{"-2147483648", INT32_MIN}, IntegerCase{"2147483648", 4242},
+                      IntegerCase{"-2147483649", 4242}, IntegerCase{"99999999999999999999999", 4242},
+                      IntegerCase{"$FF", 255}, IntegerCase{"0x800080", 0x800080},
+                      IntegerCase{"$FFFFFFFF", -1}, IntegerCase{"$1FFFFFFFF", 4242},
+                      IntegerCase{"12abc", 4242}, IntegerCase{"1.5", 4242}, IntegerCase{"", 4242},
+                      IntegerCase{"-", 4242}, IntegerCase{"--1", 4242}, IntegerCase{"$", 4242}));
+
+TEST(IniFile, BooleansAreIntegers) {
+    IniFile ini = FromText("[S]\na=1\nb=0\nc=7\nd=yes\n");
+    EXPECT_TRUE(ini.ReadBool("S", "a", false));
+    EXPECT_FALSE(ini.ReadBool("S", "b", true));
+    EXPECT_TRUE(ini.ReadBool("S", "c", false));
+    EXPECT_TRUE(ini.ReadBool("S", "d", true));
+    EXPECT_FALSE(ini.ReadBool("S", "missing", false));
+    ASSERT_TRUE(ini.WriteBool("S", "b", true));
+    EXPECT_EQ(ini.ReadString("S", "b", ""), "1");
+}
+
+TEST(IniFile, MissingFileIsAnEmptyDocument) {
+    TempFolder folder;
+    IniFile ini(folder.path() / "absent.ini");
+    EXPECT_FALSE(ini.FileFound());
+    EXPECT_TRUE(ini.LoadResult());
+    EXPECT_EQ(ini.ReadString("Version", "Number", "-error-"), "-error-");
+}
+
+TEST(IniFile, SaveReplacesTheFileAndLeavesNoTemporaryBehind) {
+    TempFolder folder;
+    const fs::path path = folder.path() / "project.bvp";
+    WriteBytes(path, "[ProjectInfo]\r\nDescription=old\r\n; note\r\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.FileFound());
+    ASSERT_TRUE(ini.WriteString("ProjectInfo", "Description", "new"));
+    const platform::IniResult result = ini.Save();
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_FALSE(ini.Modified());
+    EXPECT_EQ(ReadBytes(path), "[ProjectInfo]\nDescription=new\n; note\n");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST(IniFile, FailedSaveIntoMissingFolderIsReported) {
+    TempFolder folder;
+    WriteBytes(folder.path() / "plain-file", "x");
+    IniFile ini(folder.path() / "plain-file" / "sub.ini");
+    ASSERT_TRUE(ini.WriteString("A", "b", "c"));
+    const platform::IniResult result = ini.Save();
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_TRUE(ini.Modified());
+}
+
+TEST(IniFile, FailedSaveIntoReadOnlyFolderKeepsTheOldFile) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    TempFolder folder;
+    const fs::path path = folder.path() / "old.ini";
+    WriteBytes(path, "[A]\nb=old\n");
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.WriteString("A", "b", "new"));
+    const platform::IniResult result = ini.Save();
+    fs::permissions(folder.path(), fs::perms::owner_all);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(ReadBytes(path), "[A]\nb=old\n");
+}
+
+TEST(IniFile, WriteFailurePartWayKeepsTheOldFileWhole) {
+    // A file-size limit makes the write of the temporary fail after the first bytes, even for
+    // the superuser; the old file must stay exactly as it was.
+    TempFolder folder;
+    const fs::path path = folder.path() / "old.ini";
+    const std::string old = "[A]\nb=old\n";
+    WriteBytes(path, old);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.WriteString("A", "b", std::string(4096, 'x')));
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const platform::IniResult result = ini.Save();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find(path.string()), std::string::npos) << result.error;
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+}
+
+TEST(IniFile, MalformedInputNeverCrashes) {
+    std::mt19937 random(1234);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 200; ++round) {
+        std::string junk(static_cast<std::size_t>(random() % 2000), '\0');
+        for (char& c : junk)
+            c = static_cast<char>(byte(random));
+        if (round % 3 == 0)
+            junk.insert(junk.size() / 2, std::string("\n[Box]\nBType=\0\n", 15));
+        IniFile ini = FromText(junk);
+        for (const auto& section : ini.ReadSections()) {
+            for (const auto& [key, value] : ini.ReadSectionValues(section)) {
+                (void)ini.ReadInteger(section, key, 0);
+                EXPECT_EQ(ini.ReadString(section, key, "?"), value);
+            }
+        }
+        ini.EraseSection("Box");
+        (void)ini.WriteString("Box", "BType", "2");
+        EXPECT_EQ(ini.ReadString("Box", "BType", ""), "2");
+    }
+}
+
+TEST(IniFile, HugeLinesAndNulBytesAreOrdinaryText) {
+    TempFolder folder;
+    const fs::path path = folder.path() / "huge.ini";
+    std::string big(8 * 1024 * 1024, 'y');
+    WriteBytes(path, "no section at all\n" + std::string("\0\0\0", 3) + "\n[S]\nk=" + big +
+                         std::string("\nn=a\0b\n", 7));
+    IniFile ini(path);
+    ASSERT_TRUE(ini.LoadResult());
+    EXPECT_EQ(ini.ReadString("S", "k", "").size(), big.size());
+    EXPECT_EQ(ini.ReadString("S", "n", ""), std::string("a\0b", 3));
+}
+
+TEST(IniFile, FolderOrOversizedFileIsReportedNotRead) {
+    TempFolder folder;
+    IniFile asFolder(folder.path());
+    EXPECT_FALSE(asFolder.LoadResult().ok);
+    EXPECT_FALSE(asFolder.FileFound());
+
+    const fs::path sparse = folder.path() / "sparse.ini";
+    WriteBytes(sparse, "");
+    fs::resize_file(sparse, IniFile::MaximumFileSize + 1);
+    IniFile oversized(sparse);
+    EXPECT_FALSE(oversized.LoadResult().ok);
+    EXPECT_EQ(oversized.ReadString("A", "b", "d"), "d");
+}

@@ -1,0 +1,5 @@
+borvik_test(platform_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/IniFileTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FoldersTest.cpp
+  LIBS borvik_platform)
