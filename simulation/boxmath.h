@@ -42,9 +42,6 @@ enum TCurveKind : std::uint8_t {
     ckEvaluate = 14,
 };
 
-// The curve kinds' names, for listings and test output; "" outside 0..14.
-const char* CurveKindName(TCurveKind kind);
-
 // Where a curve is evaluated: frequency (Hz), generator resistance (ohm) and input power (W).
 // The caller copies Rg and P from the project's signal source and overwrites f before each call.
 struct TEvaluationPoint {
@@ -127,7 +124,7 @@ struct TBoxModelState {
     TRadiatorElements radiator;
 
     bool IsSetUpFor(TBoxType type) const {
-        return boxType == static_cast<std::int32_t>(type) && kind < ckEvaluate;
+        return boxType == static_cast<std::int32_t>(type) && kind != ckEvaluate;
     }
     void Invalidate() { *this = TBoxModelState{}; }
 };
@@ -172,8 +169,9 @@ TChamberElements BoxMath_VentedChamber(double V, double Fb, double Ql, double Qa
 // moving mass Mas.
 TChamberElements BoxMath_SealedChamber(double V, double Ql, double Qa, double Cas, double Mas, double rhoc2);
 
-// True when every element is finite (a zero-area or zero-loss input can make one infinite).
-bool BoxMath_IsFinite(const TChamberElements& elements);
+// True when every element is finite and the compliance positive; a loss factor of 0 or a volume
+// too small for a double can make one infinite.
+bool BoxMath_IsValid(const TChamberElements& elements);
 
 // Rab + 1/(jω·Cab).
 inline TComplex BoxMath_BoxBranch(const TChamberElements& chamber, double omega) {
@@ -183,6 +181,11 @@ inline TComplex BoxMath_BoxBranch(const TChamberElements& chamber, double omega)
 // Rap + jω·Map.
 inline TComplex BoxMath_PortBranch(const TChamberElements& chamber, double omega) {
     return MakeComplex(chamber.Rap, omega * chamber.Map);
+}
+
+// jω·z.
+inline TComplex BoxMath_TimesJOmega(TComplex z, double omega) {
+    return MakeComplex(-omega * z.im, omega * z.re);
 }
 
 // Two branches in parallel, formed as the inverse of the sum of their admittances. A branch that
@@ -271,5 +274,38 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
     }
     default:
         return false;
+    }
+}
+
+// One call of a curve function, the part every model runs alike. out := 0 + 0j. A set-up call
+// (kind other than ckEvaluate) forgets the caller's previous curve; when the model's volumes and
+// tunings are known (dimensionsKnown), setUp(prepared) fills a fresh state (box type and kind
+// already set) and returns whether the circuit exists, and only then is the state kept. setUp
+// reports only after everything it reports has proved valid. An evaluation answers
+// evaluate(kind, state) when the caller's state holds a curve of this box type, and 0 + 0j
+// otherwise; an answer that is not finite becomes 0 + 0j. No exception leaves this call.
+template <class SetUp, class Evaluate>
+void BoxMath_Call(TBoxType type, bool dimensionsKnown, TCurveKind kind, TComplex& out, TBoxModelState& state,
+                  SetUp&& setUp, Evaluate&& evaluate) noexcept {
+    out = MakeComplex(0.0, 0.0);
+    try {
+        if (kind != ckEvaluate) {
+            state.Invalidate();
+            if (!dimensionsKnown)
+                return;
+            TBoxModelState prepared;
+            prepared.boxType = static_cast<std::int32_t>(type);
+            prepared.kind = kind;
+            if (setUp(prepared))
+                state = prepared;
+            return;
+        }
+        if (!dimensionsKnown || !state.IsSetUpFor(type))
+            return;
+        out = BoxMath_FiniteOrZero(evaluate(state.kind, static_cast<const TBoxModelState&>(state)));
+    } catch (...) {
+        out = MakeComplex(0.0, 0.0);
+        if (kind != ckEvaluate)
+            state.Invalidate();
     }
 }

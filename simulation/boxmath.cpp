@@ -1,0 +1,150 @@
+#include "simulation/boxmath.h"
+
+#include "model/Airmodel.h"
+
+#include <algorithm>
+#include <cmath>
+
+// The bandpass and passive-radiator models are built from their own fragment, which adds their
+// sources to this library together with the definition BORVIK_HAVE_BANDPASS. Until then those
+// box types have no curve function, so the library links without them and callers draw nothing.
+TBoxMathFunc BoxMath_GetFunc(std::int32_t boxType) {
+    switch (boxType) {
+    case btClosed:
+        return &ClosedBox_Func;
+    case btVented:
+        return &VentedBox_Func;
+#ifdef BORVIK_HAVE_BANDPASS
+    case btBandpass4:
+        return &Bandpass4_Func;
+    case btBandpass6:
+        return &Bandpass6_Func;
+    case btPassiveRadiator:
+        return &PassiveRadiator_Func;
+#endif
+    default:
+        return nullptr;
+    }
+}
+
+namespace {
+
+bool IsPositive(double value) {
+    return std::isfinite(value) && value > 0.0;
+}
+
+} // namespace
+
+bool BoxMath_CommonSetup(const TEvaluationPoint& point, const TBoxData& box, TDriverObject& driver,
+                         TBoxModelState& state) {
+    // The driver keeps at least one driver; a project without any has no circuit to set up.
+    if (box.Nd < 1)
+        return false;
+    const double rho = AirDensity(box.T, box.p, box.phi);
+    const double c = SpeedOfSound(box.p, rho);
+    if (!IsPositive(rho) || !IsPositive(c))
+        return false;
+
+    driver.rho = rho;
+    driver.c = c;
+    driver.NumDrivers = box.Nd;
+    driver.AddedMass = box.Med;
+    driver.Rs = point.Rg;
+    driver.dTVC = box.dTVC;
+    driver.Isobaric = box.Isobarik;
+    driver.Data.alfaVC = box.alfaVC;
+    driver.PrepareModel();
+
+    if (!driver.ModelReady || !IsPositive(driver.Cas) || !IsPositive(driver.Mas) || !IsPositive(driver.Rae))
+        return false;
+    if (!std::isfinite(driver.Ras) || !std::isfinite(driver.Cae) || !std::isfinite(driver.CouplingFactor) ||
+        !std::isfinite(driver.MasOverRae) || !std::isfinite(driver.DriveOverRae) ||
+        !std::isfinite(driver.SplOverRae) || !std::isfinite(driver.SdTotal))
+        return false;
+
+    state.c = c;
+    state.rhoc2 = rho * c * c;
+    return IsPositive(state.rhoc2);
+}
+
+TChamberElements BoxMath_VentedChamber(double V, double Fb, double Ql, double Qa, double Qp, double rhoc2) {
+    TChamberElements chamber;
+    chamber.Cab = V / rhoc2;
+    const double omegaB = 2.0 * HV_Pi * Fb;
+    chamber.Map = 1.0 / (omegaB * omegaB * chamber.Cab);
+    const double Z0 = std::sqrt(chamber.Map / chamber.Cab);
+    chamber.Ral = Ql * Z0;
+    chamber.Rab = Z0 / Qa;
+    chamber.Rap = Z0 / Qp;
+    return chamber;
+}
+
+TChamberElements BoxMath_SealedChamber(double V, double Ql, double Qa, double Cas, double Mas, double rhoc2) {
+    TChamberElements chamber;
+    chamber.Cab = V / rhoc2;
+    const double Ct = 1.0 / (1.0 / Cas + 1.0 / chamber.Cab);
+    const double omegaC = 1.0 / std::sqrt(Ct * Mas);
+    chamber.Ral = Ql / (omegaC * chamber.Cab);
+    chamber.Rab = std::sqrt(Mas / Ct) / Qa;
+    return chamber;
+}
+
+bool BoxMath_IsValid(const TChamberElements& elements) {
+    return IsPositive(elements.Cab) && std::isfinite(elements.Map) && std::isfinite(elements.Rab) &&
+           std::isfinite(elements.Ral) && std::isfinite(elements.Rap);
+}
+
+TComplex BoxMath_Excursion(const TDriverObject& driver, TComplex load, double f, double power) {
+    return driver.Excursion(load, f, power);
+}
+
+TComplex BoxMath_Impedance(const TDriverObject& driver, TComplex load, double f) {
+    return driver.InputImpedance(load, f);
+}
+
+double BoxMath_MaxPower(const TDriverObject& driver, const TBoxData& box, TComplex load, double f) {
+    const double x1 = ComplexAbs(driver.Excursion(load, f, 1.0));
+    const double ratio = driver.Data.Xmax / (std::sqrt(2.0) * x1);
+    const double excursionLimit = ratio * ratio;
+    double thermalLimit = box.Nd * driver.Data.Pe;
+    if (box.Isobarik)
+        thermalLimit *= 2.0;
+    return std::min(excursionLimit, thermalLimit);
+}
+
+TComplex BoxMath_SPL(TComplex radiated, double f, double power) {
+    return BoxMath_TimesJOmega(radiated, 2.0 * HV_Pi * f * std::sqrt(power));
+}
+
+TComplex BoxMath_OffAxis(TComplex value, double f, double c, double Sd, double angle) {
+    if (!(Sd > 0.0) || angle == 0.0)
+        return value;
+    const double x = (2.0 * HV_Pi * f / c) * std::sqrt(Sd / HV_Pi) * std::sin(angle);
+    // The piston's directivity tends to 1 on its axis; J1(x)/x has no value at x = 0 itself.
+    if (x == 0.0)
+        return value;
+    return ComplexScale(value, 2.0 * BesselJ1(x) / x);
+}
+
+double BoxMath_GroupDelayStep(double f) {
+    // The step is whatever difference the double grid gives near f, so that f + h and f - h are
+    // exactly representable neighbours at distance h.
+    const double shifted = f + 1e-10;
+    return shifted - f;
+}
+
+double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h) {
+    if (!(h > 0.0))
+        return 0.0;
+    const double d = phasePlus - phaseMinus;
+    if (d > HV_Pi)
+        phasePlus -= 2.0 * HV_Pi;
+    else if (d < -HV_Pi)
+        phasePlus += 2.0 * HV_Pi;
+    return (phaseMinus - phasePlus) / (4.0 * HV_Pi * h);
+}
+
+void BoxMath_Report(const ProjectResultCallback& report, TReportCode code, double value) {
+    if (std::isfinite(value))
+        report(code, value);
+}
