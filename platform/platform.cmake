@@ -3,6 +3,8 @@
 add_library(borvik_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/IniFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Folders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JoystickProbe.cpp
 )
 target_include_directories(borvik_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_platform PUBLIC Qt6::Core)

@@ -2,4 +2,5 @@ borvik_test(platform_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/IniFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FoldersTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SettingsStoreTest.cpp
   LIBS borvik_platform)

@@ -1,0 +1,259 @@
+#include "platform/SettingsStore.h"
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+QString Key(std::string_view name) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsTextVariant(const QVariant& value) {
+    const int type = value.typeId();
+    return type == QMetaType::QString || type == QMetaType::QByteArray;
+}
+
+bool IsIntegerVariant(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<std::int32_t> ParseInteger(std::string_view text) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseDouble(std::string_view text) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    // Denormals parse with a range error on some libraries but keep their exact value.
+    if (text.empty() || end != text.data() + text.size() ||
+        (error != std::errc() && !(error == std::errc::result_out_of_range && value != 0 &&
+                                   std::abs(value) < std::numeric_limits<double>::min())))
+        return std::nullopt;
+    return value;
+}
+
+std::string VariantText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray().toStdString();
+    return value.toString().toStdString();
+}
+
+} // namespace
+
+QtSettingsStore::QtSettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Halvern",
+                                            "Borvik Pro")) {}
+
+QtSettingsStore::QtSettingsStore(const std::filesystem::path& file)
+    : settings_(std::make_unique<QSettings>(QString::fromStdString(file.string()), QSettings::IniFormat)) {}
+
+QtSettingsStore::~QtSettingsStore() = default;
+
+std::string QtSettingsStore::FileName() const {
+    return settings_->fileName().toStdString();
+}
+
+bool QtSettingsStore::KeyExists(std::string_view group) const {
+    if (group.empty())
+        return !settings_->allKeys().isEmpty();
+    settings_->beginGroup(Key(group));
+    const bool any = !settings_->allKeys().isEmpty();
+    settings_->endGroup();
+    return any;
+}
+
+bool QtSettingsStore::ValueExists(std::string_view name) const {
+    return settings_->contains(Key(name));
+}
+
+std::optional<std::int32_t> QtSettingsStore::ReadInteger(std::string_view name) const {
+    const QVariant value = settings_->value(Key(name));
+    if (IsIntegerVariant(value)) {
+        bool ok = false;
+        const qlonglong number = value.toLongLong(&ok);
+        if (!ok || number < std::numeric_limits<std::int32_t>::min() ||
+            number > std::numeric_limits<std::int32_t>::max())
+            return std::nullopt;
+        return static_cast<std::int32_t>(number);
+    }
+    if (IsTextVariant(value))
+        return ParseInteger(VariantText(value));
+    return std::nullopt;
+}
+
+std::optional<bool> QtSettingsStore::ReadBool(std::string_view name) const {
+    const QVariant value = settings_->value(Key(name));
+    if (IsTextVariant(value)) {
+        const std::string text(TrimBlanks(VariantText(value)));
+        if (text == "true")
+            return true;
+        if (text == "false")
+            return false;
+    }
+    if (const auto number = ReadInteger(name))
+        return *number != 0;
+    return std::nullopt;
+}
+
+std::optional<double> QtSettingsStore::ReadFloat(std::string_view name) const {
+    const QVariant value = settings_->value(Key(name));
+    if (value.typeId() == QMetaType::Double)
+        return value.toDouble();
+    if (IsTextVariant(value))
+        return ParseDouble(VariantText(value));
+    return std::nullopt;
+}
+
+std::optional<std::string> QtSettingsStore::ReadString(std::string_view name) const {
+    const QVariant value = settings_->value(Key(name));
+    if (IsTextVariant(value))
+        return VariantText(value);
+    return std::nullopt;
+}
+
+void QtSettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
+    settings_->setValue(Key(name), value);
+}
+
+void QtSettingsStore::WriteBool(std::string_view name, bool value) {
+    settings_->setValue(Key(name), value ? 1 : 0);
+}
+
+void QtSettingsStore::WriteFloat(std::string_view name, double value) {
+    // The shortest text that reads back as the same double: every bit survives, -0 and
+    // denormals included, and the file stays readable.
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    settings_->setValue(Key(name), QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer)));
+}
+
+void QtSettingsStore::WriteString(std::string_view name, std::string_view value) {
+    settings_->setValue(Key(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}
+
+StoreResult QtSettingsStore::Flush() {
+    settings_->sync();
+    switch (settings_->status()) {
+    case QSettings::NoError:
+        return {};
+    case QSettings::AccessError:
+        return {false, "Cannot write the settings file \"" + FileName() + "\""};
+    case QSettings::FormatError:
+        return {false, "The settings file \"" + FileName() + "\" is malformed"};
+    }
+    return {false, "Cannot write the settings file \"" + FileName() + "\""};
+}
+
+// ---------------------------------------------------------------------------------------------
+
+const MemorySettingsStore::Value* MemorySettingsStore::Find(std::string_view name) const {
+    const auto it = values_.find(name);
+    return it == values_.end() ? nullptr : &it->second;
+}
+
+bool MemorySettingsStore::KeyExists(std::string_view group) const {
+    if (group.empty())
+        return !values_.empty();
+    const std::string prefix = std::string(group) + "/";
+    const auto it = values_.lower_bound(prefix);
+    return it != values_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool MemorySettingsStore::ValueExists(std::string_view name) const {
+    return Find(name) != nullptr;
+}
+
+std::optional<std::int32_t> MemorySettingsStore::ReadInteger(std::string_view name) const {
+    const Value* value = Find(name);
+    if (value == nullptr || !std::holds_alternative<std::int32_t>(*value))
+        return std::nullopt;
+    return std::get<std::int32_t>(*value);
+}
+
+std::optional<bool> MemorySettingsStore::ReadBool(std::string_view name) const {
+    const auto number = ReadInteger(name);
+    if (!number)
+        return std::nullopt;
+    return *number != 0;
+}
+
+std::optional<double> MemorySettingsStore::ReadFloat(std::string_view name) const {
+    const Value* value = Find(name);
+    if (value == nullptr || !std::holds_alternative<double>(*value))
+        return std::nullopt;
+    return std::get<double>(*value);
+}
+
+std::optional<std::string> MemorySettingsStore::ReadString(std::string_view name) const {
+    const Value* value = Find(name);
+    if (value == nullptr || !std::holds_alternative<std::string>(*value))
+        return std::nullopt;
+    return std::get<std::string>(*value);
+}
+
+void MemorySettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
+    values_.insert_or_assign(std::string(name), value);
+    writes.emplace_back(name);
+}
+
+void MemorySettingsStore::WriteBool(std::string_view name, bool value) {
+    WriteInteger(name, value ? 1 : 0);
+}
+
+void MemorySettingsStore::WriteFloat(std::string_view name, double value) {
+    values_.insert_or_assign(std::string(name), value);
+    writes.emplace_back(name);
+}
+
+void MemorySettingsStore::WriteString(std::string_view name, std::string_view value) {
+    values_.insert_or_assign(std::string(name), std::string(value));
+    writes.emplace_back(name);
+}
+
+StoreResult MemorySettingsStore::Flush() {
+    ++flushes;
+    if (failFlushWith)
+        return {false, *failFlushWith};
+    return {};
+}
+
+void MemorySettingsStore::Seed(std::string_view name, Value value) {
+    values_.insert_or_assign(std::string(name), std::move(value));
+}
+
+} // namespace platform

@@ -1,0 +1,189 @@
+#include "platform/SettingsStore.h"
+#include "platform/JoystickProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using platform::MemorySettingsStore;
+using platform::QtSettingsStore;
+
+namespace {
+
+fs::path MakeTempFolder(const char* stem) {
+    std::string pattern = (fs::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
+    return ::mkdtemp(pattern.data());
+}
+
+// QSettings settles its default folders on first use, so the configuration home must point at
+// a private folder before any test of this program constructs one.
+struct PrivateConfigHome {
+    PrivateConfigHome() : path(MakeTempFolder("settings-store-test")) {
+        ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+    }
+    ~PrivateConfigHome() {
+        std::error_code code;
+        fs::remove_all(path, code);
+    }
+    fs::path path;
+};
+const PrivateConfigHome configHome;
+
+class TempFolder {
+public:
+    TempFolder() : path_(MakeTempFolder("settings-store-file")) {}
+    ~TempFolder() {
+        std::error_code code;
+        fs::remove_all(path_, code);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+const double kAwkwardDoubles[] = {0.1,
+                                  1e-300,
+                                  std::numeric_limits<double>::denorm_min(),
+                                  2.2250738585072009e-308, // largest denormal
+                                  -0.0,
+                                  0.0,
+                                  1.0 / 3.0,
+                                  293.15,
+                                  -180,
+                                  std::numeric_limits<double>::max(),
+                                  -std::numeric_limits<double>::lowest(),
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity()};
+
+} // namespace
+
+TEST(QtSettingsStore, DefaultStoreLivesUnderTheConfigurationHome) {
+    QtSettingsStore store;
+    EXPECT_EQ(fs::path(store.FileName()), configHome.path / "Halvern" / "Borvik Pro.conf");
+    store.WriteInteger("GridX", 20);
+    ASSERT_TRUE(store.Flush());
+    EXPECT_TRUE(fs::exists(configHome.path / "Halvern" / "Borvik Pro.conf"));
+}
+
+TEST(QtSettingsStore, DoublesSurviveBitForBit) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "doubles.conf";
+    {
+        QtSettingsStore store(file);
+        for (std::size_t i = 0; i < std::size(kAwkwardDoubles); ++i)
+            store.WriteFloat("Value" + std::to_string(i), kAwkwardDoubles[i]);
+        store.WriteFloat("NotANumber", std::numeric_limits<double>::quiet_NaN());
+        ASSERT_TRUE(store.Flush());
+    }
+    QtSettingsStore reread(file);
+    for (std::size_t i = 0; i < std::size(kAwkwardDoubles); ++i) {
+        const auto value = reread.ReadFloat("Value" + std::to_string(i));
+        ASSERT_TRUE(value) << kAwkwardDoubles[i];
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(*value), std::bit_cast<std::uint64_t>(kAwkwardDoubles[i]))
+            << kAwkwardDoubles[i];
+    }
+    const auto nan = reread.ReadFloat("NotANumber");
+    ASSERT_TRUE(nan);
+    EXPECT_TRUE(std::isnan(*nan));
+}
+
+TEST(QtSettingsStore, IntegersBooleansAndTextsRoundTrip) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "values.conf";
+    const std::string name = "M\xC3\xBCller, J\xC3\xB6rg = \"quoted\"";
+    {
+        QtSettingsStore store(file);
+        store.WriteInteger("Low", std::numeric_limits<std::int32_t>::min());
+        store.WriteInteger("High", std::numeric_limits<std::int32_t>::max());
+        store.WriteBool("On", true);
+        store.WriteBool("Off", false);
+        store.WriteString("UserName", name);
+        store.WriteString("Empty", "");
+        store.WriteInteger("Desktop/MainLeft", -12);
+        ASSERT_TRUE(store.Flush());
+    }
+    QtSettingsStore store(file);
+    EXPECT_EQ(store.ReadInteger("Low"), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(store.ReadInteger("High"), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(store.ReadBool("On"), true);
+    EXPECT_EQ(store.ReadBool("Off"), false);
+    EXPECT_EQ(store.ReadInteger("On"), 1);
+    EXPECT_EQ(store.ReadString("UserName"), name);
+    EXPECT_EQ(store.ReadString("Empty"), "");
+    EXPECT_EQ(store.ReadInteger("Desktop/MainLeft"), -12);
+    EXPECT_FALSE(store.ReadInteger("Missing"));
+}
+
+TEST(QtSettingsStore, UnreadableValuesExistButGiveNoValue) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "bad.conf";
+    std::ofstream(file) << "[General]\nGridX=12abc\nBig=99999999999\nTemperature=warm\nList=a, b\nFine=7\n";
+    QtSettingsStore store(file);
+    EXPECT_TRUE(store.ValueExists("GridX"));
+    EXPECT_FALSE(store.ReadInteger("GridX"));
+    EXPECT_FALSE(store.ReadInteger("Big"));
+    EXPECT_FALSE(store.ReadFloat("Temperature"));
+    EXPECT_FALSE(store.ReadBool("Temperature"));
+    EXPECT_FALSE(store.ReadString("List"));
+    EXPECT_EQ(store.ReadFloat("Fine"), 7.0);
+    EXPECT_EQ(store.ReadInteger("Fine"), 7);
+}
+
+TEST(QtSettingsStore, KeyExistsOnceAnythingIsStored) {
+    TempFolder folder;
+    QtSettingsStore store(folder.path() / "groups.conf");
+    EXPECT_FALSE(store.KeyExists());
+    EXPECT_FALSE(store.KeyExists("Desktop"));
+    store.WriteInteger("Desktop/MainTop", 5);
+    EXPECT_TRUE(store.KeyExists());
+    EXPECT_TRUE(store.KeyExists("Desktop"));
+    EXPECT_FALSE(store.KeyExists("Elsewhere"));
+}
+
+TEST(QtSettingsStore, FailedWriteIsReported) {
+    TempFolder folder;
+    std::ofstream(folder.path() / "Halvern") << "a file where the folder should be";
+    QtSettingsStore store(folder.path() / "Halvern" / "Borvik Pro.conf");
+    store.WriteInteger("GridX", 20);
+    const platform::StoreResult result = store.Flush();
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("Borvik Pro.conf"), std::string::npos) << result.error;
+}
+
+TEST(MemorySettingsStore, KeepsTypesLogsWritesAndFailsOnRequest) {
+    MemorySettingsStore store;
+    EXPECT_FALSE(store.KeyExists());
+    store.Seed("Environment_Temperature", std::string("hot"));
+    EXPECT_TRUE(store.KeyExists());
+    EXPECT_TRUE(store.ValueExists("Environment_Temperature"));
+    EXPECT_FALSE(store.ReadFloat("Environment_Temperature"));
+    EXPECT_TRUE(store.writes.empty());
+    store.WriteFloat("Environment_Temperature", 300.0);
+    store.WriteBool("Desktop/Valid", true);
+    EXPECT_EQ(store.ReadFloat("Environment_Temperature"), 300.0);
+    EXPECT_FALSE(store.ReadInteger("Environment_Temperature"));
+    EXPECT_EQ(store.ReadBool("Desktop/Valid"), true);
+    EXPECT_TRUE(store.KeyExists("Desktop"));
+    EXPECT_FALSE(store.KeyExists("Desk"));
+    EXPECT_EQ(store.writes, (std::vector<std::string>{"Environment_Temperature", "Desktop/Valid"}));
+    EXPECT_TRUE(store.Flush());
+    store.failFlushWith = "disk full";
+    const auto result = store.Flush();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "disk full");
+}
+
+TEST(LinuxJoystickProbe, AbsentOrForeignDeviceIsNoJoystick) {
+    TempFolder folder;
+    EXPECT_FALSE(platform::LinuxJoystickProbe(folder.path() / "js0").Probe());
+    EXPECT_FALSE(platform::LinuxJoystickProbe("/dev/null").Probe());
+    std::ofstream(folder.path() / "plain") << "not a device";
+    EXPECT_FALSE(platform::LinuxJoystickProbe(folder.path() / "plain").Probe());
+}
