@@ -1,0 +1,466 @@
+#include "model/Units.h"
+
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <numbers>
+#include <span>
+#include <system_error>
+
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Folders.h"
+
+namespace {
+
+// Unit rows, row 0 first. Factors that the old tables carried rounded to six or so digits
+// are written as their defining quotients (1 in = 25.4 mm, 1 ft = 0.3048 m, 1 mi = 1609.344 m,
+// 1 atm = 101325 Pa, 1 psi = 6894.757293168 Pa, 0 degF = 459.67/1.8 K), so that a value
+// typed in one unit and shown in another comes back unchanged.
+constexpr double Inch = 0.0254;
+constexpr double Foot = 0.3048;
+constexpr double Yard = 0.9144;
+
+constexpr TUnitInfo LengthUnits[] = {{"m", 1, 3, 0},         {"mm", 1000, 1, 0},     {"cm", 100, 2, 0},
+                                     {"in", 1 / Inch, 2, 0}, {"ft", 1 / Foot, 3, 0}, {"yd", 1 / Yard, 3, 0}};
+constexpr TUnitInfo VolumeUnits[] = {{"m^3", 1, 4, 0},
+                                     {"l", 1000, 2, 0},
+                                     {"in^3", 1 / (Inch * Inch * Inch), 1, 0},
+                                     {"ft^3", 1 / (Foot * Foot * Foot), 3, 0},
+                                     {"cm^3", 1000000, 0, 0}};
+constexpr TUnitInfo AreaUnits[] = {{"m^2", 1, 4, 0},
+                                   {"cm^2", 10000, 1, 0},
+                                   {"mm^2", 1000000, 0, 0},
+                                   {"in^2", 1 / (Inch * Inch), 2, 0},
+                                   {"ft^2", 1 / (Foot * Foot), 4, 0},
+                                   {"yd^2", 1 / (Yard * Yard), 4, 0}};
+constexpr TUnitInfo FrequencyUnits[] = {{"Hz", 1, 2, 0}, {"kHz", 0.001, 5, 0}};
+constexpr TUnitInfo ResistanceUnits[] = {{"ohm", 1, 3, 0}};
+constexpr TUnitInfo InductanceUnits[] = {{"H", 1, 6, 0}, {"mH", 1000, 2, 0}};
+constexpr TUnitInfo LevelUnits[] = {{"dB", 1, 2, 0}};
+constexpr TUnitInfo PowerUnits[] = {{"W", 1, 1, 0}};
+constexpr TUnitInfo VelocityUnits[] = {{"m/s", 1, 2, 0},
+                                       {"cm/s", 100, 1, 0},
+                                       {"ft/s", 1 / Foot, 2, 0},
+                                       {"km/h", 3.6, 2, 0},
+                                       {"mph", 3600 / 1609.344, 2, 0}};
+constexpr TUnitInfo TemperatureUnits[] = {
+    {"K", 1, 2, 0}, {"\u00B0C", 1, 2, -273.15}, {"\u00B0F", 1.8, 2, -459.67 / 1.8}};
+constexpr TUnitInfo PressureUnits[] = {{"Pa", 1, 1, 0},
+                                       {"kPa", 0.001, 3, 0},
+                                       {"bar", 0.00001, 5, 0},
+                                       {"atm", 1 / 101325.0, 6, 0},
+                                       {"psi", 1 / 6894.757293168, 5, 0}};
+constexpr TUnitInfo MassUnits[] = {{"kg", 1, 5, 0}, {"g", 1000, 1, 0}};
+constexpr TUnitInfo MechanicalResistanceUnits[] = {{"Ns/m", 1, 5, 0}, {"kg/s", 1, 5, 0}};
+constexpr TUnitInfo ComplianceUnits[] = {{"m/N", 1, 7, 0}, {"mm/N", 1000, 4, 0}, {"um/N", 1000000, 1, 0}};
+constexpr TUnitInfo RatioUnits[] = {{"%", 100, 4, 0}};
+constexpr TUnitInfo TemperatureCoefficientUnits[] = {{"1/K", 1, 7, 0},
+                                                     {"1000/K", 1000, 4, 0},
+                                                     {"1/\u00B0C", 1, 7, 0},
+                                                     {"1000/\u00B0C", 1000, 4, 0},
+                                                     {"1/\u00B0F", 1 / 1.8, 7, 0},
+                                                     {"1000/\u00B0F", 1000 / 1.8, 4, 0}};
+constexpr TUnitInfo ForceFactorUnits[] = {{"Tm", 1, 5, 0}, {"N/A", 1, 5, 0}};
+constexpr TUnitInfo ThermalResistanceUnits[] = {{"K/W", 1, 5, 0}};
+constexpr TUnitInfo ThermalCapacityUnits[] = {{"J/K", 1, 5, 0}};
+constexpr TUnitInfo ForceFactorPerMassUnits[] = {{"N/(A*kg)", 1, 5, 0}};
+constexpr TUnitInfo MotorStrengthUnits[] = {{"N/sqrt(W)", 1, 5, 0}};
+constexpr TUnitInfo InductanceConstantUnits[] = {{"H*sqrt(Hz)", 1, 6, 0}, {"mH*sqrt(Hz)", 1000, 3, 0}};
+constexpr TUnitInfo DensityUnits[] = {{"kg/m^3", 1, 5, 0}};
+constexpr TUnitInfo TemperatureDifferenceUnits[] = {
+    {"K", 1, 2, 0}, {"\u00B0C", 1, 2, 0}, {"\u00B0F", 1.8, 2, 0}};
+constexpr TUnitInfo AngleUnits[] = {
+    {"rad", 1, 4, 0}, {"deg", 180 / std::numbers::pi, 3, 0}, {"grad", 200 / std::numbers::pi, 3, 0}};
+
+constexpr TUnitInfo DefaultUnit = {"", 1, 3, 0};
+
+const std::span<const TUnitInfo> UnitTables[QuantityKindCount + 1] = {
+    {},
+    LengthUnits,
+    VolumeUnits,
+    AreaUnits,
+    FrequencyUnits,
+    ResistanceUnits,
+    InductanceUnits,
+    LevelUnits,
+    PowerUnits,
+    VelocityUnits,
+    TemperatureUnits,
+    PressureUnits,
+    MassUnits,
+    MechanicalResistanceUnits,
+    ComplianceUnits,
+    RatioUnits,
+    TemperatureCoefficientUnits,
+    ForceFactorUnits,
+    ThermalResistanceUnits,
+    ThermalCapacityUnits,
+    ForceFactorPerMassUnits,
+    MotorStrengthUnits,
+    InductanceConstantUnits,
+    DensityUnits,
+    TemperatureDifferenceUnits,
+    AngleUnits,
+};
+
+bool KnownKind(int kind) {
+    return kind >= 1 && kind <= QuantityKindCount;
+}
+
+char LocaleSeparatorOfEnvironment() {
+    // Asks the user's LC_NUMERIC without touching the process-wide locale, which stays "C"
+    // for every file format.
+    char separator = '.';
+    locale_t numeric = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+    if (numeric != static_cast<locale_t>(nullptr)) {
+        const char* radix = nl_langinfo_l(RADIXCHAR, numeric);
+        if (radix != nullptr && std::strcmp(radix, ",") == 0)
+            separator = ',';
+        freelocale(numeric);
+    }
+    return separator;
+}
+
+std::atomic<char> OverriddenSeparator{0};
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Digits and decimal exponent of a finite, nonzero |value| rounded to `significant` digits.
+struct DecimalDigits {
+    std::string Digits; // no leading zero
+    int Exponent = 0;   // value = D.DDD * 10^Exponent
+};
+
+DecimalDigits ToDigits(double value, int significant) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                std::chars_format::scientific, significant - 1);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    DecimalDigits out;
+    std::size_t e = text.find('e');
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] != '.')
+            out.Digits.push_back(text[i]);
+    std::string_view exponent = text.substr(e + 1);
+    if (!exponent.empty() && exponent.front() == '+')
+        exponent.remove_prefix(1);
+    std::from_chars(exponent.data(), exponent.data() + exponent.size(), out.Exponent);
+    return out;
+}
+
+// "1.5E-7", "1E20": the exponent form of the general and fixed formats.
+std::string ExponentForm(bool negative, std::string digits, int exponent, char separator) {
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    std::string out = negative ? "-" : "";
+    out += digits[0];
+    if (digits.size() > 1) {
+        out += separator;
+        out.append(digits, 1);
+    }
+    out += 'E';
+    out += std::to_string(exponent);
+    return out;
+}
+
+} // namespace
+
+int UnitCount(int kind) {
+    return KnownKind(kind) ? static_cast<int>(UnitTables[kind].size()) : 1;
+}
+
+TUnitInfo GetUnitInfo(int kind, int index) {
+    if (!KnownKind(kind))
+        return DefaultUnit;
+    const auto& rows = UnitTables[kind];
+    if (index < 0 || index >= static_cast<int>(rows.size()))
+        return rows[0];
+    return rows[static_cast<std::size_t>(index)];
+}
+
+double Val2Display(int kind, int index, double siValue) {
+    const TUnitInfo unit = GetUnitInfo(kind, index);
+    return (siValue + unit.Offset) * unit.Factor;
+}
+
+double Display2Val(int kind, int index, double displayValue) {
+    const TUnitInfo unit = GetUnitInfo(kind, index);
+    return displayValue / unit.Factor - unit.Offset;
+}
+
+TStr2ValResult Str2Val(std::string_view text, int kind, int index) {
+    TStr2ValResult result;
+    double number = 0;
+    if (!Trim(text).empty() && !TryStr2Float(text, number)) {
+        result.Converted = false;
+        number = 0;
+    }
+    result.Value = Display2Val(kind, index, number);
+    return result;
+}
+
+std::string Val2Str(int kind, int index, double siValue) {
+    const TUnitInfo unit = GetUnitInfo(kind, index);
+    const double display = (siValue + unit.Offset) * unit.Factor;
+    if (std::isnan(display))
+        return "NAN";
+    if (std::isinf(display))
+        return display < 0 ? "-INF" : "INF";
+    const char separator = DecimalSeparator();
+    constexpr int Precision = 9;
+    int decimals = unit.Decimals;
+    if (display != 0) {
+        const DecimalDigits rounded = ToDigits(display, Precision);
+        if (rounded.Exponent >= Precision)
+            return ExponentForm(display < 0, rounded.Digits, rounded.Exponent, separator);
+        // Digits beyond the ninth significant one are not shown; the rest is padded with zeros.
+        decimals = std::min(decimals, Precision - 1 - rounded.Exponent);
+    }
+    char buffer[64];
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, display, std::chars_format::fixed, decimals).ptr;
+    std::string out(buffer, end);
+    for (int i = decimals; i < unit.Decimals; ++i) {
+        if (i == 0)
+            out += '.';
+        out += '0';
+    }
+    if (out.front() == '-' && out.find_first_not_of("-0.") == std::string::npos)
+        out.erase(0, 1);
+    for (char& c : out)
+        if (c == '.')
+            c = separator;
+    return out;
+}
+
+bool TryStr2Float(std::string_view text, double& value) {
+    text = Trim(text);
+    if (text.empty() || text.size() > 256)
+        return false;
+    char buffer[258] = {};
+    std::size_t length = 0;
+    for (char c : text)
+        buffer[length++] = c == ',' ? '.' : c;
+    const char* first = buffer;
+    const char* last = buffer + length;
+    if (*first == '+')
+        ++first;
+    if (first == last || (*first == '-' && first != buffer))
+        return false;
+    double parsed = 0;
+    auto [ptr, ec] = std::from_chars(first, last, parsed, std::chars_format::general);
+    if (ec != std::errc() || ptr != last || !std::isfinite(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+double Str2Float(std::string_view text) {
+    double value = 0;
+    return TryStr2Float(text, value) ? value : 0;
+}
+
+std::string Float2Str(double value) {
+    return Float2Str(value, '.');
+}
+
+std::string Float2Str(double value, char decimalSeparator) {
+    if (!std::isfinite(value) || value == 0)
+        return "0";
+    constexpr int Precision = 15;
+    DecimalDigits rounded = ToDigits(value, Precision);
+    std::string& digits = rounded.Digits;
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    const bool negative = value < 0;
+    const int exponent = rounded.Exponent;
+    if (exponent < -5 || exponent >= Precision)
+        return ExponentForm(negative, digits, exponent, decimalSeparator);
+    std::string out = negative ? "-" : "";
+    if (exponent < 0) {
+        out += '0';
+        out += decimalSeparator;
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+        return out;
+    }
+    const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
+    if (digits.size() <= integerDigits) {
+        out += digits;
+        out.append(integerDigits - digits.size(), '0');
+        return out;
+    }
+    out.append(digits, 0, integerDigits);
+    out += decimalSeparator;
+    out.append(digits, integerDigits);
+    return out;
+}
+
+char DecimalSeparator() {
+    const char overridden = OverriddenSeparator.load(std::memory_order_relaxed);
+    if (overridden != 0)
+        return overridden;
+    static const char fromLocale = LocaleSeparatorOfEnvironment();
+    return fromLocale;
+}
+
+void SetDecimalSeparator(char separator) {
+    OverriddenSeparator.store(separator == '.' || separator == ',' ? separator : 0,
+                              std::memory_order_relaxed);
+}
+
+double AmplitudeFactor(int index) {
+    if (index < 0 || index >= 3)
+        return 1.0;
+    return AmplitudeKinds[index].Factor;
+}
+
+// --- unit store ------------------------------------------------------------------------------
+
+TUnitStore& TUnitStore::Instance() {
+    static TUnitStore store;
+    return store;
+}
+
+void TUnitStore::SetPath(const std::filesystem::path& path) {
+    std::lock_guard guard(m_Lock);
+    m_Path = path;
+    m_PathSet = true;
+    m_CreateFolder = false;
+    m_Loaded = false;
+}
+
+std::filesystem::path TUnitStore::Path() {
+    std::lock_guard guard(m_Lock);
+    return PathLocked();
+}
+
+std::filesystem::path TUnitStore::PathLocked() {
+    if (!m_PathSet) {
+        m_Path = platform::DocumentsFolder() / "UNITINDEX.DAT";
+        m_PathSet = true;
+        m_CreateFolder = true;
+    }
+    return m_Path;
+}
+
+TUnitStore::FileStamp TUnitStore::StampOf(const std::filesystem::path& path) const {
+    FileStamp stamp;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        stamp.Exists = true;
+        stamp.Size = static_cast<int64_t>(info.st_size);
+        stamp.ModifiedNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+        stamp.Inode = static_cast<uint64_t>(info.st_ino);
+    }
+    return stamp;
+}
+
+void TUnitStore::RefreshLocked() {
+    const std::filesystem::path path = PathLocked();
+    // One stat per lookup: another program instance may have chosen a unit meanwhile.
+    if (!m_Loaded || StampOf(path) != m_Stamp)
+        LoadLocked();
+}
+
+void TUnitStore::LoadLocked() {
+    m_Records.clear();
+    m_ByName.clear();
+    m_Loaded = true;
+    m_Stamp = StampOf(m_Path);
+    if (!m_Stamp.Exists)
+        return;
+    std::ifstream file(m_Path, std::ios::binary);
+    // The file holds one record per field name; a damaged file cannot make us read more than
+    // a bounded number of records.
+    constexpr std::size_t MaximumRecords = 100000;
+    unsigned char record[RecordSize];
+    while (m_Records.size() < MaximumRecords &&
+           file.read(reinterpret_cast<char*>(record), static_cast<std::streamsize>(RecordSize))) {
+        const std::size_t length = record[0];
+        std::string name(reinterpret_cast<const char*>(record + 1), length);
+        const uint32_t raw = static_cast<uint32_t>(record[256]) | static_cast<uint32_t>(record[257]) << 8 |
+                             static_cast<uint32_t>(record[258]) << 16 |
+                             static_cast<uint32_t>(record[259]) << 24;
+        Record entry{std::move(name), static_cast<int32_t>(raw)};
+        m_ByName.try_emplace(entry.Name, m_Records.size());
+        m_Records.push_back(std::move(entry));
+    }
+    // A trailing part of a record is ignored; the next save drops it.
+}
+
+bool TUnitStore::SaveLocked() {
+    std::string bytes(m_Records.size() * RecordSize, '\0');
+    for (std::size_t i = 0; i < m_Records.size(); ++i) {
+        char* record = bytes.data() + i * RecordSize;
+        const Record& entry = m_Records[i];
+        record[0] = static_cast<char>(static_cast<unsigned char>(entry.Name.size()));
+        std::memcpy(record + 1, entry.Name.data(), entry.Name.size());
+        const uint32_t raw = static_cast<uint32_t>(entry.Index);
+        for (int b = 0; b < 4; ++b)
+            record[256 + b] = static_cast<char>((raw >> (8 * b)) & 0xFF);
+    }
+    // The whole file is replaced at once, so a crash never leaves a torn record behind.
+    if (m_CreateFolder) {
+        // The documents folder may not exist yet on a first run.
+        std::error_code ignored;
+        std::filesystem::create_directories(m_Path.parent_path(), ignored);
+    }
+    std::filesystem::path temporary = m_Path;
+    temporary += ".tmp" + std::to_string(::getpid());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool complete = written == bytes.size() && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !complete || ::rename(temporary.c_str(), m_Path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    m_Stamp = StampOf(m_Path);
+    return true;
+}
+
+int32_t TUnitStore::Lookup(std::string_view name) {
+    name = name.substr(0, std::min(name.size(), MaxNameLength));
+    std::lock_guard guard(m_Lock);
+    RefreshLocked();
+    if (auto found = m_ByName.find(std::string(name)); found != m_ByName.end())
+        return m_Records[found->second].Index;
+    m_ByName.emplace(std::string(name), m_Records.size());
+    m_Records.push_back({std::string(name), 0});
+    SaveLocked();
+    return 0;
+}
+
+bool TUnitStore::Store(std::string_view name, int32_t index) {
+    name = name.substr(0, std::min(name.size(), MaxNameLength));
+    std::lock_guard guard(m_Lock);
+    RefreshLocked();
+    if (auto found = m_ByName.find(std::string(name)); found != m_ByName.end()) {
+        m_Records[found->second].Index = index;
+    } else {
+        m_ByName.emplace(std::string(name), m_Records.size());
+        m_Records.push_back({std::string(name), index});
+    }
+    return SaveLocked();
+}
