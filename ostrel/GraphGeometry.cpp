@@ -27,10 +27,12 @@ std::optional<int> outputLevelToY(double level) {
     return 1 - *offset;
 }
 
-std::optional<int> powerLevelToY(double level) { return truncatedPixel(490.0 - level * 1.666666666); }
+std::optional<int> powerLevelToY(double level) {
+    return truncatedPixel(490.0 - level * 1.666666666);
+}
 
 bool segmentInside(std::optional<int> y0, std::optional<int> y1) {
-    return y0 && y1 && *y0 > PlotTop && *y0 < PlotBottom && *y1 > PlotTop && *y1 < PlotBottom;
+    return y0 && y1 && *y0 > PlotTop && *y0<PlotBottom&& * y1> PlotTop && *y1 < PlotBottom;
 }
 
 } // namespace ostrel

@@ -61,7 +61,9 @@ double outputResponse(double frequency, double fs, double h, double alpha, doubl
 
 namespace {
 
-double finiteOrNaN(double value) { return std::isfinite(value) ? value : NAN; }
+double finiteOrNaN(double value) {
+    return std::isfinite(value) ? value : NAN;
+}
 
 } // namespace
 
@@ -80,7 +82,8 @@ VentedDesign designVentedBox(const VentedInputs& in, const AlignmentValues& alig
     // Displaced volume in m^3 from the cone diameter in cm and Xmax in mm.
     const double displaced = (in.diameter * 0.01) * (in.diameter * 0.01) * 0.78539825 * in.xmax * 0.001;
     const double fs4 = std::pow(in.fs, 4.0);
-    const double displacementBase = 112.0 + 10.0 * std::log10(0.42419802898550724 * fs4 * displaced * displaced);
+    const double displacementBase =
+        112.0 + 10.0 * std::log10(0.42419802898550724 * fs4 * displaced * displaced);
     // Reference efficiency from Vas in litres.
     const double efficiency = std::pow(10.0, -10.0) * std::pow(in.fs, 3.0) * in.vas * 9.64 / in.qes;
     const double thermalBase = 112.0 + 10.0 * std::log10(efficiency) + 10.0 * std::log10(in.pmax);

@@ -68,13 +68,13 @@ inline constexpr std::string_view NoUsableBoxMessage =
 
 struct VentedDesign {
     // Single precision, as they are shown; the curves and the vent use these stored values.
-    float vb = 0.0f; // litres
-    float fb = 0.0f; // Hz
-    float f3 = 0.0f; // Hz
-    float lp = 0.0f; // cm
-    Curve output{};       // dB relative to the passband
-    Curve displacement{}; // displacement-limited maximum SPL, dB
-    Curve thermal{};      // thermal-limited maximum SPL, dB
+    float vb = 0.0f;                  // litres
+    float fb = 0.0f;                  // Hz
+    float f3 = 0.0f;                  // Hz
+    float lp = 0.0f;                  // cm
+    Curve output{};                   // dB relative to the passband
+    Curve displacement{};             // displacement-limited maximum SPL, dB
+    Curve thermal{};                  // thermal-limited maximum SPL, dB
     double minimumVentDiameter = 0.0; // cm
     // Vb, Fb and F3 are finite and above zero and the vent length is finite.
     bool usable = false;

@@ -19,7 +19,8 @@ double smallResponseDb(double fOverFs, double h, double alpha, double qt, double
     const double a2 = (h + (alpha + 1.0 + h * h) * ql * qt) / (h * ql * qt);
     const double a3 = (h * ql + qt) / (sqrtH * ql * qt);
     const std::complex<double> s(0.0, fOverFs / sqrtH);
-    const std::complex<double> response = std::pow(s, 4) / (std::pow(s, 4) + a1 * std::pow(s, 3) + a2 * s * s + a3 * s + 1.0);
+    const std::complex<double> response =
+        std::pow(s, 4) / (std::pow(s, 4) + a1 * std::pow(s, 3) + a2 * s * s + a3 * s + 1.0);
     return 20.0 * std::log10(std::abs(response));
 }
 
