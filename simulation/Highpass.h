@@ -1,0 +1,20 @@
+#pragma once
+
+#include "simulation/FilterBase.h"
+
+// Crossover high-pass, the mirror image of the low-pass designs.
+class THighpass : public TFilterBase {
+public:
+    THighpass() : TFilterBase(fkHighpass) {}
+
+    std::int32_t Order = 0;
+    double Fc = 0.0; // Hz
+    double Q = 0.0;
+
+    std::vector<std::string> GetTypeNames() const override;
+    std::string GetDescription() const override;
+    std::string SaveToString() const override;
+    bool LoadFromString(std::string_view text, std::string& error) override;
+    // Refuses as the low-pass does.
+    bool Calculate() override;
+};
