@@ -1,0 +1,136 @@
+#include "workspace/UnitWidgets.h"
+
+#include "model/Units.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+class UnitWidgetsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_unitwidgets";
+        static char* argv[] = {name, nullptr};
+        if (QApplication::instance() == nullptr)
+            application = std::make_unique<QApplication>(argc, argv);
+    }
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        TUnitStore::Instance().SetPath(folder.filePath("UNITINDEX.DAT").toStdString());
+        SetDecimalSeparator('.');
+    }
+    void TearDown() override { SetDecimalSeparator(0); }
+
+    static inline std::unique_ptr<QApplication> application;
+    QTemporaryDir folder;
+};
+
+TEST_F(UnitWidgetsTest, LineEditBindsShowsColoursAndJudgesEnter) {
+    QLineEdit edit;
+    edit.setObjectName("edFs");
+    QLabel label;
+    label.setObjectName("lblFs");
+    TUnitWidgetField field(&edit, qkFrequency);
+    TUnitWidgetField unitLabel(&label, qkNone);
+    double fs = 31.5;
+    char letter = 'C';
+    TUnitHelper helper;
+    helper.AddFloat(field, &fs, &letter, &unitLabel);
+    int commits = 0;
+    TUnitHelper::TCommitResult last = TUnitHelper::TCommitResult::NotBound;
+    field.OnCommit = [&] {
+        ++commits;
+        last = helper.Commit(field);
+    };
+
+    helper.WriteValues();
+    helper.UpdateUnitLabels();
+    EXPECT_EQ(edit.text(), "31.50");
+    EXPECT_EQ(label.text(), "Hz");
+    EXPECT_EQ(edit.palette().color(QPalette::Text), QColor(0, 0, 255));
+    EXPECT_FALSE(helper.Modified());
+
+    edit.clear();
+    QTest::keyClicks(&edit, "4x");
+    EXPECT_TRUE(helper.Modified());
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(last, TUnitHelper::TCommitResult::Rejected);
+    EXPECT_EQ(edit.text(), "31.50");
+    EXPECT_EQ(fs, 31.5);
+
+    edit.clear();
+    QTest::keyClicks(&edit, "42,5");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(last, TUnitHelper::TCommitResult::Accepted);
+    EXPECT_EQ(fs, 42.5);
+    EXPECT_EQ(letter, 'E');
+    helper.WriteValues();
+    EXPECT_EQ(edit.palette().color(QPalette::Text), QColor(0, 128, 0));
+}
+
+TEST_F(UnitWidgetsTest, ArrowKeysStepAndCommit) {
+    QLineEdit edit;
+    edit.setObjectName("ReTune");
+    TUnitWidgetField field(&edit, qkFrequency);
+    field.EnableStepKeys(true);
+    double fb = 100;
+    TUnitHelper helper;
+    helper.AddFloatNoState(field, &fb);
+    field.OnCommit = [&] { helper.Commit(field); };
+    helper.WriteValues();
+    QTest::keyClick(&edit, Qt::Key_Up);
+    EXPECT_EQ(edit.text(), "105.00");
+    EXPECT_NEAR(fb, 105, 1e-12);
+    QTest::keyClick(&edit, Qt::Key_Down);
+    EXPECT_EQ(edit.text(), "100.00");
+    EXPECT_NEAR(fb, 100, 1e-12);
+}
+
+TEST_F(UnitWidgetsTest, ComboBoxAndLabelTexts) {
+    QComboBox combo;
+    combo.setObjectName("RSDia");
+    combo.setEditable(true);
+    combo.addItems({"47.0", "68.0"});
+    TUnitWidgetField field(&combo, qkLength);
+    SetUnitIndex(field, 1);
+    double diameter = 0.102;
+    TUnitHelper helper;
+    helper.AddFloatNoState(field, &diameter);
+    helper.WriteValues();
+    EXPECT_EQ(combo.currentText(), "102.0");
+    EXPECT_FALSE(field.Modified());
+    EXPECT_TRUE(helper.ReadValues().empty());
+    EXPECT_EQ(diameter, 0.102);
+
+    combo.setCurrentIndex(1);
+    EXPECT_TRUE(helper.ReadValues().empty());
+    EXPECT_NEAR(diameter, 0.068, 1e-15);
+
+    QWidget plain;
+    TUnitWidgetField other(&plain, qkNone);
+    other.SetText("ignored");
+    EXPECT_EQ(other.Text(), "");
+}
+
+TEST_F(UnitWidgetsTest, ADestroyedWidgetIsHarmless) {
+    auto edit = std::make_unique<QLineEdit>();
+    edit->setObjectName("edGone");
+    TUnitWidgetField field(edit.get(), qkLength);
+    edit.reset();
+    field.SetText("1");
+    EXPECT_EQ(field.Text(), "");
+    EXPECT_FALSE(field.Focused());
+}
+
+} // namespace
