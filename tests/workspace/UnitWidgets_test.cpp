@@ -24,6 +24,8 @@ protected:
         if (QApplication::instance() == nullptr)
             application = std::make_unique<QApplication>(argc, argv);
     }
+    // Destroyed here: a QApplication that outlives main() crashes in the exit handlers.
+    static void TearDownTestSuite() { application.reset(); }
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         TUnitStore::Instance().SetPath(folder.filePath("UNITINDEX.DAT").toStdString());
