@@ -1,8 +1,12 @@
 #pragma once
 // The program-wide settings record, filled from the settings store at start-up.
 
+#include "platform/JoystickProbe.h"
+#include "platform/SettingsStore.h"
+
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct TConfig {
     std::string UserName;
@@ -58,3 +62,29 @@ inline TConfig TC;
 
 // Set by the settings reader: whether a joystick is present.
 inline bool JoystickPresent = false;
+
+// ---------------------------------------------------------------------------------------------
+// Reading and writing the record through the settings store.
+
+// Fills TC from the store and completes the store with the default of every missing value
+// (40 values, "Joystick" included, in a fixed order); sets JoystickPresent from the probe.
+// Returns true when the store held no settings before. A value that cannot be read as its type,
+// or one that would make later arithmetic fail (air temperature or pressure not above 0, humidity
+// outside 0..1, a frequency limit not above 0 or a start not below its end, a value range whose
+// ends are equal, an amplitude scale outside 0..2), is replaced by its default and written back.
+// Nothing here stops start-up; when the store cannot be written, `writeResult` (if given) says why.
+bool ReadSettings(platform::SettingsStore& store, const platform::JoystickProbe& joystick,
+                  platform::StoreResult* writeResult = nullptr);
+
+// Writes every setting of TC except "Joystick" and flushes the store at once.
+platform::StoreResult WriteSettings(platform::SettingsStore& store);
+
+// When the value is missing, writes the default; then reads the value. A stored value that
+// cannot be read as a Double is replaced by the default and written back.
+double ReadFloatDefault(platform::SettingsStore& store, std::string_view name, double defaultValue);
+
+// The user's login name, the default author of new drivers and projects ("" when unknown).
+std::string LoginName();
+
+// The program folder with a trailing "/", the base of "Drivers/", "Projects/" and "filters/".
+std::string ProgramPathSetting();

@@ -1,0 +1,291 @@
+#include "shell/Settings.h"
+
+#include "platform/Folders.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using platform::SettingsStore;
+
+struct FloatSetting {
+    const char* name;
+    double TConfig::*field;
+};
+
+struct IntegerSetting {
+    const char* name;
+    std::int32_t TConfig::*field;
+};
+
+struct BoolSetting {
+    const char* name;
+    bool TConfig::*field;
+};
+
+// The Doubles in the order the reader completes them (the order of the stored key's table).
+constexpr FloatSetting kFloatsInStoreOrder[] = {
+    {"Environment_Temperature", &TConfig::Environment_Temperature},
+    {"Environment_AirPressure", &TConfig::Environment_AirPressure},
+    {"Environment_Humidy", &TConfig::Environment_Humidy},
+    {"Limits_FreqStart", &TConfig::Limits_FreqStart},
+    {"Limits_FreqEnd", &TConfig::Limits_FreqEnd},
+    {"Limits_GainStart", &TConfig::Limits_GainStart},
+    {"Limits_GainEnd", &TConfig::Limits_GainEnd},
+    {"Limits_EQTFMagMax", &TConfig::Limits_EQTFMagMax},
+    {"Limits_EQTFMagMin", &TConfig::Limits_EQTFMagMin},
+    {"Limits_GainPhaseStart", &TConfig::Limits_GainPhaseStart},
+    {"Limits_GainPhaseEnd", &TConfig::Limits_GainPhaseEnd},
+    {"Limits_SPLStart", &TConfig::Limits_SPLStart},
+    {"Limits_SPLEnd", &TConfig::Limits_SPLEnd},
+    {"Limits_ExcursionStart", &TConfig::Limits_ExcursionStart},
+    {"Limits_ExcursionEnd", &TConfig::Limits_ExcursionEnd},
+    {"Limits_ImpedanceStart", &TConfig::Limits_ImpedanceStart},
+    {"Limits_ImpedanceEnd", &TConfig::Limits_ImpedanceEnd},
+    {"Limits_ImpedancePhaseStart", &TConfig::Limits_ImpedancePhaseStart},
+    {"Limits_ImpedancePhaseEnd", &TConfig::Limits_ImpedancePhaseEnd},
+    {"Limits_DelayStart", &TConfig::Limits_DelayStart},
+    {"Limits_DelayEnd", &TConfig::Limits_DelayEnd},
+    {"Limits_MaxPowerStart", &TConfig::Limits_MaxPowerStart},
+    {"Limits_MaxPowerEnd", &TConfig::Limits_MaxPowerEnd},
+    {"Limits_VelocityStart", &TConfig::Limits_VelocityStart},
+    {"Limits_VelocityEnd", &TConfig::Limits_VelocityEnd},
+};
+
+// The Doubles in the order the writer stores them (the order of the record).
+constexpr FloatSetting kFloatsInRecordOrder[] = {
+    {"Limits_FreqStart", &TConfig::Limits_FreqStart},
+    {"Limits_FreqEnd", &TConfig::Limits_FreqEnd},
+    {"Limits_GainStart", &TConfig::Limits_GainStart},
+    {"Limits_GainEnd", &TConfig::Limits_GainEnd},
+    {"Limits_EQTFMagMin", &TConfig::Limits_EQTFMagMin},
+    {"Limits_EQTFMagMax", &TConfig::Limits_EQTFMagMax},
+    {"Limits_GainPhaseStart", &TConfig::Limits_GainPhaseStart},
+    {"Limits_GainPhaseEnd", &TConfig::Limits_GainPhaseEnd},
+    {"Limits_SPLStart", &TConfig::Limits_SPLStart},
+    {"Limits_SPLEnd", &TConfig::Limits_SPLEnd},
+    {"Limits_ExcursionStart", &TConfig::Limits_ExcursionStart},
+    {"Limits_ExcursionEnd", &TConfig::Limits_ExcursionEnd},
+    {"Limits_ImpedanceStart", &TConfig::Limits_ImpedanceStart},
+    {"Limits_ImpedanceEnd", &TConfig::Limits_ImpedanceEnd},
+    {"Limits_ImpedancePhaseStart", &TConfig::Limits_ImpedancePhaseStart},
+    {"Limits_ImpedancePhaseEnd", &TConfig::Limits_ImpedancePhaseEnd},
+    {"Limits_DelayStart", &TConfig::Limits_DelayStart},
+    {"Limits_DelayEnd", &TConfig::Limits_DelayEnd},
+    {"Limits_MaxPowerStart", &TConfig::Limits_MaxPowerStart},
+    {"Limits_MaxPowerEnd", &TConfig::Limits_MaxPowerEnd},
+    {"Limits_VelocityStart", &TConfig::Limits_VelocityStart},
+    {"Limits_VelocityEnd", &TConfig::Limits_VelocityEnd},
+    {"Environment_Temperature", &TConfig::Environment_Temperature},
+    {"Environment_AirPressure", &TConfig::Environment_AirPressure},
+    {"Environment_Humidy", &TConfig::Environment_Humidy},
+};
+
+constexpr BoolSetting kGridOn{"GridON", &TConfig::GridON};
+constexpr BoolSetting kButtonText{"ButtonText", &TConfig::ButtonText};
+
+// Integers in the stored key's order, before and after the never-read "Joystick".
+constexpr IntegerSetting kIntegersBeforeJoystick[] = {
+    {"GridX", &TConfig::GridX},       {"GridY", &TConfig::GridY},     {"Line0dB", &TConfig::Line0dB},
+    {"LineXmax", &TConfig::LineXmax}, {"Line3dB", &TConfig::Line3dB}, {"LineOther", &TConfig::LineOther},
+    {"Back", &TConfig::Back},         {"Label", &TConfig::Label},
+};
+constexpr IntegerSetting kIntegersAfterJoystick[] = {
+    {"ExcursionScale", &TConfig::ExcursionScale},
+    {"VelocityScale", &TConfig::VelocityScale},
+};
+
+// Integers in the order the writer stores them.
+constexpr IntegerSetting kIntegersInWriteOrder[] = {
+    {"GridX", &TConfig::GridX},
+    {"GridY", &TConfig::GridY},
+    {"Line0dB", &TConfig::Line0dB},
+    {"Line3dB", &TConfig::Line3dB},
+    {"LineXmax", &TConfig::LineXmax},
+    {"LineOther", &TConfig::LineOther},
+    {"Back", &TConfig::Back},
+    {"Label", &TConfig::Label},
+    {"ExcursionScale", &TConfig::ExcursionScale},
+    {"VelocityScale", &TConfig::VelocityScale},
+};
+
+// A value range of the plot limits: the two ends must differ, or the axis scale divides by zero.
+struct LimitPair {
+    double TConfig::*start;
+    double TConfig::*end;
+};
+
+constexpr LimitPair kValueRanges[] = {
+    {&TConfig::Limits_GainStart, &TConfig::Limits_GainEnd},
+    {&TConfig::Limits_EQTFMagMin, &TConfig::Limits_EQTFMagMax},
+    {&TConfig::Limits_GainPhaseStart, &TConfig::Limits_GainPhaseEnd},
+    {&TConfig::Limits_SPLStart, &TConfig::Limits_SPLEnd},
+    {&TConfig::Limits_ExcursionStart, &TConfig::Limits_ExcursionEnd},
+    {&TConfig::Limits_ImpedanceStart, &TConfig::Limits_ImpedanceEnd},
+    {&TConfig::Limits_ImpedancePhaseStart, &TConfig::Limits_ImpedancePhaseEnd},
+    {&TConfig::Limits_DelayStart, &TConfig::Limits_DelayEnd},
+    {&TConfig::Limits_MaxPowerStart, &TConfig::Limits_MaxPowerEnd},
+    {&TConfig::Limits_VelocityStart, &TConfig::Limits_VelocityEnd},
+};
+
+const char* NameOf(double TConfig::*field) {
+    for (const FloatSetting& setting : kFloatsInStoreOrder)
+        if (setting.field == field)
+            return setting.name;
+    return "";
+}
+
+std::string ReadStringDefault(SettingsStore& store, const char* name, const std::string& defaultValue) {
+    if (auto value = store.ReadString(name))
+        return *value;
+    store.WriteString(name, defaultValue);
+    return defaultValue;
+}
+
+bool ReadBoolDefault(SettingsStore& store, const char* name, bool defaultValue) {
+    if (auto value = store.ReadBool(name))
+        return *value;
+    store.WriteBool(name, defaultValue);
+    return defaultValue;
+}
+
+std::int32_t ReadIntegerDefault(SettingsStore& store, const char* name, std::int32_t defaultValue) {
+    if (auto value = store.ReadInteger(name))
+        return *value;
+    store.WriteInteger(name, defaultValue);
+    return defaultValue;
+}
+
+void RestoreDefault(SettingsStore& store, TConfig& config, const TConfig& defaults, double TConfig::*field) {
+    config.*field = defaults.*field;
+    store.WriteFloat(NameOf(field), defaults.*field);
+}
+
+// Replaces the values that later arithmetic cannot use (log of a non-positive frequency, an
+// empty axis range, air without density) by their defaults and stores the replacements.
+void RepairUnusableValues(SettingsStore& store, TConfig& config, const TConfig& defaults) {
+    for (const FloatSetting& setting : kFloatsInStoreOrder)
+        if (!std::isfinite(config.*setting.field))
+            RestoreDefault(store, config, defaults, setting.field);
+
+    if (!(config.Environment_Temperature > 0))
+        RestoreDefault(store, config, defaults, &TConfig::Environment_Temperature);
+    if (!(config.Environment_AirPressure > 0))
+        RestoreDefault(store, config, defaults, &TConfig::Environment_AirPressure);
+    if (!(config.Environment_Humidy >= 0 && config.Environment_Humidy <= 1))
+        RestoreDefault(store, config, defaults, &TConfig::Environment_Humidy);
+
+    if (!(config.Limits_FreqStart > 0))
+        RestoreDefault(store, config, defaults, &TConfig::Limits_FreqStart);
+    if (!(config.Limits_FreqEnd > 0))
+        RestoreDefault(store, config, defaults, &TConfig::Limits_FreqEnd);
+    if (!(config.Limits_FreqStart < config.Limits_FreqEnd)) {
+        RestoreDefault(store, config, defaults, &TConfig::Limits_FreqStart);
+        RestoreDefault(store, config, defaults, &TConfig::Limits_FreqEnd);
+    }
+
+    for (const LimitPair& range : kValueRanges) {
+        if (config.*range.start == config.*range.end) {
+            RestoreDefault(store, config, defaults, range.start);
+            RestoreDefault(store, config, defaults, range.end);
+        }
+    }
+
+    for (std::int32_t TConfig::*scale : {&TConfig::ExcursionScale, &TConfig::VelocityScale}) {
+        if (config.*scale < 0 || config.*scale > 2) {
+            config.*scale = defaults.*scale;
+            store.WriteInteger(scale == &TConfig::ExcursionScale ? "ExcursionScale" : "VelocityScale",
+                               defaults.*scale);
+        }
+    }
+}
+
+} // namespace
+
+std::string LoginName() {
+    char buffer[256] = {};
+    if (::getlogin_r(buffer, sizeof buffer) == 0 && buffer[0] != '\0')
+        return buffer;
+    std::vector<char> scratch(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, scratch.data(), scratch.size(), &found) == 0 && found != nullptr &&
+        found->pw_name != nullptr && found->pw_name[0] != '\0')
+        return found->pw_name;
+    if (const char* user = std::getenv("USER"); user != nullptr)
+        return user;
+    return {};
+}
+
+std::string ProgramPathSetting() {
+    std::string path = platform::ProgramFolder().string();
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return path;
+}
+
+double ReadFloatDefault(SettingsStore& store, std::string_view name, double defaultValue) {
+    if (!store.ValueExists(name))
+        store.WriteFloat(name, defaultValue);
+    if (auto value = store.ReadFloat(name))
+        return *value;
+    // Stored in a form that is not a Double: the reader must not stop start-up over it.
+    store.WriteFloat(name, defaultValue);
+    return defaultValue;
+}
+
+bool ReadSettings(SettingsStore& store, const platform::JoystickProbe& joystick,
+                  platform::StoreResult* writeResult) {
+    JoystickPresent = joystick.Probe().has_value();
+
+    const bool wasNew = !store.KeyExists();
+    const std::string programPath = ProgramPathSetting();
+    store.WriteString("ProgramPath", programPath);
+
+    TConfig defaults;
+    defaults.UserName = LoginName();
+    TConfig config = TC;
+
+    config.UserName = ReadStringDefault(store, "UserName", defaults.UserName);
+    config.*kGridOn.field = ReadBoolDefault(store, kGridOn.name, defaults.*kGridOn.field);
+    config.*kButtonText.field = ReadBoolDefault(store, kButtonText.name, defaults.*kButtonText.field);
+    for (const IntegerSetting& setting : kIntegersBeforeJoystick)
+        config.*setting.field = ReadIntegerDefault(store, setting.name, defaults.*setting.field);
+    // Kept in the store for older tools; the program itself never reads it.
+    if (!store.ValueExists("Joystick"))
+        store.WriteInteger("Joystick", 0);
+    for (const IntegerSetting& setting : kIntegersAfterJoystick)
+        config.*setting.field = ReadIntegerDefault(store, setting.name, defaults.*setting.field);
+    for (const FloatSetting& setting : kFloatsInStoreOrder)
+        config.*setting.field = ReadFloatDefault(store, setting.name, defaults.*setting.field);
+
+    RepairUnusableValues(store, config, defaults);
+
+    config.ProgramPath = programPath;
+    if (config.GridX < 1 || config.GridY < 1) {
+        config.GridX = 20;
+        config.GridY = 20;
+    }
+    TC = std::move(config);
+
+    platform::StoreResult result = store.Flush();
+    if (writeResult != nullptr)
+        *writeResult = std::move(result);
+    return wasNew;
+}
+
+platform::StoreResult WriteSettings(SettingsStore& store) {
+    store.WriteString("ProgramPath", TC.ProgramPath.empty() ? ProgramPathSetting() : TC.ProgramPath);
+    store.WriteString("UserName", TC.UserName);
+    store.WriteBool(kGridOn.name, TC.*kGridOn.field);
+    store.WriteBool(kButtonText.name, TC.*kButtonText.field);
+    for (const IntegerSetting& setting : kIntegersInWriteOrder)
+        store.WriteInteger(setting.name, TC.*setting.field);
+    for (const FloatSetting& setting : kFloatsInRecordOrder)
+        store.WriteFloat(setting.name, TC.*setting.field);
+    return store.Flush();
+}
