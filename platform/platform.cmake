@@ -5,6 +5,7 @@ add_library(borvik_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Folders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JoystickProbe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShellOpen.cpp
 )
 target_include_directories(borvik_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_platform PUBLIC Qt6::Core)

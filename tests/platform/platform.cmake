@@ -3,4 +3,5 @@ borvik_test(platform_tests
     ${CMAKE_CURRENT_LIST_DIR}/IniFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FoldersTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsStoreTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ShellOpenTest.cpp
   LIBS borvik_platform)

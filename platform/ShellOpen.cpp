@@ -1,0 +1,81 @@
+#include "platform/ShellOpen.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+
+namespace platform {
+
+namespace {
+
+bool StartsWithoutCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+bool HoldsBlankOrControl(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+bool LaunchDetached(const std::string& program, const std::vector<std::string>& arguments) {
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << QString::fromStdString(argument);
+    return QProcess::startDetached(QString::fromStdString(program), list);
+}
+
+} // namespace
+
+std::string DesktopOpenArgument(std::string_view target) {
+    if (target.empty())
+        return {};
+    for (const std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+        if (StartsWithoutCase(target, scheme)) {
+            const std::string_view rest = target.substr(scheme.size());
+            if (rest.empty() || rest.front() == '/' || HoldsBlankOrControl(target))
+                return {};
+            return std::string(target);
+        }
+    }
+    if (StartsWithoutCase(target, "mailto:")) {
+        if (target.size() == 7 || HoldsBlankOrControl(target))
+            return {};
+        return std::string(target);
+    }
+    // Anything else must be a file that exists; its absolute path cannot be taken for an option.
+    if (target.find('\0') != std::string_view::npos)
+        return {};
+    std::error_code code;
+    const std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(target), code);
+    if (code || !std::filesystem::is_regular_file(path, code))
+        return {};
+    return path.lexically_normal().string();
+}
+
+bool OpenWithDesktop(std::string_view target, const DetachedLauncher& launcher) {
+    const std::string argument = DesktopOpenArgument(target);
+    if (argument.empty() || !launcher)
+        return false;
+    return launcher("xdg-open", {argument});
+}
+
+bool OpenWithDesktop(std::string_view target) {
+    return OpenWithDesktop(target, LaunchDetached);
+}
+
+} // namespace platform
