@@ -107,7 +107,7 @@ void TDriverObject::PrepareModel() {
     } else {
         DriveFactor = std::sqrt(rho * c * c / (QesTotal * VasTotal * TwoPi * FsTotal));
     }
-    SplFactor = rho * DriveFactor / (TwoPi * 2 * ReferencePressure);
+    SplFactor = rho * DriveFactor / (TwoPi * ReferencePressure); // half-space radiation at 1 m
     MasCopy = Mas;
 
     CouplingFactor = 0;
