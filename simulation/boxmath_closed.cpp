@@ -8,6 +8,10 @@
 
 bool ClosedBox_ResonanceFromRoots(const std::array<TComplex, 3>& roots, bool complexPair, double& Fc,
                                   double& Qtc) {
+    for (const TComplex& root : roots) {
+        if (!std::isfinite(root.re) || !std::isfinite(root.im))
+            return false;
+    }
     double fc = 0.0;
     double qtc = 0.0;
     if (complexPair) {

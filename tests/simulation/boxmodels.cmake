@@ -1,0 +1,1 @@
+borvik_test(test_boxmodels SOURCES ${CMAKE_CURRENT_LIST_DIR}/boxmodels_test.cpp LIBS borvik_simulation)
