@@ -287,6 +287,22 @@ TEST(DriverModel, LoadedResponseDividesTheSourceBetweenDriverAndLoad) {
     }
 }
 
+TEST(DriverModel, PressureScaleGivesTheReferenceEfficiencyLevel) {
+    const TDriverObject driver = TestDriver(0);
+    // Above resonance the cone is mass controlled: the source pressure per sqrt(W) over the
+    // acoustic mass is the volume acceleration, and SplFactor carries it to the level at 1 m in
+    // half space. That must be the level of the reference efficiency η0 at 1 W.
+    const double eta0 = 4 * Pi * Pi * Fs * Fs * Fs * Vas / (C * C * C * Qes);
+    const double referenceSpl = 10 * std::log10(Rho * C * eta0 / (2 * Pi * 2e-5 * 2e-5));
+    EXPECT_NEAR(20 * std::log10(driver.SplFactor / driver.Mas), referenceSpl, 1e-9);
+    EXPECT_NEAR(20 * std::log10(driver.SplOverRae / driver.MasOverRae), referenceSpl, 1e-9);
+    // Without a motor the same level follows from the small-signal parameters alone.
+    TDriverObject smallSignal = TestDriver(0);
+    smallSignal.Data.BL = 0;
+    smallSignal.PrepareModel();
+    EXPECT_NEAR(20 * std::log10(smallSignal.SplFactor / smallSignal.Mas), referenceSpl, 1e-9);
+}
+
 TEST(DriverModel, OnlyTotalQKnownSplitsItEvenly) {
     TDriverObject driver;
     driver.Data.Fs = 40;
