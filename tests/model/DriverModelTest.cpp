@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <complex>
+#include <ostream>
 
 namespace {
 
@@ -102,6 +103,10 @@ struct MountingCase {
     double sdFactor;
 };
 
+void PrintTo(const MountingCase& m, std::ostream* os) {
+    *os << m.drivers << (m.isobaric ? " isobaric" : " drivers");
+}
+
 class DriverMounting : public ::testing::TestWithParam<MountingCase> {};
 
 TEST_P(DriverMounting, TotalsFollowTheNumberAndMounting) {
@@ -151,6 +156,10 @@ struct LossCase {
     double dTVC;
     double expectedRaise; // factor on Qes
 };
+
+void PrintTo(const LossCase& l, std::ostream* os) {
+    *os << "Rs " << l.rs << ", alfaVC " << l.alfaVC << ", dT " << l.dTVC;
+}
 
 class ElectricalDamping : public ::testing::TestWithParam<LossCase> {};
 
@@ -325,6 +334,10 @@ struct BrokenCase {
     const char* what;
     void (*spoil)(TDriverObject&);
 };
+
+void PrintTo(const BrokenCase& b, std::ostream* os) {
+    *os << b.what;
+}
 
 class UnusableDriver : public ::testing::TestWithParam<BrokenCase> {};
 

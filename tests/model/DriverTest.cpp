@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -178,6 +179,10 @@ struct ConnectionCase {
     double expectedRe;
     std::int32_t expectedConnection;
 };
+
+void PrintTo(const ConnectionCase& c, std::ostream* os) {
+    *os << c.numVC << " coils, " << c.from << " to " << c.mode << ", BL " << c.BL << ", Re " << c.Re;
+}
 
 class VoiceCoilConnection : public ::testing::TestWithParam<ConnectionCase> {};
 

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ struct ClosedListCase {
     int firstRow; // first row offered; 9 for none
     int selected;
 };
+
+void PrintTo(const ClosedListCase& c, std::ostream* os) {
+    *os << "Qts " << c.qts;
+}
 
 class ClosedList : public ::testing::TestWithParam<ClosedListCase> {};
 
