@@ -1,0 +1,129 @@
+// Cost of the box models as the plot engine drives them: one set-up, then one evaluation per
+// pixel column, here 2,000 columns at log-spaced frequencies from 10 Hz to 20 kHz.
+
+#include "model/Driver.h"
+#include "simulation/boxmath.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int Columns = 2000;
+
+const std::vector<double>& Frequencies() {
+    static const std::vector<double> frequencies = [] {
+        std::vector<double> f(Columns);
+        for (int i = 0; i < Columns; ++i)
+            f[i] = 10.0 * std::pow(2000.0, static_cast<double>(i) / (Columns - 1));
+        return f;
+    }();
+    return frequencies;
+}
+
+TDriverObject MakeDriver() {
+    TDriverObject driver;
+    TDriverData& d = driver.Data;
+    d.Fs = 30;
+    d.Qms = 5;
+    d.Qes = 0.4;
+    d.Qts = 1 / (1 / d.Qms + 1 / d.Qes);
+    d.Vas = 0.05;
+    d.Sd = 0.0216;
+    d.Re = 6;
+    d.Le = 0.0008;
+    d.BL = 9.5;
+    d.Xmax = 0.005;
+    d.Pe = 100;
+    return driver;
+}
+
+TBoxData MakeBox(TBoxType type) {
+    TBoxData box;
+    box.BType = type;
+    box.T = 293.15;
+    box.p = 101325;
+    box.phi = 0.3;
+    box.Nd = 1;
+    box.alfaVC = 0.0039;
+    box.Angle = 0.3;
+    box.Vr = 0.03;
+    box.Fr = 35;
+    box.Qlr = 7;
+    box.Qar = 100;
+    box.Qpr = 50;
+    box.Vf = 0.02;
+    box.Ff = 60;
+    box.Qlf = 7;
+    box.Qaf = 100;
+    box.Qpf = 50;
+    box.Qiclfr = 100;
+    box.Sdfport = 0.005;
+    box.Sdrport = 0.005;
+    box.Npr = 1;
+    box.PassiveRadiator = TPassiveRadiatorData{0.08, 6, 22, 0.035, 0.012, 0.02};
+    return box;
+}
+
+void BoxCurve(benchmark::State& state, TBoxType type, TCurveKind kind) {
+    const TBoxMathFunc func = BoxMath_GetFunc(type);
+    if (func == nullptr) {
+        state.SkipWithError("box type without a curve function in this build");
+        return;
+    }
+    const TBoxData box = MakeBox(type);
+    TDriverObject driver = MakeDriver();
+    TBoxModelState model;
+    TEvaluationPoint point{0, 0, 1};
+    const ProjectResultCallback report;
+    const std::vector<double>& frequencies = Frequencies();
+    for (auto _ : state) {
+        TComplex out{};
+        func(kind, point, box, out, report, driver, model);
+        for (const double f : frequencies) {
+            point.f = f;
+            func(ckEvaluate, point, box, out, report, driver, model);
+            benchmark::DoNotOptimize(out);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * Columns);
+    // Time per evaluation, shown in seconds with an SI prefix (e.g. 64ns).
+    state.counters["per_evaluation"] = benchmark::Counter(
+        Columns, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+struct Registration {
+    Registration() {
+        const struct {
+            TBoxType type;
+            const char* name;
+        } types[] = {{btClosed, "Closed"},
+                     {btVented, "Vented"},
+                     {btBandpass4, "Bandpass4"},
+                     {btBandpass6, "Bandpass6"},
+                     {btPassiveRadiator, "PassiveRadiator"}};
+        const struct {
+            TCurveKind kind;
+            const char* name;
+        } kinds[] = {{ckSPL, "SPL"},
+                     {ckImpedance, "Impedance"},
+                     {ckExcursion, "Excursion"},
+                     {ckGroupDelay, "GroupDelay"}};
+        for (const auto& t : types) {
+            for (const auto& k : kinds) {
+                const TBoxType type = t.type;
+                const TCurveKind kind = k.kind;
+                benchmark::RegisterBenchmark(
+                    (std::string("BoxCurve/") + t.name + "/" + k.name).c_str(),
+                    [type, kind](benchmark::State& state) { BoxCurve(state, type, kind); });
+            }
+        }
+    }
+};
+
+const Registration registration;
+
+} // namespace
