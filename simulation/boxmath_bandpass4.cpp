@@ -1,0 +1,162 @@
+#include "simulation/boxmath_bandpass4.h"
+
+#include <cmath>
+
+namespace {
+
+bool IsPositive(double value) {
+    return std::isfinite(value) && value > 0.0;
+}
+
+// A loss factor of 0 would short a leak or make a loss resistance infinite, a negative one a
+// negative resistance: neither is a circuit, so the curve stays empty.
+bool LossFactorsUsable(const TBoxData& box) {
+    return IsPositive(box.Qlr) && IsPositive(box.Qar) && IsPositive(box.Qlf) && IsPositive(box.Qaf) &&
+           IsPositive(box.Qpf) && IsPositive(box.Qiclfr);
+}
+
+bool SealedUsable(const TChamberElements& chamber) {
+    return IsPositive(chamber.Cab) && IsPositive(chamber.Ral) && IsPositive(chamber.Rab);
+}
+
+bool VentedUsable(const TChamberElements& chamber) {
+    return IsPositive(chamber.Cab) && IsPositive(chamber.Map) && IsPositive(chamber.Ral) &&
+           IsPositive(chamber.Rab) && IsPositive(chamber.Rap);
+}
+
+// The branch impedances of the circuit at one frequency.
+struct Circuit {
+    double f = -1;
+    TComplex rearBox{};   // Rabr + 1/(jω·Cabr)
+    TComplex rear{};      // rear box branch ∥ Ralr
+    TComplex frontBox{};  // Rabf + 1/(jω·Cabf)
+    TComplex frontPort{}; // Rapf + jω·Mapf
+    TComplex front{};     // front box ∥ Ralf ∥ front port
+    TComplex chambers{};  // front + rear: the path of the cone's air through both chambers
+    TComplex load{};      // chambers ∥ Ricl
+};
+
+// The model seen by the shared evaluations. The circuit of the last frequency is kept, since the
+// load and the radiated term are asked for one after the other at the same frequency.
+class Bandpass4Model {
+public:
+    static constexpr bool OffAxis = false;
+
+    Bandpass4Model(const TDriverObject& driver, const TBoxData& box, const TBoxModelState& state)
+        : driver_(driver), box_(box), state_(state) {}
+
+    const Circuit& At(double f) const {
+        if (circuit_.f == f)
+            return circuit_;
+        const double omega = 2.0 * HV_Pi * f;
+        Circuit& c = circuit_;
+        c.f = f;
+        c.rearBox = BoxMath_BoxBranch(state_.rear, omega);
+        c.rear = BoxMath_Parallel(c.rearBox, MakeComplex(state_.rear.Ral, 0.0));
+        c.frontBox = BoxMath_BoxBranch(state_.front, omega);
+        c.frontPort = BoxMath_PortBranch(state_.front, omega);
+        c.front =
+            BoxMath_Parallel(BoxMath_Parallel(c.frontBox, MakeComplex(state_.front.Ral, 0.0)), c.frontPort);
+        c.chambers = ComplexAdd(c.front, c.rear);
+        c.load = BoxMath_Parallel(c.chambers, MakeComplex(state_.Ricl, 0.0));
+        return c;
+    }
+
+    TComplex Load(double f) const { return At(f).load; }
+
+    // The pressure across the front chamber for the scale k; the volume velocity U through both
+    // chambers is the loaded response over their series impedance.
+    TComplex FrontPressure(double f, double scale) const {
+        const Circuit& c = At(f);
+        const TComplex U = ComplexDiv(driver_.LoadedResponse(c.load, f, scale), c.chambers);
+        return ComplexMul(U, c.front);
+    }
+
+    // The net volume velocity leaving the box: what the cone pushes into the front chamber and
+    // draws from the rear, less what the two box compliances store.
+    TComplex Radiated(TComplex load, double f, double scale) const {
+        const Circuit& c = At(f);
+        const TComplex U = ComplexDiv(driver_.LoadedResponse(load, f, scale), c.chambers);
+        const TComplex frontPressure = ComplexMul(U, c.front);
+        const TComplex rearPressure = ComplexMul(U, c.rear);
+        return ComplexSub(ComplexDiv(rearPressure, c.rearBox), ComplexDiv(frontPressure, c.frontBox));
+    }
+
+    double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }
+
+    // Volume velocity through the front port for the scale k.
+    TComplex FrontPortFlow(double f, double scale) const {
+        return ComplexDiv(FrontPressure(f, scale), At(f).frontPort);
+    }
+
+private:
+    const TDriverObject& driver_;
+    const TBoxData& box_;
+    const TBoxModelState& state_;
+    mutable Circuit circuit_;
+};
+
+// Prepares the circuit into state; false when it does not exist. Reports the sealed-chamber
+// resonance only for a circuit that exists.
+bool SetUp(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
+           const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
+    if (!BoxMath_CommonSetup(point, box, driver, state) || !LossFactorsUsable(box))
+        return false;
+    if (kind == ckFrontPortVelocity && !IsPositive(box.Sdfport))
+        return false;
+
+    const double Cas = driver.Cas;
+    const double Mas = driver.Mas;
+    state.rear = BoxMath_SealedChamber(box.Vr, box.Qlr, box.Qar, Cas, Mas, state.rhoc2);
+    // The driver's compliance in series with that of the sealed chamber sets its resonance there.
+    const double Ct = 1.0 / (1.0 / Cas + 1.0 / state.rear.Cab);
+    const double sealedResonance = 1.0 / (2.0 * HV_Pi * std::sqrt(Mas * Ct));
+    state.front = BoxMath_VentedChamber(box.Vf, box.Ff, box.Qlf, box.Qaf, box.Qpf, state.rhoc2);
+    state.Ricl = box.Qiclfr * std::sqrt(Mas / Cas);
+
+    if (!SealedUsable(state.rear) || !VentedUsable(state.front) || !IsPositive(state.Ricl) ||
+        !IsPositive(sealedResonance))
+        return false;
+
+    BoxMath_Report(report, rcFc, sealedResonance);
+    return true;
+}
+
+TComplex Evaluate(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
+                  const TDriverObject& driver, const TBoxModelState& state) {
+    const double f = point.f;
+    const double omega = 2.0 * HV_Pi * f;
+    const Bandpass4Model model(driver, box, state);
+    TComplex out = MakeComplex(0.0, 0.0);
+    switch (kind) {
+    case ckTransfer:
+        out = BoxMath_TimesJOmega(model.Radiated(model.Load(f), f, driver.MasOverRae), omega);
+        break;
+    case ckFrontPortGain:
+        out = BoxMath_TimesJOmega(model.FrontPortFlow(f, driver.MasOverRae), omega);
+        break;
+    case ckFrontPortVelocity:
+        out = ComplexScale(model.FrontPortFlow(f, driver.DriveOverRae / box.Sdfport), std::sqrt(point.P));
+        break;
+    default:
+        BoxMath_EvaluateShared(kind, point, box, driver, state, model, out);
+        break;
+    }
+    return out;
+}
+
+} // namespace
+
+void Bandpass4_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
+                    const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
+    // Without both volumes and the front tuning there is no box to describe: every call answers 0 + 0j.
+    const bool dimensionsKnown = box.Vr > 0.0 && box.Vf > 0.0 && box.Ff > 0.0;
+    BoxMath_Call(
+        btBandpass4, dimensionsKnown, kind, out, state,
+        [&](TBoxModelState& prepared) { return SetUp(kind, point, box, report, driver, prepared); },
+        [&](TCurveKind kept, const TBoxModelState& prepared) {
+            if (!IsPositive(point.f))
+                return MakeComplex(0.0, 0.0);
+            return Evaluate(kept, point, box, driver, prepared);
+        });
+}

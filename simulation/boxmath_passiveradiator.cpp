@@ -1,0 +1,167 @@
+#include "simulation/boxmath_passiveradiator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool IsPositive(double value) {
+    return std::isfinite(value) && value > 0.0;
+}
+
+// A radiator is a circuit only with a positive count, compliance, resonance, loss and area; a
+// loss factor of 0 would short the leak or make the absorption infinite.
+bool InputsUsable(const TBoxData& box) {
+    const TPassiveRadiatorData& radiator = box.PassiveRadiator;
+    return box.Npr >= 1 && IsPositive(radiator.Vas) && IsPositive(radiator.Fs) && IsPositive(radiator.Qms) &&
+           IsPositive(radiator.Sd) && std::isfinite(radiator.Xmax) && std::isfinite(radiator.Me) &&
+           IsPositive(box.Qlr) && IsPositive(box.Qar);
+}
+
+// The branch impedances of the circuit at one frequency.
+struct Circuit {
+    double f = -1;
+    TComplex box{};      // Rab + 1/(jω·Cab)
+    TComplex radiator{}; // Rap + jω·Map + 1/(jω·Cap)
+    TComplex load{};     // box ∥ Ral ∥ radiator
+};
+
+// The model seen by the shared evaluations. The circuit of the last frequency is kept, since the
+// load and the radiated term are asked for one after the other at the same frequency.
+class PassiveRadiatorModel {
+public:
+    static constexpr bool OffAxis = true;
+
+    PassiveRadiatorModel(const TDriverObject& driver, const TBoxData& box, const TBoxModelState& state)
+        : driver_(driver), box_(box), state_(state) {}
+
+    const Circuit& At(double f) const {
+        if (circuit_.f == f)
+            return circuit_;
+        const double omega = 2.0 * HV_Pi * f;
+        const TRadiatorElements& radiator = state_.radiator;
+        Circuit& c = circuit_;
+        c.f = f;
+        c.box = BoxMath_BoxBranch(state_.rear, omega);
+        c.radiator = MakeComplex(radiator.Rap, omega * radiator.Map - 1.0 / (omega * radiator.Cap));
+        c.load = BoxMath_Parallel(BoxMath_Parallel(c.box, MakeComplex(state_.rear.Ral, 0.0)), c.radiator);
+        return c;
+    }
+
+    TComplex Load(double f) const { return At(f).load; }
+
+    // What the cone moves and the radiators and the leak do not give back: the air the box
+    // compliance stores.
+    TComplex Radiated(TComplex load, double f, double scale) const {
+        return ComplexDiv(driver_.LoadedResponse(load, f, scale), At(f).box);
+    }
+
+    // Volume velocity through the radiators for the scale k.
+    TComplex RadiatorFlow(double f, double scale) const {
+        const Circuit& c = At(f);
+        return ComplexDiv(driver_.LoadedResponse(c.load, f, scale), c.radiator);
+    }
+
+    // Radiator excursion (m) at power P: their volume displacement over their total area.
+    TComplex RadiatorExcursion(double f, double power) const {
+        const TComplex flow = RadiatorFlow(f, driver_.DriveOverRae / state_.radiator.SdpT);
+        const double omega = 2.0 * HV_Pi * f;
+        // flow / (jω) = (im, -re) / ω
+        return ComplexScale(MakeComplex(flow.im, -flow.re), std::sqrt(power) / omega);
+    }
+
+    // The driver's excursion and thermal limits, and the power at which the radiators reach
+    // their own Xmax.
+    double MaxPower(TComplex load, double f) const {
+        const double driverLimit = BoxMath_MaxPower(driver_, box_, load, f);
+        const double ratio =
+            box_.PassiveRadiator.Xmax / (std::sqrt(2.0) * ComplexAbs(RadiatorExcursion(f, 1.0)));
+        return std::min(ratio * ratio, driverLimit);
+    }
+
+private:
+    const TDriverObject& driver_;
+    const TBoxData& box_;
+    const TBoxModelState& state_;
+    mutable Circuit circuit_;
+};
+
+// Prepares the circuit into state; false when it does not exist. Reports the radiators'
+// resonance and then the system tuning, only for a circuit that exists.
+bool SetUp(const TEvaluationPoint& point, const TBoxData& box, const ProjectResultCallback& report,
+           TDriverObject& driver, TBoxModelState& state) {
+    if (!BoxMath_CommonSetup(point, box, driver, state) || !InputsUsable(box))
+        return false;
+
+    const TPassiveRadiatorData& data = box.PassiveRadiator;
+    TRadiatorElements& radiator = state.radiator;
+    const double count = box.Npr;
+    radiator.SdpT = count * data.Sd;
+    radiator.Cap = count * data.Vas / state.rhoc2;
+    const double omegaP = 2.0 * HV_Pi * data.Fs;
+    radiator.Rap = 1.0 / (omegaP * data.Qms * radiator.Cap);
+    // The added mass sits on each diaphragm; as acoustic mass of the whole set it is Me/(Npr·Sd²).
+    radiator.Map = 1.0 / (omegaP * omegaP * radiator.Cap) + count * data.Me / (radiator.SdpT * radiator.SdpT);
+    const double radiatorResonance = 1.0 / (2.0 * HV_Pi * std::sqrt(radiator.Cap * radiator.Map));
+
+    TChamberElements& chamber = state.rear;
+    chamber = TChamberElements{};
+    chamber.Cab = box.Vr / state.rhoc2;
+    // The box compliance in series with the radiators' stiffens them to the system tuning.
+    const double Ct = 1.0 / (1.0 / chamber.Cab + 1.0 / radiator.Cap);
+    const double Z0 = std::sqrt(radiator.Map / Ct);
+    chamber.Ral = box.Qlr * Z0;
+    chamber.Rab = Z0 / box.Qar;
+    const double tuning = 1.0 / (2.0 * HV_Pi * std::sqrt(Ct * radiator.Map));
+
+    if (!IsPositive(radiator.SdpT) || !IsPositive(radiator.Cap) || !IsPositive(radiator.Rap) ||
+        !IsPositive(radiator.Map) || !IsPositive(chamber.Cab) || !IsPositive(chamber.Ral) ||
+        !IsPositive(chamber.Rab) || !IsPositive(radiatorResonance) || !IsPositive(tuning))
+        return false;
+
+    BoxMath_Report(report, rcRadiatorResonance, radiatorResonance);
+    BoxMath_Report(report, rcFc, tuning);
+    return true;
+}
+
+TComplex Evaluate(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
+                  const TDriverObject& driver, const TBoxModelState& state) {
+    const double f = point.f;
+    const double omega = 2.0 * HV_Pi * f;
+    const PassiveRadiatorModel model(driver, box, state);
+    TComplex out = MakeComplex(0.0, 0.0);
+    switch (kind) {
+    case ckTransfer:
+        out = BoxMath_TimesJOmega(model.Radiated(model.Load(f), f, driver.MasOverRae), omega);
+        out = BoxMath_OffAxis(out, f, state.c, driver.Data.Sd, box.Angle);
+        break;
+    case ckPRTransfer:
+        // The real factor ω rather than jω, as with the vented box's port gain: the phase shown is
+        // that of the radiators' volume velocity.
+        out = ComplexScale(model.RadiatorFlow(f, driver.MasOverRae), 2.0 * HV_Pi * f);
+        break;
+    case ckPRExcursion:
+        out = model.RadiatorExcursion(f, point.P);
+        break;
+    default:
+        BoxMath_EvaluateShared(kind, point, box, driver, state, model, out);
+        break;
+    }
+    return out;
+}
+
+} // namespace
+
+void PassiveRadiator_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
+                          const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
+    // Without a chamber volume there is no box to describe: every call answers 0 + 0j.
+    const bool dimensionsKnown = box.Vr > 0.0;
+    BoxMath_Call(
+        btPassiveRadiator, dimensionsKnown, kind, out, state,
+        [&](TBoxModelState& prepared) { return SetUp(point, box, report, driver, prepared); },
+        [&](TCurveKind kept, const TBoxModelState& prepared) {
+            if (!IsPositive(point.f))
+                return MakeComplex(0.0, 0.0);
+            return Evaluate(kept, point, box, driver, prepared);
+        });
+}
