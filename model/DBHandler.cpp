@@ -1,0 +1,9 @@
+#include "model/DBHandler.h"
+
+// The base knows no storage: every operation leaves its arguments as they are.
+
+void TDBHandler2::GetDriverList(std::vector<std::string>&) {}
+
+void TDBHandler2::LoadDriver(const std::string&, TDriverObject&) {}
+
+void TDBHandler2::DatabaseChanged() {}
