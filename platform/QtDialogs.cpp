@@ -1,0 +1,184 @@
+#include "platform/QtDialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace platform {
+
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Utf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
+QString CaseFreePattern(const std::string& pattern) {
+    QString result;
+    for (const QChar c : Text(pattern)) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            result += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+        else
+            result += c;
+    }
+    return result;
+}
+
+struct ButtonMapping {
+    MessageButton button;
+    QMessageBox::StandardButton standard;
+};
+
+constexpr ButtonMapping kButtons[] = {
+    {ButtonYes, QMessageBox::Yes},       {ButtonNo, QMessageBox::No},       {ButtonOk, QMessageBox::Ok},
+    {ButtonCancel, QMessageBox::Cancel}, {ButtonAbort, QMessageBox::Abort}, {ButtonRetry, QMessageBox::Retry},
+    {ButtonIgnore, QMessageBox::Ignore},
+};
+
+QString KindCaption(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Warning:
+        return QStringLiteral("Warning");
+    case MessageKind::Error:
+        return QStringLiteral("Error");
+    case MessageKind::Information:
+        return QStringLiteral("Information");
+    case MessageKind::Confirmation:
+        return QStringLiteral("Confirm");
+    case MessageKind::Plain:
+        break;
+    }
+    return QString();
+}
+
+QMessageBox::Icon KindIcon(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    case MessageKind::Plain:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+void Prepare(QFileDialog& dialog, const FileRequest& request) {
+    dialog.setWindowTitle(Text(request.title));
+    if (!request.folder.empty())
+        dialog.setDirectory(Text(request.folder));
+    if (!request.filters.empty()) {
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        dialog.setNameFilter(QtFilterString(request.filters));
+        const QStringList names = dialog.nameFilters();
+        if (request.filterIndex < static_cast<std::size_t>(names.size()))
+            dialog.selectNameFilter(names.at(static_cast<qsizetype>(request.filterIndex)));
+    }
+    if (!request.defaultExtension.empty())
+        dialog.setDefaultSuffix(Text(request.defaultExtension));
+    if (!request.fileName.empty())
+        dialog.selectFile(Text(request.fileName));
+}
+
+} // namespace
+
+QColor ColourToQColor(std::int32_t colour) {
+    const auto bits = static_cast<std::uint32_t>(colour);
+    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
+                  static_cast<int>((bits >> 16) & 0xFF));
+}
+
+std::int32_t QColorToColour(const QColor& colour) {
+    const QColor rgb = colour.toRgb();
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(rgb.red()) |
+                                     (static_cast<std::uint32_t>(rgb.green()) << 8) |
+                                     (static_cast<std::uint32_t>(rgb.blue()) << 16));
+}
+
+QString QtFilterString(const std::vector<FileFilter>& filters) {
+    QStringList entries;
+    for (const FileFilter& filter : filters) {
+        QStringList patterns;
+        for (const std::string& pattern : filter.patterns)
+            patterns << CaseFreePattern(pattern);
+        if (patterns.isEmpty())
+            patterns << QStringLiteral("*");
+        entries << Text(filter.description) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+MessageButton QtDialogs::Message(const MessageRequest& request) {
+    QMessageBox box(request.parent);
+    box.setIcon(KindIcon(request.kind));
+    box.setWindowTitle(request.caption.empty() ? KindCaption(request.kind) : Text(request.caption));
+    box.setText(Text(request.text));
+    const MessageButtons offered = request.buttons == ButtonNone ? MessageButtons{ButtonOk} : request.buttons;
+    QMessageBox::StandardButtons standard;
+    for (const ButtonMapping& mapping : kButtons)
+        if ((offered & mapping.button) != 0)
+            standard |= mapping.standard;
+    box.setStandardButtons(standard);
+    // Without a choice of the caller the first offered button (in the order of kButtons) is the
+    // default, as the message dialogs have always had it.
+    MessageButton defaultButton = ButtonNone;
+    if ((offered & request.defaultButton) != 0)
+        defaultButton = request.defaultButton;
+    for (const ButtonMapping& mapping : kButtons)
+        if (defaultButton == ButtonNone && (offered & mapping.button) != 0)
+            defaultButton = mapping.button;
+    for (const ButtonMapping& mapping : kButtons) {
+        if (mapping.button == EscapeButton(offered))
+            box.setEscapeButton(mapping.standard);
+        if (mapping.button == defaultButton)
+            box.setDefaultButton(mapping.standard);
+    }
+    const int result = box.exec();
+    for (const ButtonMapping& mapping : kButtons)
+        if (result == mapping.standard)
+            return mapping.button;
+    return EscapeButton(offered);
+}
+
+std::vector<std::string> QtDialogs::OpenFiles(const FileRequest& request) {
+    QFileDialog dialog(request.parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.allowMultiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    Prepare(dialog, request);
+    std::vector<std::string> files;
+    if (dialog.exec() == QDialog::Accepted)
+        for (const QString& file : dialog.selectedFiles())
+            files.push_back(Utf8(file));
+    return files;
+}
+
+std::optional<std::string> QtDialogs::SaveFile(const FileRequest& request) {
+    QFileDialog dialog(request.parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    Prepare(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return Utf8(dialog.selectedFiles().constFirst());
+}
+
+std::optional<std::int32_t> QtDialogs::ChooseColour(const ColourRequest& request) {
+    const QColor chosen =
+        QColorDialog::getColor(ColourToQColor(request.colour), request.parent, Text(request.title));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return QColorToColour(chosen);
+}
+
+} // namespace platform
