@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace platform {
 
@@ -40,6 +41,13 @@ bool SameName(std::string_view a, std::string_view b) {
         if (LowerAscii(a[i]) != LowerAscii(b[i]))
             return false;
     return true;
+}
+
+std::string Folded(std::string_view text) {
+    std::string folded(Trim(text));
+    for (char& c : folded)
+        c = LowerAscii(c);
+    return folded;
 }
 
 bool HoldsLineBreak(std::string_view text) {
@@ -288,15 +296,10 @@ bool IniFile::ValueExists(std::string_view section, std::string_view key) const 
 
 std::vector<std::string> IniFile::ReadSections() const {
     std::vector<std::string> names;
-    for (const Line& line : lines_) {
-        if (line.kind != Line::Kind::Section)
-            continue;
-        bool known = false;
-        for (const std::string& name : names)
-            known = known || SameName(name, line.name);
-        if (!known)
+    std::unordered_set<std::string> seen;
+    for (const Line& line : lines_)
+        if (line.kind == Line::Kind::Section && seen.insert(Folded(line.name)).second)
             names.push_back(line.name);
-    }
     return names;
 }
 
@@ -309,13 +312,11 @@ std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
 
 std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(std::string_view section) const {
     std::vector<std::pair<std::string, std::string>> values;
+    std::unordered_set<std::string> seen; // keeps a listing of a huge section linear
     ForEachSectionLine(section, [&](std::size_t i) {
         const Line& line = lines_[i];
-        if (line.kind != Line::Kind::Key)
+        if (line.kind != Line::Kind::Key || !seen.insert(Folded(line.name)).second)
             return true;
-        for (const auto& known : values)
-            if (SameName(known.first, line.name))
-                return true;
         values.emplace_back(line.name,
                             std::string(Trim(std::string_view(line.text).substr(line.valueStart))));
         return true;
@@ -441,6 +442,11 @@ IniResult WriteFileAtomically(const std::filesystem::path& path, std::string_vie
         const int error = errno;
         ::unlink(temporary.c_str());
         return {false, ErrorText("Cannot replace", path, error)};
+    }
+    // Make the rename itself durable; the file is already complete either way.
+    if (const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
     }
     return {};
 }

@@ -346,3 +346,17 @@ TEST(IniFile, FolderOrOversizedFileIsReportedNotRead) {
     EXPECT_FALSE(oversized.LoadResult().ok);
     EXPECT_EQ(oversized.ReadString("A", "b", "d"), "d");
 }
+
+TEST(IniFile, ListingAHugeSectionStaysLinear) {
+    // A quadratic listing would take minutes here and hit the test timeout.
+    std::string text = "[Filters]\n";
+    constexpr int kKeys = 200000;
+    for (int i = 0; i < kKeys; ++i)
+        text += std::to_string(i) + "=0;1;2\n";
+    text += "[Other]\n";
+    for (int i = 0; i < 50000; ++i)
+        text += "[S" + std::to_string(i) + "]\n";
+    const IniFile ini = FromText(text);
+    EXPECT_EQ(ini.ReadSectionValues("filters").size(), static_cast<std::size_t>(kKeys));
+    EXPECT_EQ(ini.ReadSections().size(), 50002u);
+}
