@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+class COstrelHost;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+
+// One exchange between a dialog's fields and its controls, in one direction. Reading stops at
+// the first edit whose text is not a number: the user is told, the edit gets the focus, and the
+// fields after it are left alone.
+class CDataExchange {
+public:
+    CDataExchange(COstrelHost& host, QWidget* dialog, bool saveAndValidate);
+
+    const bool m_bSaveAndValidate;
+    bool Failed() const { return m_Failed; }
+
+    void Check(QCheckBox* box, int& value);
+    void Double(QLineEdit* edit, double& value);
+    void Float(QLineEdit* edit, float& value);
+    // A computed value: shown, never read back from its text.
+    void Result(QLineEdit* edit, float value);
+    void Text(QLabel* label, QString& value);
+    void Text(QPlainTextEdit* edit, QString& value);
+
+private:
+    bool Reading() const { return m_bSaveAndValidate && !m_Failed; }
+    void Fail(QLineEdit* edit);
+
+    COstrelHost& m_Host;
+    QWidget* m_Dialog;
+    bool m_Failed = false;
+};
