@@ -24,16 +24,17 @@ bool VentedUsable(const TChamberElements& chamber) {
            IsPositive(chamber.Rab) && IsPositive(chamber.Rap);
 }
 
-// The branch impedances of the circuit at one frequency.
+// The circuit at one frequency. Parallel branches are summed as admittances; the admittances
+// are kept so that the flows through the branches need products only.
 struct Circuit {
     double f = -1;
-    TComplex rearBox{};   // Rabr + 1/(jω·Cabr)
-    TComplex rear{};      // rear box branch ∥ Ralr
-    TComplex frontBox{};  // Rabf + 1/(jω·Cabf)
-    TComplex frontPort{}; // Rapf + jω·Mapf
-    TComplex front{};     // front box ∥ Ralf ∥ front port
-    TComplex chambers{};  // front + rear: the path of the cone's air through both chambers
-    TComplex load{};      // chambers ∥ Ricl
+    TComplex rearBoxAdmittance{};   // 1/(Rabr + 1/(jω·Cabr))
+    TComplex rear{};                // rear box branch ∥ Ralr
+    TComplex frontBoxAdmittance{};  // 1/(Rabf + 1/(jω·Cabf))
+    TComplex frontPortAdmittance{}; // 1/(Rapf + jω·Mapf)
+    TComplex front{};               // front box ∥ Ralf ∥ front port
+    TComplex chambersAdmittance{};  // 1/(front + rear): both chambers in the path of the cone's air
+    TComplex load{};                // (front + rear) ∥ Ricl
 };
 
 // The model seen by the shared evaluations. The circuit of the last frequency is kept, since the
@@ -43,7 +44,8 @@ public:
     static constexpr bool OffAxis = false;
 
     Bandpass4Model(const TDriverObject& driver, const TBoxData& box, const TBoxModelState& state)
-        : driver_(driver), box_(box), state_(state) {}
+        : driver_(driver), box_(box), state_(state), rearLeak_(1.0 / state.rear.Ral),
+          frontLeak_(1.0 / state.front.Ral), chamberLeak_(1.0 / state.Ricl) {}
 
     const Circuit& At(double f) const {
         if (circuit_.f == f)
@@ -51,48 +53,48 @@ public:
         const double omega = 2.0 * HV_Pi * f;
         Circuit& c = circuit_;
         c.f = f;
-        c.rearBox = BoxMath_BoxBranch(state_.rear, omega);
-        c.rear = BoxMath_Parallel(c.rearBox, MakeComplex(state_.rear.Ral, 0.0));
-        c.frontBox = BoxMath_BoxBranch(state_.front, omega);
-        c.frontPort = BoxMath_PortBranch(state_.front, omega);
-        c.front =
-            BoxMath_Parallel(BoxMath_Parallel(c.frontBox, MakeComplex(state_.front.Ral, 0.0)), c.frontPort);
-        c.chambers = ComplexAdd(c.front, c.rear);
-        c.load = BoxMath_Parallel(c.chambers, MakeComplex(state_.Ricl, 0.0));
+        c.rearBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.rear, omega));
+        c.rear = ComplexInv(ComplexAdd(c.rearBoxAdmittance, MakeComplex(rearLeak_, 0.0)));
+        c.frontBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.front, omega));
+        c.frontPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.front, omega));
+        c.front = ComplexInv(ComplexAdd(ComplexAdd(c.frontBoxAdmittance, c.frontPortAdmittance),
+                                        MakeComplex(frontLeak_, 0.0)));
+        c.chambersAdmittance = ComplexInv(ComplexAdd(c.front, c.rear));
+        c.load = ComplexInv(ComplexAdd(c.chambersAdmittance, MakeComplex(chamberLeak_, 0.0)));
         return c;
     }
 
     TComplex Load(double f) const { return At(f).load; }
 
-    // The pressure across the front chamber for the scale k; the volume velocity U through both
-    // chambers is the loaded response over their series impedance.
-    TComplex FrontPressure(double f, double scale) const {
-        const Circuit& c = At(f);
-        const TComplex U = ComplexDiv(driver_.LoadedResponse(c.load, f, scale), c.chambers);
-        return ComplexMul(U, c.front);
-    }
-
     // The net volume velocity leaving the box: what the cone pushes into the front chamber and
-    // draws from the rear, less what the two box compliances store.
+    // draws from the rear, less what the two box compliances store. The volume velocity U through
+    // both chambers is the loaded response over their series impedance; each chamber's pressure
+    // is U times its impedance.
     TComplex Radiated(TComplex load, double f, double scale) const {
         const Circuit& c = At(f);
-        const TComplex U = ComplexDiv(driver_.LoadedResponse(load, f, scale), c.chambers);
+        const TComplex U = ComplexMul(driver_.LoadedResponse(load, f, scale), c.chambersAdmittance);
         const TComplex frontPressure = ComplexMul(U, c.front);
         const TComplex rearPressure = ComplexMul(U, c.rear);
-        return ComplexSub(ComplexDiv(rearPressure, c.rearBox), ComplexDiv(frontPressure, c.frontBox));
+        return ComplexSub(ComplexMul(rearPressure, c.rearBoxAdmittance),
+                          ComplexMul(frontPressure, c.frontBoxAdmittance));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }
 
     // Volume velocity through the front port for the scale k.
     TComplex FrontPortFlow(double f, double scale) const {
-        return ComplexDiv(FrontPressure(f, scale), At(f).frontPort);
+        const Circuit& c = At(f);
+        const TComplex U = ComplexMul(driver_.LoadedResponse(c.load, f, scale), c.chambersAdmittance);
+        return ComplexMul(ComplexMul(U, c.front), c.frontPortAdmittance);
     }
 
 private:
     const TDriverObject& driver_;
     const TBoxData& box_;
     const TBoxModelState& state_;
+    const double rearLeak_; // conductances of the leaks
+    const double frontLeak_;
+    const double chamberLeak_;
     mutable Circuit circuit_;
 };
 

@@ -20,21 +20,23 @@ bool VentedUsable(const TChamberElements& chamber) {
            IsPositive(chamber.Rab) && IsPositive(chamber.Rap);
 }
 
-// The branch impedances of the circuit at one frequency.
+// The circuit at one frequency. Parallel branches are summed as admittances; the admittances
+// are kept so that the flows through the branches need products only.
 struct Circuit {
     double f = -1;
-    TComplex rearBox{};   // Rabr + 1/(jω·Cabr)
-    TComplex rearPort{};  // Rapr + jω·Mapr
-    TComplex rear{};      // rear box ∥ Ralr ∥ rear port
-    TComplex frontBox{};  // Rabf + 1/(jω·Cabf)
-    TComplex frontPort{}; // Rapf + jω·Mapf
-    TComplex front{};     // front box ∥ Ralf ∥ front port
-    TComplex chambers{};  // front + rear: the path of the cone's air through both chambers
-    TComplex load{};      // chambers ∥ Ricl
+    TComplex rearBoxAdmittance{};   // 1/(Rabr + 1/(jω·Cabr))
+    TComplex rearPortAdmittance{};  // 1/(Rapr + jω·Mapr)
+    TComplex rear{};                // rear box ∥ Ralr ∥ rear port
+    TComplex frontBoxAdmittance{};  // 1/(Rabf + 1/(jω·Cabf))
+    TComplex frontPortAdmittance{}; // 1/(Rapf + jω·Mapf)
+    TComplex front{};               // front box ∥ Ralf ∥ front port
+    TComplex chambersAdmittance{};  // 1/(front + rear): both chambers in the path of the cone's air
+    TComplex load{};                // (front + rear) ∥ Ricl
 };
 
-TComplex VentedChamberLoad(TComplex box, TComplex port, double leak) {
-    return BoxMath_Parallel(BoxMath_Parallel(box, MakeComplex(leak, 0.0)), port);
+// box ∥ leak ∥ port from the admittances of box and port and the leak's conductance.
+TComplex VentedChamberLoad(TComplex boxAdmittance, TComplex portAdmittance, double leak) {
+    return ComplexInv(ComplexAdd(ComplexAdd(boxAdmittance, portAdmittance), MakeComplex(leak, 0.0)));
 }
 
 // The model seen by the shared evaluations. The circuit of the last frequency is kept, since the
@@ -44,7 +46,8 @@ public:
     static constexpr bool OffAxis = false;
 
     Bandpass6Model(const TDriverObject& driver, const TBoxData& box, const TBoxModelState& state)
-        : driver_(driver), box_(box), state_(state) {}
+        : driver_(driver), box_(box), state_(state), rearLeak_(1.0 / state.rear.Ral),
+          frontLeak_(1.0 / state.front.Ral), chamberLeak_(1.0 / state.Ricl) {}
 
     const Circuit& At(double f) const {
         if (circuit_.f == f)
@@ -52,14 +55,14 @@ public:
         const double omega = 2.0 * HV_Pi * f;
         Circuit& c = circuit_;
         c.f = f;
-        c.rearBox = BoxMath_BoxBranch(state_.rear, omega);
-        c.rearPort = BoxMath_PortBranch(state_.rear, omega);
-        c.rear = VentedChamberLoad(c.rearBox, c.rearPort, state_.rear.Ral);
-        c.frontBox = BoxMath_BoxBranch(state_.front, omega);
-        c.frontPort = BoxMath_PortBranch(state_.front, omega);
-        c.front = VentedChamberLoad(c.frontBox, c.frontPort, state_.front.Ral);
-        c.chambers = ComplexAdd(c.front, c.rear);
-        c.load = BoxMath_Parallel(c.chambers, MakeComplex(state_.Ricl, 0.0));
+        c.rearBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.rear, omega));
+        c.rearPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.rear, omega));
+        c.rear = VentedChamberLoad(c.rearBoxAdmittance, c.rearPortAdmittance, rearLeak_);
+        c.frontBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.front, omega));
+        c.frontPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.front, omega));
+        c.front = VentedChamberLoad(c.frontBoxAdmittance, c.frontPortAdmittance, frontLeak_);
+        c.chambersAdmittance = ComplexInv(ComplexAdd(c.front, c.rear));
+        c.load = ComplexInv(ComplexAdd(c.chambersAdmittance, MakeComplex(chamberLeak_, 0.0)));
         return c;
     }
 
@@ -68,7 +71,7 @@ public:
     // The volume velocity U through both chambers is the loaded response over their series
     // impedance; each chamber's pressure is U times its impedance.
     TComplex ChamberFlow(TComplex load, double f, double scale) const {
-        return ComplexDiv(driver_.LoadedResponse(load, f, scale), At(f).chambers);
+        return ComplexMul(driver_.LoadedResponse(load, f, scale), At(f).chambersAdmittance);
     }
 
     // The net volume velocity leaving the box: what the cone pushes into the front chamber and
@@ -78,25 +81,29 @@ public:
         const TComplex U = ChamberFlow(load, f, scale);
         const TComplex frontPressure = ComplexMul(U, c.front);
         const TComplex rearPressure = ComplexMul(U, c.rear);
-        return ComplexSub(ComplexDiv(rearPressure, c.rearBox), ComplexDiv(frontPressure, c.frontBox));
+        return ComplexSub(ComplexMul(rearPressure, c.rearBoxAdmittance),
+                          ComplexMul(frontPressure, c.frontBoxAdmittance));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }
 
     TComplex FrontPortFlow(double f, double scale) const {
         const Circuit& c = At(f);
-        return ComplexDiv(ComplexMul(ChamberFlow(c.load, f, scale), c.front), c.frontPort);
+        return ComplexMul(ComplexMul(ChamberFlow(c.load, f, scale), c.front), c.frontPortAdmittance);
     }
 
     TComplex RearPortFlow(double f, double scale) const {
         const Circuit& c = At(f);
-        return ComplexDiv(ComplexMul(ChamberFlow(c.load, f, scale), c.rear), c.rearPort);
+        return ComplexMul(ComplexMul(ChamberFlow(c.load, f, scale), c.rear), c.rearPortAdmittance);
     }
 
 private:
     const TDriverObject& driver_;
     const TBoxData& box_;
     const TBoxModelState& state_;
+    const double rearLeak_; // conductances of the leaks
+    const double frontLeak_;
+    const double chamberLeak_;
     mutable Circuit circuit_;
 };
 

@@ -18,12 +18,13 @@ bool InputsUsable(const TBoxData& box) {
            IsPositive(box.Qlr) && IsPositive(box.Qar);
 }
 
-// The branch impedances of the circuit at one frequency.
+// The circuit at one frequency. Parallel branches are summed as admittances; the admittances
+// are kept so that the flows through the branches need products only.
 struct Circuit {
     double f = -1;
-    TComplex box{};      // Rab + 1/(jω·Cab)
-    TComplex radiator{}; // Rap + jω·Map + 1/(jω·Cap)
-    TComplex load{};     // box ∥ Ral ∥ radiator
+    TComplex boxAdmittance{};      // 1/(Rab + 1/(jω·Cab))
+    TComplex radiatorAdmittance{}; // 1/(Rap + jω·Map + 1/(jω·Cap))
+    TComplex load{};               // box ∥ Ral ∥ radiators
 };
 
 // The model seen by the shared evaluations. The circuit of the last frequency is kept, since the
@@ -33,7 +34,7 @@ public:
     static constexpr bool OffAxis = true;
 
     PassiveRadiatorModel(const TDriverObject& driver, const TBoxData& box, const TBoxModelState& state)
-        : driver_(driver), box_(box), state_(state) {}
+        : driver_(driver), box_(box), state_(state), leak_(1.0 / state.rear.Ral) {}
 
     const Circuit& At(double f) const {
         if (circuit_.f == f)
@@ -42,9 +43,11 @@ public:
         const TRadiatorElements& radiator = state_.radiator;
         Circuit& c = circuit_;
         c.f = f;
-        c.box = BoxMath_BoxBranch(state_.rear, omega);
-        c.radiator = MakeComplex(radiator.Rap, omega * radiator.Map - 1.0 / (omega * radiator.Cap));
-        c.load = BoxMath_Parallel(BoxMath_Parallel(c.box, MakeComplex(state_.rear.Ral, 0.0)), c.radiator);
+        c.boxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.rear, omega));
+        c.radiatorAdmittance =
+            ComplexInv(MakeComplex(radiator.Rap, omega * radiator.Map - 1.0 / (omega * radiator.Cap)));
+        c.load = ComplexInv(
+            ComplexAdd(ComplexAdd(c.boxAdmittance, c.radiatorAdmittance), MakeComplex(leak_, 0.0)));
         return c;
     }
 
@@ -53,13 +56,13 @@ public:
     // What the cone moves and the radiators and the leak do not give back: the air the box
     // compliance stores.
     TComplex Radiated(TComplex load, double f, double scale) const {
-        return ComplexDiv(driver_.LoadedResponse(load, f, scale), At(f).box);
+        return ComplexMul(driver_.LoadedResponse(load, f, scale), At(f).boxAdmittance);
     }
 
     // Volume velocity through the radiators for the scale k.
     TComplex RadiatorFlow(double f, double scale) const {
         const Circuit& c = At(f);
-        return ComplexDiv(driver_.LoadedResponse(c.load, f, scale), c.radiator);
+        return ComplexMul(driver_.LoadedResponse(c.load, f, scale), c.radiatorAdmittance);
     }
 
     // Radiator excursion (m) at power P: their volume displacement over their total area.
@@ -83,6 +86,7 @@ private:
     const TDriverObject& driver_;
     const TBoxData& box_;
     const TBoxModelState& state_;
+    const double leak_; // conductance of the leak
     mutable Circuit circuit_;
 };
 
