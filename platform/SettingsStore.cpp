@@ -5,7 +5,6 @@
 #include <QVariant>
 
 #include <charconv>
-#include <cmath>
 #include <limits>
 
 namespace platform {
@@ -59,10 +58,7 @@ std::optional<double> ParseDouble(std::string_view text) {
         text.remove_prefix(1);
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    // Denormals parse with a range error on some libraries but keep their exact value.
-    if (text.empty() || end != text.data() + text.size() ||
-        (error != std::errc() && !(error == std::errc::result_out_of_range && value != 0 &&
-                                   std::abs(value) < std::numeric_limits<double>::min())))
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
 }

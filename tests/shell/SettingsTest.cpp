@@ -428,3 +428,23 @@ TEST_F(Settings, EverySettingRoundTripsExactlyThroughTheConfigFile) {
     for (const auto& [read, expected] : doubles)
         EXPECT_EQ(std::bit_cast<std::uint64_t>(read), std::bit_cast<std::uint64_t>(expected)) << expected;
 }
+
+TEST_F(Settings, GarbledConfigFileNeverStopsStartUp) {
+    const fs::path folder = MakeTempFolder("settings-garbled");
+    const fs::path file = folder / "Borvik Pro.conf";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "[General]\nGridX=\"unterminated\nEnvironment_Temperature=@ByteArray(\\x\nLimits_FreqEnd="
+               "1e999\n";
+        for (int i = 0; i < 4096; ++i)
+            out.put(static_cast<char>((i * 7919) & 0xFF));
+    }
+    platform::QtSettingsStore store(file);
+    platform::StoreResult result;
+    ReadSettings(store, noJoystick, &result);
+    EXPECT_EQ(TC.GridX, 20);
+    EXPECT_EQ(TC.Environment_Temperature, 293.15);
+    EXPECT_EQ(TC.Limits_FreqEnd, 500);
+    std::error_code code;
+    fs::remove_all(folder, code);
+}
