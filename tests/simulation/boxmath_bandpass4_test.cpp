@@ -1,4 +1,6 @@
 #include "simulation/boxmath_bandpass4.h"
+#include "simulation/boxmath_bandpass6a.h"
+#include "simulation/boxmath_passiveradiator.h"
 
 #include "tests/simulation/bandpass_test_support.h"
 
@@ -388,6 +390,24 @@ TEST(Bandpass4, CallersDoNotDisturbEachOther) {
     first.point.f = 50;
     Bandpass6_Func(ckEvaluate, first.point, Bandpass6Box(), out, {}, first.driver, first.state);
     EXPECT_TRUE(IsZero(out));
+}
+
+} // namespace
+
+namespace {
+
+// Numbers beyond the curve kinds are no curve of any of these boxes.
+TEST(BandpassAndRadiatorBoxes, NumbersBeyondTheKindsAnswerNothing) {
+    const Caller boxes[] = {Caller(&Bandpass4_Func, Bandpass4Box()), Caller(&Bandpass6_Func, Bandpass6Box()),
+                            Caller(&PassiveRadiator_Func, PassiveRadiatorBox())};
+    for (const Caller& box : boxes) {
+        for (int kind : {15, 20, 255}) {
+            Caller c = box;
+            EXPECT_TRUE(IsZero(c.SetUp(static_cast<TCurveKind>(kind))));
+            for (double f : {20.0, 60.0, 300.0})
+                EXPECT_TRUE(IsZero(c.At(f))) << "box " << c.box.BType << ", kind " << kind << " at " << f;
+        }
+    }
 }
 
 } // namespace
