@@ -1,0 +1,609 @@
+#include "model/SaveToFile_Utils.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "model/Airmodel.h"
+#include "model/Units.h"
+#include "shell/Settings.h"
+
+namespace {
+
+constexpr unsigned char StoredLineBreak = 0xA4;
+
+// Code points of the bytes 0x80..0x9F in Windows-1252; the five unassigned bytes keep
+// their own value, as the Windows conversion does.
+constexpr char32_t Windows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                          0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+void AppendWindows1252(std::string& out, unsigned char byte) {
+    if (byte < 0x80)
+        out += static_cast<char>(byte);
+    else if (byte < 0xA0)
+        AppendUtf8(out, Windows1252High[byte - 0x80]);
+    else
+        AppendUtf8(out, byte);
+}
+
+// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no surrogates, at
+// most U+10FFFF), or 0 when there is none.
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t i) {
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned char lead = at(i);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + length > bytes.size())
+        return 0;
+    if (at(i + 1) < low || at(i + 1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
+// Decodes stored bytes; `breaks` turns a stored line break into CR LF.
+std::string Decode(std::string_view stored, bool utf8File, bool breaks) {
+    std::string out;
+    out.reserve(stored.size());
+    for (std::size_t i = 0; i < stored.size();) {
+        const auto byte = static_cast<unsigned char>(stored[i]);
+        if (byte == StoredLineBreak && breaks) {
+            // In a UTF-8 file the byte reaches here only outside a character ("ä" is C3 A4).
+            out += "\r\n";
+            ++i;
+            continue;
+        }
+        if (utf8File) {
+            if (const std::size_t length = Utf8SequenceLength(stored, i); length > 0) {
+                out.append(stored.substr(i, length));
+                i += length;
+                continue;
+            }
+        }
+        AppendWindows1252(out, byte);
+        ++i;
+    }
+    return out;
+}
+
+// A single-line text: a line break would end the INI line, so it becomes a blank.
+std::string SingleLine(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\r', ' ');
+    std::replace(out.begin(), out.end(), '\n', ' ');
+    return out;
+}
+
+bool StoredUtf8(const platform::IniFile& file) {
+    return IsStoredUtf8(file.Text());
+}
+
+std::string RealText(double value) {
+    return Float2Str(value, DecimalSeparator());
+}
+
+void WriteReal(platform::IniFile& file, std::string_view section, std::string_view key, double value) {
+    file.WriteString(section, key, RealText(value));
+}
+
+double ReadReal(const platform::IniFile& file, std::string_view section, std::string_view key,
+                double defaultValue) {
+    return Str2Float(file.ReadString(section, key, Float2Str(defaultValue)));
+}
+
+// An integer that must lie in [low, high]; anything else reads as the default.
+std::int32_t ReadBounded(const platform::IniFile& file, std::string_view section, std::string_view key,
+                         std::int32_t defaultValue, std::int32_t low, std::int32_t high) {
+    const std::int32_t value = file.ReadInteger(section, key, defaultValue);
+    return value >= low && value <= high ? value : defaultValue;
+}
+
+TDate ReadDate(const platform::IniFile& file, std::string_view section, std::string_view key) {
+    if (!file.ValueExists(section, key))
+        return TDate::Today();
+    return TextToDate(file.ReadString(section, key, ""));
+}
+
+// Counts of drivers, radiators and voice coils: far above any real design, low enough that
+// no arithmetic on them can overflow.
+constexpr std::int32_t MaximumUnitCount = 1000;
+constexpr std::int32_t MaximumLineWidth = 100;
+
+constexpr std::string_view DriverSection = "Driver";
+constexpr std::string_view BoxSection = "Box";
+
+// The keys of the driver section in file order; texts, dates and the letters are handled
+// around this table.
+struct DriverKey {
+    std::string_view Key;
+    double TDriverData::*Real = nullptr;
+    std::int32_t TDriverData::*Integer = nullptr;
+};
+
+const DriverKey DriverNumbers[] = {
+    {"Qts", &TDriverData::Qts},
+    {"Znom", &TDriverData::Znom},
+    {"Fs", &TDriverData::Fs},
+    {"Pe", &TDriverData::Pe},
+    {"SPL", &TDriverData::SPL},
+    {"Re", &TDriverData::Re},
+    {"Le", &TDriverData::Le},
+    {"fLe", &TDriverData::fLe},
+    {"KLe", &TDriverData::KLe},
+    {"BL", &TDriverData::BL},
+    {"Xmax", &TDriverData::Xmax},
+    {"Cms", &TDriverData::Cms},
+    {"Qms", &TDriverData::Qms},
+    {"Qes", &TDriverData::Qes},
+    {"Rms", &TDriverData::Rms},
+    {"Mms", &TDriverData::Mms},
+    {"Sd", &TDriverData::Sd},
+    {"Vas", &TDriverData::Vas},
+    {"Dia", &TDriverData::Dia},
+    {"Vd", &TDriverData::Vd},
+    {"no", &TDriverData::no},
+    {"Dd", &TDriverData::Dd},
+    {"EBP", &TDriverData::EBP},
+    {"numVC", nullptr, &TDriverData::numVC},
+    {"Hc", &TDriverData::Hc},
+    {"Hg", &TDriverData::Hg},
+    {"SPLmax", &TDriverData::SPLmax},
+    {"SPLmaxLF", &TDriverData::SPLmaxLF},
+    {"USPL", &TDriverData::USPL},
+    {"alfaVC", &TDriverData::alfaVC},
+    {"Rt", &TDriverData::Rt},
+    {"Ct", &TDriverData::Ct},
+    {"gamma", &TDriverData::gamma},
+    {"Rme", &TDriverData::Rme},
+    {"Mpow", &TDriverData::Mpow},
+    {"Mcost", &TDriverData::Mcost},
+    {"Gloss", &TDriverData::Gloss},
+    {"VCCon", nullptr, &TDriverData::VCCon},
+    {"c", &TDriverData::c},
+    {"roo", &TDriverData::roo},
+    {"Thick", &TDriverData::Thick},
+    {"Depth", &TDriverData::Depth},
+    {"MagDepth", &TDriverData::MagDepth},
+    {"Magnet", &TDriverData::Magnet},
+    {"Basket", &TDriverData::Basket},
+    {"Outer", &TDriverData::Outer},
+    {"Vcd", &TDriverData::Vcd},
+    {"DVol", &TDriverData::DVol},
+};
+
+struct BoxKey {
+    std::string_view Key;
+    double TBoxData::*Real;
+    double Default;
+};
+
+// The reals of the box section up to "d", in file order.
+const BoxKey BoxChamberKeys[] = {
+    {"Vf", &TBoxData::Vf, 0},         {"Ff", &TBoxData::Ff, 0},         {"Qlf", &TBoxData::Qlf, 0},
+    {"Qaf", &TBoxData::Qaf, 0},       {"Qpf", &TBoxData::Qpf, 0},       {"Vr", &TBoxData::Vr, 0},
+    {"Fr", &TBoxData::Fr, 0},         {"Qlr", &TBoxData::Qlr, 0},       {"Qar", &TBoxData::Qar, 0},
+    {"Qpr", &TBoxData::Qpr, 0},       {"Vc", &TBoxData::Vc, 0},         {"Fc", &TBoxData::Fc, 0},
+    {"Qlc", &TBoxData::Qlc, 0},       {"Qac", &TBoxData::Qac, 0},       {"Qpc", &TBoxData::Qpc, 0},
+    {"Qiclfr", &TBoxData::Qiclfr, 0}, {"Qiclfc", &TBoxData::Qiclfc, 0}, {"Qiclcr", &TBoxData::Qiclcr, 0},
+    {"T", &TBoxData::T, 293.15},      {"p", &TBoxData::p, 101325},      {"phi", &TBoxData::phi, 0.3},
+    {"d", &TBoxData::d, 1},           {"Med", &TBoxData::Med, 0},
+};
+
+constexpr std::int32_t PassiveRadiatorBox = 4;
+
+std::string BoxTypeError(std::string_view found) {
+    return "Unknown box type \"" + std::string(found) + "\" in section [Box]: the box type must be 0 to 4";
+}
+
+// Reads BType alone, so that a file with a foreign box type is refused before anything
+// is taken from it.
+bool ReadBoxType(const platform::IniFile& file, std::int32_t& type, std::string& error) {
+    type = file.ReadInteger(BoxSection, "BType", 0);
+    if (type >= 0 && type <= 4)
+        return true;
+    error = BoxTypeError(file.ReadString(BoxSection, "BType", ""));
+    return false;
+}
+
+} // namespace
+
+// --- text codecs ---------------------------------------------------------------------------
+
+bool IsStoredUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) == StoredLineBreak) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = Utf8SequenceLength(bytes, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string EncodeLineBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out += static_cast<char>(StoredLineBreak);
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string DecodeMultiLine(std::string_view stored, bool utf8File) {
+    return Decode(stored, utf8File, true);
+}
+
+std::string DecodeText(std::string_view stored, bool utf8File) {
+    return Decode(stored, utf8File, false);
+}
+
+std::string DateToText(const TDate& date) {
+    TDate valid = TDate::FromYmd(date.ToYmd());
+    if (valid.IsEmpty() || valid != date)
+        valid = TDate::Today();
+    char buffer[16] = {};
+    auto end = std::to_chars(buffer, buffer + sizeof buffer, valid.ToYmd()).ptr;
+    std::string digits(buffer, end);
+    // Years before 1000 keep their four places.
+    if (digits.size() < 8)
+        digits.insert(0, 8 - digits.size(), '0');
+    return digits;
+}
+
+TDate TextToDate(std::string_view text) {
+    if (text.size() != 8 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return TDate::Today();
+    std::int32_t ymd = 0;
+    std::from_chars(text.data(), text.data() + text.size(), ymd);
+    const TDate date = TDate::FromYmd(ymd);
+    return date.IsEmpty() ? TDate::Today() : date;
+}
+
+// --- driver ------------------------------------------------------------------------------
+
+void WriteDriver(platform::IniFile& file, const TDriverObject& driver) {
+    const TDriverData& data = driver.Data;
+    file.WriteString(DriverSection, "Brand", SingleLine(data.Brand));
+    file.WriteString(DriverSection, "Model", SingleLine(data.Model));
+    file.WriteString(DriverSection, "Manufacturer", SingleLine(data.Manufacturer));
+    file.WriteString(DriverSection, "ProvidedBy", SingleLine(data.ProvidedBy));
+    file.WriteString(DriverSection, "Comment", EncodeLineBreaks(data.Comment));
+    file.WriteString(DriverSection, "DateAdded", DateToText(data.DateAdded));
+    file.WriteString(DriverSection, "DateModified", DateToText(data.DateModified));
+    for (const DriverKey& key : DriverNumbers) {
+        if (key.Real != nullptr)
+            WriteReal(file, DriverSection, key.Key, data.*key.Real);
+        else
+            file.WriteInteger(DriverSection, key.Key, data.*key.Integer);
+    }
+    file.WriteString(DriverSection, "ParState", std::string_view(data.ParState.data(), data.ParState.size()));
+}
+
+void ReadDriver(const platform::IniFile& file, TDriverObject& driver) {
+    TDriverData& data = driver.Data;
+    const bool utf8 = StoredUtf8(file);
+    const auto text = [&](std::string_view key) {
+        return DecodeText(file.ReadString(DriverSection, key, ""), utf8);
+    };
+    data.Brand = text("Brand");
+    data.Model = text("Model");
+    data.Manufacturer = text("Manufacturer");
+    data.ProvidedBy = text("ProvidedBy");
+    data.Comment = DecodeMultiLine(file.ReadString(DriverSection, "Comment", ""), utf8);
+    data.DateAdded = ReadDate(file, DriverSection, "DateAdded");
+    data.DateModified = ReadDate(file, DriverSection, "DateModified");
+
+    for (const DriverKey& key : DriverNumbers) {
+        if (key.Real != nullptr && key.Real != &TDriverData::c && key.Real != &TDriverData::roo)
+            data.*key.Real = ReadReal(file, DriverSection, key.Key, 0);
+    }
+    data.numVC = ReadBounded(file, DriverSection, "numVC", 1, 1, MaximumUnitCount);
+    data.VCCon = ReadBounded(file, DriverSection, "VCCon", 1, 1, 2);
+    // "roo" first: the default of "c" is the speed of sound in the air just read.
+    data.roo =
+        ReadReal(file, DriverSection, "roo",
+                 AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy));
+    data.c = ReadReal(file, DriverSection, "c", SpeedOfSound(TC.Environment_AirPressure, data.roo));
+
+    // A shorter text replaces only its leading letters; without one every parameter counts
+    // as entered.
+    const std::string letters =
+        file.ReadString(DriverSection, "ParState", std::string(ParStateLength, ParEntered));
+    std::copy_n(letters.begin(), std::min<std::size_t>(letters.size(), ParStateLength),
+                data.ParState.begin());
+}
+
+// --- box and vents ---------------------------------------------------------------------------
+
+void WriteBox(platform::IniFile& file, const TBoxData& box) {
+    file.WriteInteger(BoxSection, "BType", box.BType);
+    for (const BoxKey& key : BoxChamberKeys)
+        WriteReal(file, BoxSection, key.Key, box.*key.Real);
+    file.WriteInteger(BoxSection, "Nd", box.Nd);
+    WriteReal(file, BoxSection, "Angle", box.Angle);
+    file.WriteBool(BoxSection, "Isobarik", box.Isobarik);
+    WriteReal(file, BoxSection, "alfaVC", box.alfaVC);
+    WriteReal(file, BoxSection, "dTVC", box.dTVC);
+    WriteReal(file, BoxSection, "Sdfport", box.Sdfport);
+    WriteReal(file, BoxSection, "Sdrport", box.Sdrport);
+    if (box.BType == PassiveRadiatorBox)
+        file.WriteInteger(BoxSection, "Npr", box.Npr);
+}
+
+TReadReport ReadBox(const platform::IniFile& file, TBoxData& box) {
+    TReadReport report;
+    std::int32_t type = 0;
+    if (!ReadBoxType(file, type, report.error)) {
+        report.ok = false;
+        return report;
+    }
+    box.BType = type;
+    for (const BoxKey& key : BoxChamberKeys)
+        box.*key.Real = ReadReal(file, BoxSection, key.Key, key.Default);
+    box.Angle = ReadReal(file, BoxSection, "Angle", 0);
+    box.Nd = ReadBounded(file, BoxSection, "Nd", 1, 0, MaximumUnitCount);
+    box.Isobarik = file.ReadBool(BoxSection, "Isobarik", false);
+    box.alfaVC = ReadReal(file, BoxSection, "alfaVC", 0.0039);
+    box.dTVC = ReadReal(file, BoxSection, "dTVC", 0);
+    box.Sdfport = ReadReal(file, BoxSection, "Sdfport", 0);
+    box.Sdrport = ReadReal(file, BoxSection, "Sdrport", 0);
+    if (box.BType == PassiveRadiatorBox)
+        box.Npr = ReadBounded(file, BoxSection, "Npr", 1, 0, MaximumUnitCount);
+    return report;
+}
+
+void WriteVent(platform::IniFile& file, const TVentData& vent, std::string_view suffix) {
+    const std::string section = "Vent" + std::string(suffix);
+    file.WriteInteger(section, "Num", vent.Num);
+    file.WriteInteger(section, "Shape", vent.Shape);
+    WriteReal(file, section, "Fb", vent.Fb);
+    WriteReal(file, section, "Vb", vent.Vb);
+    WriteReal(file, section, "dia1", vent.dia1);
+    WriteReal(file, section, "dia2", vent.dia2);
+    WriteReal(file, section, "carea", vent.carea);
+    WriteReal(file, section, "len", vent.len);
+    WriteReal(file, section, "endcorrection", vent.endcorrection);
+    file.WriteBool(section, "crosscalc", vent.crosscalc);
+}
+
+void ReadVent(const platform::IniFile& file, TVentData& vent, std::string_view suffix) {
+    const std::string section = "Vent" + std::string(suffix);
+    vent.Num = std::clamp(file.ReadInteger(section, "Num", 1), 1, MaximumVentCount);
+    vent.Shape = ReadBounded(file, section, "Shape", 1, 1, 2);
+    vent.Fb = ReadReal(file, section, "Fb", 0);
+    vent.Vb = ReadReal(file, section, "Vb", 0);
+    vent.dia1 = ReadReal(file, section, "dia1", 0);
+    vent.dia2 = ReadReal(file, section, "dia2", 0);
+    vent.carea = ReadReal(file, section, "carea", 0);
+    vent.len = ReadReal(file, section, "len", 0);
+    vent.endcorrection = ReadReal(file, section, "endcorrection", 0.732);
+    vent.crosscalc = file.ReadBool(section, "crosscalc", false);
+}
+
+// --- small sections ------------------------------------------------------------------------
+
+void WritePlotSettings(platform::IniFile& file, std::int32_t color, std::int32_t width) {
+    file.WriteInteger("PlotSettings", "Color", color);
+    file.WriteInteger("PlotSettings", "Width", width);
+}
+
+void ReadPlotSettings(const platform::IniFile& file, std::int32_t& color, std::int32_t& width) {
+    color = file.ReadInteger("PlotSettings", "Color", 16777215);
+    width = ReadBounded(file, "PlotSettings", "Width", 1, 1, MaximumLineWidth);
+}
+
+void WriteSignalSource(platform::IniFile& file, const TSignalSource& signal) {
+    WriteReal(file, "SignalSource", "Rg", signal.Rg);
+    WriteReal(file, "SignalSource", "P", signal.P);
+}
+
+void ReadSignalSource(const platform::IniFile& file, TSignalSource& signal) {
+    signal.Rg = ReadReal(file, "SignalSource", "Rg", 0);
+    signal.P = ReadReal(file, "SignalSource", "P", 1);
+}
+
+void WritePassiveRadiator(platform::IniFile& file, const TPassiveRadiatorData& radiator) {
+    WriteReal(file, "PassiveRadiator", "Vas", radiator.Vas);
+    WriteReal(file, "PassiveRadiator", "Qms", radiator.Qms);
+    WriteReal(file, "PassiveRadiator", "Fs", radiator.Fs);
+    WriteReal(file, "PassiveRadiator", "Sd", radiator.Sd);
+    WriteReal(file, "PassiveRadiator", "Xmax", radiator.Xmax);
+    WriteReal(file, "PassiveRadiator", "Me", radiator.Me);
+}
+
+void ReadPassiveRadiator(const platform::IniFile& file, TPassiveRadiatorData& radiator) {
+    radiator.Vas = ReadReal(file, "PassiveRadiator", "Vas", 0);
+    radiator.Qms = ReadReal(file, "PassiveRadiator", "Qms", 0);
+    radiator.Fs = ReadReal(file, "PassiveRadiator", "Fs", 0);
+    radiator.Sd = ReadReal(file, "PassiveRadiator", "Sd", 0);
+    radiator.Xmax = ReadReal(file, "PassiveRadiator", "Xmax", 0);
+    radiator.Me = ReadReal(file, "PassiveRadiator", "Me", 0);
+}
+
+void WriteProjectInfo(platform::IniFile& file, const TProjectInfo& info) {
+    // The description comes from a memo: its line breaks are stored as the comment's are.
+    file.WriteString("ProjectInfo", "Description", EncodeLineBreaks(info.Description));
+    file.WriteString("ProjectInfo", "Creator", SingleLine(info.Creator));
+    file.WriteString("ProjectInfo", "CreateDate", DateToText(info.CreateDate));
+    file.WriteString("ProjectInfo", "ModifyDate", DateToText(info.ModifyDate));
+}
+
+void ReadProjectInfo(const platform::IniFile& file, TProjectInfo& info) {
+    const bool utf8 = StoredUtf8(file);
+    if (file.ValueExists("ProjectInfo", "Description"))
+        info.Description = DecodeMultiLine(file.ReadString("ProjectInfo", "Description", ""), utf8);
+    if (file.ValueExists("ProjectInfo", "Creator"))
+        info.Creator = DecodeText(file.ReadString("ProjectInfo", "Creator", ""), utf8);
+    info.CreateDate = ReadDate(file, "ProjectInfo", "CreateDate");
+    info.ModifyDate = ReadDate(file, "ProjectInfo", "ModifyDate");
+}
+
+// --- filters -------------------------------------------------------------------------------
+
+void WriteFilters(platform::IniFile& file, const TFilterList& filters) {
+    // Only stages that give a parameter text are stored, numbered without gaps, so that the
+    // count never promises a stage the file does not hold.
+    std::vector<std::pair<std::int32_t, std::string>> stored;
+    for (const auto& filter : filters) {
+        if (filter == nullptr)
+            continue;
+        std::string text = filter->SaveToString();
+        if (!text.empty())
+            stored.emplace_back(filter->Kind, SingleLine(text));
+    }
+    file.WriteInteger("Filters", "Count", static_cast<std::int32_t>(stored.size()));
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        const std::string index = std::to_string(i);
+        file.WriteInteger("Filters", "filter" + index + "type", stored[i].first);
+        file.WriteString("Filters", "filter" + index + "params", stored[i].second);
+    }
+}
+
+TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters) {
+    TReadReport report;
+    filters.clear();
+    std::int32_t count = file.ReadInteger("Filters", "Count", 0);
+    if (count > MaximumFilterCount) {
+        report.warnings.push_back("The project names " + std::to_string(count) + " filters; only the first " +
+                                  std::to_string(MaximumFilterCount) + " are read");
+        count = MaximumFilterCount;
+    }
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::string index = std::to_string(i);
+        const std::int32_t kind = file.ReadInteger("Filters", "filter" + index + "type", 0);
+        const std::string text = file.ReadString("Filters", "filter" + index + "params", "");
+        std::unique_ptr<TFilterBase> filter = CreateFilter(kind);
+        if (filter == nullptr) {
+            report.warnings.push_back("Filter " + index + " is of unknown kind " + std::to_string(kind) +
+                                      " and was skipped");
+            continue;
+        }
+        std::string error;
+        if (!filter->LoadFromString(text, error)) {
+            report.warnings.push_back("Filter " + index + " has malformed parameters (" + error +
+                                      ") and was skipped");
+            continue;
+        }
+        filter->Calculate();
+        filters.push_back(std::move(filter));
+    }
+    return report;
+}
+
+// --- whole files ---------------------------------------------------------------------------
+
+platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver) {
+    platform::IniFile document;
+    WriteDriver(document, driver);
+    return document.SaveAs(path);
+}
+
+namespace {
+
+TReadReport OpenDocument(const std::filesystem::path& path, platform::IniFile& document) {
+    TReadReport report;
+    document = platform::IniFile(path);
+    if (!document.LoadResult()) {
+        report.ok = false;
+        report.error = document.LoadResult().error;
+    } else if (!document.FileFound()) {
+        report.ok = false;
+        report.error = "The file " + path.string() + " does not exist";
+    }
+    return report;
+}
+
+} // namespace
+
+TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& driver) {
+    platform::IniFile document;
+    TReadReport report = OpenDocument(path, document);
+    if (report)
+        ReadDriver(document, driver);
+    return report;
+}
+
+platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
+    platform::IniFile document;
+    WriteProjectInfo(document, project.Info);
+    WriteDriver(document, project.Driver);
+    WriteBox(document, project.Box);
+    WriteVent(document, project.Box.FrontVent, "Front");
+    WriteVent(document, project.Box.RearVent, "Rear");
+    WritePlotSettings(document, project.Color, project.Width);
+    WriteSignalSource(document, project.Signal);
+    WriteFilters(document, project.Filters);
+    if (project.Box.BType == PassiveRadiatorBox)
+        WritePassiveRadiator(document, project.Box.PassiveRadiator);
+    return document.SaveAs(path);
+}
+
+TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
+    platform::IniFile document;
+    TReadReport report = OpenDocument(path, document);
+    if (!report)
+        return report;
+    std::int32_t type = 0;
+    if (!ReadBoxType(document, type, report.error)) {
+        report.ok = false;
+        return report;
+    }
+    ReadDriver(document, project.Driver);
+    ReadBox(document, project.Box);
+    TReadReport filters = ReadFilters(document, project.Filters);
+    report.warnings = std::move(filters.warnings);
+    ReadVent(document, project.Box.FrontVent, "Front");
+    ReadVent(document, project.Box.RearVent, "Rear");
+    ReadProjectInfo(document, project.Info);
+    ReadPlotSettings(document, project.Color, project.Width);
+    ReadSignalSource(document, project.Signal);
+    if (project.Box.BType == PassiveRadiatorBox)
+        ReadPassiveRadiator(document, project.Box.PassiveRadiator);
+    return report;
+}

@@ -1,0 +1,121 @@
+#pragma once
+// The sections of driver files (*.bvd) and project files (*.bvp): one writer and one
+// reader per section, with the keys, their order, their encodings and their defaults.
+//
+// Numbers are written in the shortest general form with the decimal separator of the
+// user's locale and read with either "." or "," (DecimalSeparator(), Str2Float()).
+// Texts are written as UTF-8; a file that is not valid UTF-8 was made on Windows and is
+// read as Windows-1252. Line breaks of multi-line texts are stored as the byte 0xA4, which
+// counts as a break only where it is not part of a UTF-8 character.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/Driver.h"
+#include "platform/IniFile.h"
+#include "simulation/FilterBase.h"
+#include "simulation/ProjectRecords.h"
+
+// Description, author and dates of a project.
+struct TProjectInfo {
+    std::string Description; // may hold line breaks
+    std::string Creator;
+    TDate CreateDate;
+    TDate ModifyDate;
+};
+
+// A project's chain of filter stages, owned by the list.
+using TFilterList = std::vector<std::unique_ptr<TFilterBase>>;
+
+// What a reader found wrong. A reader that fails (`ok` false) leaves its record as it
+// was; `warnings` lists what was skipped while reading went on.
+struct TReadReport {
+    bool ok = true;
+    std::string error;
+    std::vector<std::string> warnings;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Limits on what a file can make the reader build.
+inline constexpr std::int32_t MaximumFilterCount = 256;
+inline constexpr std::int32_t MaximumVentCount = 8;
+
+// Section "Driver".
+void WriteDriver(platform::IniFile& file, const TDriverObject& driver);
+// Fills only the fields stored in the file; the project block, Xlim and the errors keep
+// their values.
+void ReadDriver(const platform::IniFile& file, TDriverObject& driver);
+
+// Section "Box". A box type outside 0..4 is refused: the record is left as it was.
+void WriteBox(platform::IniFile& file, const TBoxData& box);
+TReadReport ReadBox(const platform::IniFile& file, TBoxData& box);
+
+// Section "Vent" + suffix ("Front" or "Rear").
+void WriteVent(platform::IniFile& file, const TVentData& vent, std::string_view suffix);
+void ReadVent(const platform::IniFile& file, TVentData& vent, std::string_view suffix);
+
+// Section "PlotSettings": the project's curve colour (0x00BBGGRR) and line width.
+void WritePlotSettings(platform::IniFile& file, std::int32_t color, std::int32_t width);
+void ReadPlotSettings(const platform::IniFile& file, std::int32_t& color, std::int32_t& width);
+
+// Section "SignalSource".
+void WriteSignalSource(platform::IniFile& file, const TSignalSource& signal);
+void ReadSignalSource(const platform::IniFile& file, TSignalSource& signal);
+
+// Section "PassiveRadiator".
+void WritePassiveRadiator(platform::IniFile& file, const TPassiveRadiatorData& radiator);
+void ReadPassiveRadiator(const platform::IniFile& file, TPassiveRadiatorData& radiator);
+
+// Section "ProjectInfo". A missing description or creator keeps the record's text.
+void WriteProjectInfo(platform::IniFile& file, const TProjectInfo& info);
+void ReadProjectInfo(const platform::IniFile& file, TProjectInfo& info);
+
+// Section "Filters". Reading empties the list first; a stage of an unknown kind or with a
+// malformed parameter text is skipped and reported in the warnings.
+void WriteFilters(platform::IniFile& file, const TFilterList& filters);
+TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters);
+
+// Whole files. A save builds the file anew (no key of an older file lingers) and replaces
+// the old file only when the new one is complete; on failure the old file is intact and
+// the result says why.
+platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver);
+TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& driver);
+
+// The records of one project window.
+struct TProjectParts {
+    TProjectInfo& Info;
+    TDriverObject& Driver;
+    TBoxData& Box;
+    std::int32_t& Color;
+    std::int32_t& Width;
+    TSignalSource& Signal;
+    TFilterList& Filters;
+};
+
+// Writes the sections in the order project info, driver, box, front vent, rear vent, plot
+// settings, signal source, filters and, for a passive-radiator box only, the radiator.
+platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project);
+// Reads the sections in the order driver, box, filters, front vent, rear vent, project
+// info, plot settings, signal source and, for box type 4 only, the passive radiator. A
+// missing or unreadable file or a refused box type fails the whole load.
+TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project);
+
+// The text codecs of the file sections, for their tests and for other readers of the
+// same files.
+// Whether the bytes are UTF-8, a lone 0xA4 being allowed as a stored line break.
+bool IsStoredUtf8(std::string_view bytes);
+// A multi-line text as one line: CR LF, a bare LF or a bare CR each becomes 0xA4.
+std::string EncodeLineBreaks(std::string_view text);
+// A stored multi-line text back as text with CR LF line breaks, in UTF-8.
+std::string DecodeMultiLine(std::string_view stored, bool utf8File);
+// A stored single-line text back as UTF-8.
+std::string DecodeText(std::string_view stored, bool utf8File);
+// A date as "yyyymmdd"; a date that is not a calendar date is written as today.
+std::string DateToText(const TDate& date);
+// Eight characters that make a calendar date give that date; anything else gives today.
+TDate TextToDate(std::string_view text);
