@@ -74,6 +74,9 @@ struct TStr2ValResult {
     explicit operator bool() const { return Converted; }
 };
 
+// What a window tells the user when Str2Val could not read a typed value.
+inline constexpr const char* CantConvertMessage = "Can't convert floating point number";
+
 // Reads display text in the given unit: "." and "," both count as the decimal separator;
 // an empty text is 0 and counts as converted.
 TStr2ValResult Str2Val(std::string_view text, int kind, int index);
