@@ -385,9 +385,18 @@ IniResult IniFile::SaveAs(const std::filesystem::path& path) {
     return result;
 }
 
-IniResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    if (path.empty() || !path.has_filename())
+IniResult WriteFileAtomically(const std::filesystem::path& requested, std::string_view bytes) {
+    if (requested.empty() || !requested.has_filename())
         return {false, "No file name given"};
+    // Replace the file a link points to, not the link: the user's link must survive the save.
+    std::filesystem::path path = requested;
+    std::error_code linkCode;
+    if (std::filesystem::is_symlink(requested, linkCode)) {
+        const std::filesystem::path target = std::filesystem::weakly_canonical(requested, linkCode);
+        if (linkCode)
+            return {false, ErrorText("Cannot follow the link", requested, linkCode.value())};
+        path = target;
+    }
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
 
     static std::atomic<unsigned> counter{0};

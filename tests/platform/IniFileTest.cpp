@@ -360,3 +360,16 @@ TEST(IniFile, ListingAHugeSectionStaysLinear) {
     EXPECT_EQ(ini.ReadSectionValues("filters").size(), static_cast<std::size_t>(kKeys));
     EXPECT_EQ(ini.ReadSections().size(), 50002u);
 }
+
+TEST(IniFile, SavingThroughALinkKeepsTheLink) {
+    TempFolder folder;
+    const fs::path target = folder.path() / "real.bvp";
+    const fs::path link = folder.path() / "link.bvp";
+    WriteBytes(target, "[A]\nb=old\n");
+    fs::create_symlink(target, link);
+    IniFile ini(link);
+    ASSERT_TRUE(ini.WriteString("A", "b", "new"));
+    ASSERT_TRUE(ini.Save());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadBytes(target), "[A]\nb=new\n");
+}
