@@ -46,9 +46,9 @@ struct TableCase {
     std::size_t knots;
 };
 
-class AlignmentTableTest : public ::testing::TestWithParam<TableCase> {};
+class OstrelAlignmentTableTest : public ::testing::TestWithParam<TableCase> {};
 
-TEST_P(AlignmentTableTest, KnotsAreEvenlySpacedFromFirstToLast) {
+TEST_P(OstrelAlignmentTableTest, KnotsAreEvenlySpacedFromFirstToLast) {
     const TableCase& c = GetParam();
     const auto table = alignmentTable(c.alignment);
     ASSERT_EQ(table.size(), c.knots);
@@ -58,7 +58,7 @@ TEST_P(AlignmentTableTest, KnotsAreEvenlySpacedFromFirstToLast) {
         EXPECT_NEAR(table[k].qts, c.firstKnot + 0.01 * static_cast<double>(k), 1e-12) << k;
 }
 
-TEST_P(AlignmentTableTest, EveryF3IsTheMinus3dBPointOfTheBoxResponse) {
+TEST_P(OstrelAlignmentTableTest, EveryF3IsTheMinus3dBPointOfTheBoxResponse) {
     const TableCase& c = GetParam();
     for (const AlignmentKnot& knot : alignmentTable(c.alignment)) {
         const double f3 = minus3dBRatio(knot.h, knot.alpha, knot.qts);
@@ -67,7 +67,7 @@ TEST_P(AlignmentTableTest, EveryF3IsTheMinus3dBPointOfTheBoxResponse) {
     }
 }
 
-TEST_P(AlignmentTableTest, ThePolynomialsFollowTheTableInsideItsRange) {
+TEST_P(OstrelAlignmentTableTest, ThePolynomialsFollowTheTableInsideItsRange) {
     const TableCase& c = GetParam();
     const auto table = alignmentTable(c.alignment);
     for (std::size_t k = 2; k + 2 < table.size(); ++k) {
@@ -80,13 +80,13 @@ TEST_P(AlignmentTableTest, ThePolynomialsFollowTheTableInsideItsRange) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tables, AlignmentTableTest,
+INSTANTIATE_TEST_SUITE_P(Tables, OstrelAlignmentTableTest,
                          ::testing::Values(TableCase{Alignment::SBB4, "SBB4", 0.20, 0.70, 51},
                                            TableCase{Alignment::QB3, "QB3", 0.10, 0.56, 47},
                                            TableCase{Alignment::SC4, "SC4", 0.25, 0.70, 46}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SBB4Table, TunesToFsAndFollowsTheSuperBoomboxVolumeRelation) {
+TEST(OstrelSBB4Table, TunesToFsAndFollowsTheSuperBoomboxVolumeRelation) {
     for (const AlignmentKnot& knot : alignmentTable(Alignment::SBB4)) {
         EXPECT_EQ(knot.h, 1.0);
         const double term = 1.0 / knot.qts - 1.0 / 7.0;
@@ -116,9 +116,9 @@ struct RangeCase {
     bool outOfRange;
 };
 
-class AlignmentRangeTest : public ::testing::TestWithParam<RangeCase> {};
+class OstrelAlignmentRangeTest : public ::testing::TestWithParam<RangeCase> {};
 
-TEST_P(AlignmentRangeTest, OutsideTheKnotsTheFallBackPolynomialsAnswer) {
+TEST_P(OstrelAlignmentRangeTest, OutsideTheKnotsTheFallBackPolynomialsAnswer) {
     const RangeCase& c = GetParam();
     const AlignmentLookup lookup = lookupAlignment(c.alignment, c.qts);
     EXPECT_EQ(lookup.outOfRange, c.outOfRange) << c.qts;
@@ -133,7 +133,7 @@ TEST_P(AlignmentRangeTest, OutsideTheKnotsTheFallBackPolynomialsAnswer) {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 INSTANTIATE_TEST_SUITE_P(
-    Boundaries, AlignmentRangeTest,
+    Boundaries, OstrelAlignmentRangeTest,
     ::testing::Values(RangeCase{Alignment::SBB4, 0.20, false}, RangeCase{Alignment::SBB4, 0.1999, true},
                       RangeCase{Alignment::SBB4, 0.69, false}, RangeCase{Alignment::SBB4, 0.6999, false},
                       RangeCase{Alignment::SBB4, 0.70, true}, RangeCase{Alignment::SBB4, NaN, true},
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{Alignment::SC4, 0.69, false}, RangeCase{Alignment::SC4, 0.70, true},
                       RangeCase{Alignment::SC4, 2.0, true}));
 
-TEST(AlignmentLookup, AKnotGivesItsOwnRowAndBetweenKnotsTheLineBetweenThem) {
+TEST(OstrelAlignmentLookup, AKnotGivesItsOwnRowAndBetweenKnotsTheLineBetweenThem) {
     for (Alignment alignment : {Alignment::SBB4, Alignment::QB3, Alignment::SC4}) {
         const auto table = alignmentTable(alignment);
         for (std::size_t k = 0; k + 1 < table.size(); ++k) {

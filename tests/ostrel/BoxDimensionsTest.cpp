@@ -9,7 +9,7 @@
 namespace ostrel {
 namespace {
 
-TEST(BoxProposal, StartDesignInLitresAndCentimetres) {
+TEST(OstrelBoxProposal, StartDesignInLitresAndCentimetres) {
     const BoxProposal p = proposeBox(96.2336, 10.0, 35.1882, 1.0, 0.0, false);
     // A cylinder of 10 cm diameter and 35.19 cm length.
     EXPECT_NEAR(p.portVolume, std::numbers::pi * 25.0 * 35.1882 / 1000.0, 1e-5);
@@ -21,7 +21,7 @@ TEST(BoxProposal, StartDesignInLitresAndCentimetres) {
     EXPECT_NEAR(p.length * p.width * p.depth, p.totalVolume * 1000.0, 1e-7 * p.totalVolume * 1000.0);
 }
 
-TEST(BoxProposal, EnglishWorksInCubicInchesAndInches) {
+TEST(OstrelBoxProposal, EnglishWorksInCubicInchesAndInches) {
     const double inch = 2.54;
     const BoxProposal metric = proposeBox(96.2336, 10.0, 35.1882, 2.0, 5.0, false);
     const BoxProposal english = proposeBox(96.2336 * 1000.0 / std::pow(inch, 3), 10.0 / inch, 35.1882 / inch,
@@ -31,7 +31,7 @@ TEST(BoxProposal, EnglishWorksInCubicInchesAndInches) {
     EXPECT_NEAR(english.depth * inch, metric.depth, 1e-6);
 }
 
-TEST(BoxProposal, NoVolumeGivesNoDimensions) {
+TEST(OstrelBoxProposal, NoVolumeGivesNoDimensions) {
     // Before any calculation, and when the additional volume is negative beyond Vb.
     for (auto [vb, additional] : {std::pair{0.0, 0.0}, std::pair{20.0, -30.0}}) {
         const BoxProposal p = proposeBox(vb, 10.0, vb > 0 ? 5.0 : 0.0, 1.0, additional, false);
@@ -46,9 +46,9 @@ struct ConstraintCase {
     const char* name;
 };
 
-class CompleteBoxTest : public ::testing::TestWithParam<ConstraintCase> {};
+class OstrelCompleteBoxTest : public ::testing::TestWithParam<ConstraintCase> {};
 
-TEST_P(CompleteBoxTest, FreeSidesEncloseTheVolumeAndFixedSidesStay) {
+TEST_P(OstrelCompleteBoxTest, FreeSidesEncloseTheVolumeAndFixedSidesStay) {
     const BoxConstraints fixed = GetParam().fixed;
     const BoxSides start{40.0, 50.0, 30.0};
     const double total = 100.0; // litres
@@ -69,7 +69,7 @@ TEST_P(CompleteBoxTest, FreeSidesEncloseTheVolumeAndFixedSidesStay) {
         << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CompleteBoxTest,
+INSTANTIATE_TEST_SUITE_P(Cases, OstrelCompleteBoxTest,
                          ::testing::Values(ConstraintCase{{false, false, false}, "none"},
                                            ConstraintCase{{true, false, false}, "length"},
                                            ConstraintCase{{false, true, false}, "width"},
@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CompleteBoxTest,
                                            ConstraintCase{{true, true, true}, "all"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CompleteBox, ProportionsFollowTheFixedSide) {
+TEST(OstrelCompleteBox, ProportionsFollowTheFixedSide) {
     const BoxSides start{40.0, 50.0, 30.0};
     const BoxSides none = completeBox(100.0, start, {false, false, false}, false).sides;
     EXPECT_NEAR(none.width, 1.62 * none.length, 1e-9);
@@ -101,9 +101,9 @@ struct ProblemCase {
     std::string_view message;
 };
 
-class CompleteBoxProblemTest : public ::testing::TestWithParam<ProblemCase> {};
+class OstrelCompleteBoxProblemTest : public ::testing::TestWithParam<ProblemCase> {};
 
-TEST_P(CompleteBoxProblemTest, ASideOrVolumeNotAboveZeroStopsAndChangesNothing) {
+TEST_P(OstrelCompleteBoxProblemTest, ASideOrVolumeNotAboveZeroStopsAndChangesNothing) {
     const ProblemCase& c = GetParam();
     const BoxSidesResult r = completeBox(c.total, c.sides, c.fixed, false);
     ASSERT_TRUE(r.problem.has_value());
@@ -114,7 +114,7 @@ TEST_P(CompleteBoxProblemTest, ASideOrVolumeNotAboveZeroStopsAndChangesNothing) 
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, CompleteBoxProblemTest,
+    Cases, OstrelCompleteBoxProblemTest,
     ::testing::Values(ProblemCase{0.0, {1, 1, 1}, {false, false, false}, TotalVolumeMessage},
                       ProblemCase{-5.0, {1, 1, 1}, {true, false, false}, TotalVolumeMessage},
                       ProblemCase{50.0, {0, 1, 1}, {true, false, false}, LengthMessage},

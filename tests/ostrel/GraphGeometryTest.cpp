@@ -8,14 +8,14 @@
 namespace ostrel {
 namespace {
 
-TEST(GraphGeometry, DecadesSpanTheFrameWidth) {
+TEST(OstrelGraphGeometry, DecadesSpanTheFrameWidth) {
     EXPECT_EQ(frequencyToX(10), PlotLeft);
     EXPECT_EQ(frequencyToX(100), 405);
     EXPECT_EQ(frequencyToX(1000), PlotRight);
     EXPECT_EQ(frequencyToX(20), static_cast<int>((std::log10(2.0)) * 335 + 70));
 }
 
-TEST(GraphGeometry, LevelsMapOntoTheirScales) {
+TEST(OstrelGraphGeometry, LevelsMapOntoTheirScales) {
     EXPECT_EQ(outputLevelToY(25.0), 241);
     EXPECT_EQ(outputLevelToY(-25.0), 491);
     EXPECT_EQ(outputLevelToY(0.0), 366);
@@ -24,7 +24,7 @@ TEST(GraphGeometry, LevelsMapOntoTheirScales) {
     EXPECT_EQ(powerLevelToY(75.0), 365);
 }
 
-TEST(GraphGeometry, ValuesWithoutAPixelHaveNoY) {
+TEST(OstrelGraphGeometry, ValuesWithoutAPixelHaveNoY) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     for (double v : {nan, inf, -inf, 1e300, -1e300}) {
@@ -33,7 +33,7 @@ TEST(GraphGeometry, ValuesWithoutAPixelHaveNoY) {
     }
 }
 
-TEST(GraphGeometry, SegmentsAreDrawnOnlyStrictlyInsideThePlot) {
+TEST(OstrelGraphGeometry, SegmentsAreDrawnOnlyStrictlyInsideThePlot) {
     EXPECT_TRUE(segmentInside(241, 489));
     EXPECT_FALSE(segmentInside(240, 300));
     EXPECT_FALSE(segmentInside(300, 490));

@@ -13,9 +13,9 @@ struct ParseCase {
     std::optional<double> value;
 };
 
-class ParseNumberTest : public ::testing::TestWithParam<ParseCase> {};
+class OstrelParseNumberTest : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(ParseNumberTest, ReadsOneNumberBetweenBlanks) {
+TEST_P(OstrelParseNumberTest, ReadsOneNumberBetweenBlanks) {
     const ParseCase& c = GetParam();
     const std::optional<double> value = parseNumber(c.text);
     ASSERT_EQ(value.has_value(), c.value.has_value()) << '"' << c.text << '"';
@@ -24,7 +24,7 @@ TEST_P(ParseNumberTest, ReadsOneNumberBetweenBlanks) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ParseNumberTest,
+INSTANTIATE_TEST_SUITE_P(Texts, OstrelParseNumberTest,
                          ::testing::Values(ParseCase{"0.342", 0.342}, ParseCase{" \t186.16 \t", 186.16},
                                            ParseCase{"-12.5", -12.5}, ParseCase{"+3", 3.0},
                                            ParseCase{"1e3", 1000.0}, ParseCase{"2.5E-2", 0.025},
@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ParseNumberTest,
                                            ParseCase{"0x10", std::nullopt}, ParseCase{"1e400", std::nullopt},
                                            ParseCase{"\n5", std::nullopt}));
 
-TEST(FormatNumber, GeneralNotationWithFifteenAndSixDigits) {
+TEST(OstrelFormatNumber, GeneralNotationWithFifteenAndSixDigits) {
     EXPECT_EQ(formatDouble(0.342), "0.342");
     EXPECT_EQ(formatDouble(186.16), "186.16");
     EXPECT_EQ(formatDouble(0.1 + 0.2), "0.3");
@@ -55,7 +55,7 @@ TEST(FormatNumber, GeneralNotationWithFifteenAndSixDigits) {
     EXPECT_EQ(formatFloat(1234567.0f), "1.23457e+06");
 }
 
-TEST(FormatNumber, TheUserLocaleDoesNotChangeTheText) {
+TEST(OstrelFormatNumber, TheUserLocaleDoesNotChangeTheText) {
     const char* german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
     EXPECT_EQ(formatDouble(30.38), "30.38");
     EXPECT_EQ(parseNumber("30.38"), 30.38);
@@ -64,7 +64,7 @@ TEST(FormatNumber, TheUserLocaleDoesNotChangeTheText) {
     (void)german;
 }
 
-TEST(FormatNumber, ShownTextReadsBackToTheSameDouble) {
+TEST(OstrelFormatNumber, ShownTextReadsBackToTheSameDouble) {
     for (double v : {0.342, 186.16, 6.57418, 1.0 / 7.0, 123456.789, 1e-7})
         EXPECT_NEAR(*parseNumber(formatDouble(v)), v, std::abs(v) * 1e-14);
 }

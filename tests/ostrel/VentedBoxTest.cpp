@@ -32,7 +32,7 @@ double displacedVolume(const VentedInputs& in) {
     return std::numbers::pi * radius * radius * in.xmax / 1000.0;
 }
 
-TEST(VentedBox, StartDriverWithSBB4) {
+TEST(OstrelVentedBox, StartDriverWithSBB4) {
     const VentedDesign d = design(startDriver(), Alignment::SBB4);
     ASSERT_TRUE(d.usable);
     EXPECT_NEAR(d.vb, 96.2336, 5e-4);
@@ -54,9 +54,9 @@ struct AlignmentCase {
     double h35, alpha35, f3_35;
 };
 
-class SameDriverTest : public ::testing::TestWithParam<AlignmentCase> {};
+class OstrelSameDriverTest : public ::testing::TestWithParam<AlignmentCase> {};
 
-TEST_P(SameDriverTest, ResultsFollowTheInterpolatedRow) {
+TEST_P(OstrelSameDriverTest, ResultsFollowTheInterpolatedRow) {
     const AlignmentCase& c = GetParam();
     const VentedInputs in = startDriver();
     const VentedDesign d = design(in, c.alignment);
@@ -72,11 +72,11 @@ TEST_P(SameDriverTest, ResultsFollowTheInterpolatedRow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Alignments, SameDriverTest,
+    Alignments, OstrelSameDriverTest,
     ::testing::Values(AlignmentCase{Alignment::QB3, 1.1702, 1.9699, 1.3258, 1.1395, 1.7964, 1.2702},
                       AlignmentCase{Alignment::SC4, 1.1012, 2.0125, 1.3679, 1.0926, 1.8347, 1.2986}));
 
-TEST(VentedBox, ResultsAndCurvesUseTheStoredSinglePrecisionBox) {
+TEST(OstrelVentedBox, ResultsAndCurvesUseTheStoredSinglePrecisionBox) {
     const VentedInputs in = startDriver();
     const VentedDesign d = design(in, Alignment::QB3);
     const double h = static_cast<double>(d.fb) / in.fs;
@@ -85,7 +85,7 @@ TEST(VentedBox, ResultsAndCurvesUseTheStoredSinglePrecisionBox) {
         EXPECT_DOUBLE_EQ(d.output[f - FirstFrequency], outputResponse(f, in.fs, h, alpha, in.qts));
 }
 
-TEST(VentedBox, VentLengthIsTheHelmholtzResonatorWithEndCorrection) {
+TEST(OstrelVentedBox, VentLengthIsTheHelmholtzResonatorWithEndCorrection) {
     VentedInputs in = startDriver();
     for (double ports : {1.0, 2.0, 3.0}) {
         in.ports = ports;
@@ -99,7 +99,7 @@ TEST(VentedBox, VentLengthIsTheHelmholtzResonatorWithEndCorrection) {
     }
 }
 
-TEST(VentedBox, MaximumLevelCurvesFollowTheSmallPowerRelations) {
+TEST(OstrelVentedBox, MaximumLevelCurvesFollowTheSmallPowerRelations) {
     const VentedInputs in = startDriver();
     const VentedDesign d = design(in, Alignment::SBB4);
     const double rho = 1.18;
@@ -120,7 +120,7 @@ TEST(VentedBox, MaximumLevelCurvesFollowTheSmallPowerRelations) {
         EXPECT_NEAR(d.thermal[i] - d.output[i], shift, 1e-9) << i;
 }
 
-TEST(VentedBox, PortWarningComesAboveTwiceTheVentDiameterPerVent) {
+TEST(OstrelVentedBox, PortWarningComesAboveTwiceTheVentDiameterPerVent) {
     VentedInputs in = startDriver();
     const double vd = displacedVolume(in);
     // Small's minimum vent diameter, D = 20.3 (Vd^2 / Fb)^(1/4) m, for Fb = Fs (SBB4).
@@ -136,7 +136,7 @@ TEST(VentedBox, PortWarningComesAboveTwiceTheVentDiameterPerVent) {
     }
 }
 
-TEST(VentedBox, AVentTooWideForTheBoxComesOutAsSuch) {
+TEST(OstrelVentedBox, AVentTooWideForTheBoxComesOutAsSuch) {
     VentedInputs in = startDriver();
     in.dp = 60.0;
     in.ports = 1.0;
@@ -149,7 +149,7 @@ TEST(VentedBox, AVentTooWideForTheBoxComesOutAsSuch) {
     EXPECT_TRUE(d.ventTooShort);
 }
 
-TEST(VentedBox, ABoxThePolynomialsCannotMakeIsNotUsable) {
+TEST(OstrelVentedBox, ABoxThePolynomialsCannotMakeIsNotUsable) {
     VentedInputs in = startDriver();
     // Far outside every table the fits give a negative or vanishing volume ratio or tuning.
     for (double qts : {2.0, 5.0, 0.01}) {
@@ -166,7 +166,7 @@ TEST(VentedBox, ABoxThePolynomialsCannotMakeIsNotUsable) {
     }
 }
 
-TEST(VentedBox, CurvePointsThatAreNotFiniteAreGaps) {
+TEST(OstrelVentedBox, CurvePointsThatAreNotFiniteAreGaps) {
     VentedInputs in = startDriver();
     in.pmax = 1e308;
     in.fs = 1e100; // Fs^4 overflows
@@ -190,9 +190,9 @@ VentedInputs with(double VentedInputs::*field, double value) {
     return in;
 }
 
-class InputCheckTest : public ::testing::TestWithParam<CheckCase> {};
+class OstrelInputCheckTest : public ::testing::TestWithParam<CheckCase> {};
 
-TEST_P(InputCheckTest, FirstInputNotAboveZeroStopsTheCalculation) {
+TEST_P(OstrelInputCheckTest, FirstInputNotAboveZeroStopsTheCalculation) {
     const auto problem = checkInputs(GetParam().inputs);
     if (GetParam().message == nullptr) {
         EXPECT_FALSE(problem.has_value());
@@ -216,7 +216,7 @@ VentedInputs zeroFromFs() {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Order, InputCheckTest,
+    Order, OstrelInputCheckTest,
     ::testing::Values(
         CheckCase{startDriver(), nullptr},
         CheckCase{with(&VentedInputs::qts, 0), "Calculation Stopped: Qts can't equal 0"},
@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{allZero(), "Calculation Stopped: Qts can't equal 0"},
         CheckCase{zeroFromFs(), "Calculation Stopped: Fs can't equal 0"}));
 
-TEST(UnitConversion, FactorsAreTheInternationalInchAndFoot) {
+TEST(OstrelUnitConversion, FactorsAreTheInternationalInchAndFoot) {
     constexpr double inch = 2.54;              // cm, exact
     constexpr double cubicFoot = 28.316846592; // litres
     EXPECT_NEAR(units::CentimetresToInches * inch, 1.0, 1e-10);
@@ -248,7 +248,7 @@ TEST(UnitConversion, FactorsAreTheInternationalInchAndFoot) {
     EXPECT_DOUBLE_EQ(units::CubicInchesToLitres, 1.0 / units::LitresToCubicInches);
 }
 
-TEST(UnitConversion, EnglishInputsDesignTheSameBox) {
+TEST(OstrelUnitConversion, EnglishInputsDesignTheSameBox) {
     const VentedInputs metric = startDriver();
     VentedInputs english = metric;
     english.vas = metric.vas * units::LitresToCubicFeet;
