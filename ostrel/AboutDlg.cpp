@@ -31,16 +31,15 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(OstrelIcon().pixmap(32, 32));
 
     MakeText(this, QStringLiteral("Ostrel Version 2.0"), DialogRect(40, 10, 119, 10), false);
-    MakeText(this, QStringLiteral("Copyright (C) 2001-2026 the Ostrel authors"), DialogRect(40, 25, 165, 10),
+    MakeText(this, QStringLiteral("Copyright (C) 2026 the Ostrel authors"), DialogRect(40, 25, 165, 10),
              false);
     MakeText(this, QStringLiteral("Copyright Notice:"), DialogRect(5, 50, 190, 10), false);
     MakeText(this,
-             QStringLiteral("This program and its documentation are protected by copyright. You may copy "
-                            "the program for your own use; you may not sell it, change it or hand it on as "
-                            "part of another product without the written consent of its authors."),
+             QStringLiteral("This program is protected by copyright. You may copy it for your own use; you "
+                            "may not sell it or hand it on as part of another product without the consent "
+                            "of its authors."),
              DialogRect(5, 60, 200, 35), true);
-    MakeText(this,
-             QStringLiteral("Use of Ostrel is subject to the End User License Agreement shown at start."),
+    MakeText(this, QStringLiteral("Use is subject to the license agreement shown at start."),
              DialogRect(5, 100, 210, 15), true);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

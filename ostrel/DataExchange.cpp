@@ -23,7 +23,7 @@ void CDataExchange::Check(QCheckBox* box, int& value) {
 
 void CDataExchange::Double(QLineEdit* edit, double& value) {
     if (!m_bSaveAndValidate) {
-        edit->setText(QString::fromStdString(ostrel::formatDouble(value)));
+        ShowNumber(edit, ostrel::formatDouble(value));
         return;
     }
     if (!Reading())
@@ -38,7 +38,7 @@ void CDataExchange::Double(QLineEdit* edit, double& value) {
 
 void CDataExchange::Float(QLineEdit* edit, float& value) {
     if (!m_bSaveAndValidate) {
-        edit->setText(QString::fromStdString(ostrel::formatFloat(value)));
+        ShowNumber(edit, ostrel::formatFloat(value));
         return;
     }
     if (!Reading())
@@ -54,7 +54,13 @@ void CDataExchange::Float(QLineEdit* edit, float& value) {
 
 void CDataExchange::Result(QLineEdit* edit, float value) {
     if (!m_bSaveAndValidate)
-        edit->setText(QString::fromStdString(ostrel::formatFloat(value)));
+        ShowNumber(edit, ostrel::formatFloat(value));
+}
+
+void CDataExchange::ShowNumber(QLineEdit* edit, const std::string& text) {
+    edit->setText(QString::fromStdString(text));
+    // A long number shows its leading digits, not its tail.
+    edit->setCursorPosition(0);
 }
 
 void CDataExchange::Text(QLabel* label, QString& value) {

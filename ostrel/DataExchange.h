@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string>
+
 class COstrelHost;
 class QCheckBox;
 class QLabel;
@@ -30,6 +32,7 @@ public:
 private:
     bool Reading() const { return m_bSaveAndValidate && !m_Failed; }
     void Fail(QLineEdit* edit);
+    static void ShowNumber(QLineEdit* edit, const std::string& text);
 
     COstrelHost& m_Host;
     QWidget* m_Dialog;
