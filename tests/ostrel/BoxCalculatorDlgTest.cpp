@@ -78,6 +78,15 @@ TEST_F(OstrelBoxCalculatorTest, OpeningProposesTheStartDesignsDimensions) {
 TEST_F(OstrelBoxCalculatorTest, ReceivesTheLastExchangedDesignNotTheEditsTypedSince) {
     qobject_cast<QLineEdit*>(main->Control(COstrelDlg::IDC_DP))->setText(QStringLiteral("20"));
     qobject_cast<QLineEdit*>(main->Control(COstrelDlg::IDC_PORTS))->setText(QStringLiteral("4"));
+    // A result is never read back from its text, not even by an exchange that succeeds.
+    const float vb = main->m_Vb;
+    qobject_cast<QLineEdit*>(main->Control(COstrelDlg::IDC_VB))->setText(QStringLiteral("999"));
+    main->OnUnitsMetric();
+    EXPECT_EQ(main->m_Vb, vb);
+    main->m_Dp = 10.0;
+    main->m_Ports = 1.0;
+    qobject_cast<QLineEdit*>(main->Control(COstrelDlg::IDC_DP))->setText(QStringLiteral("20"));
+    qobject_cast<QLineEdit*>(main->Control(COstrelDlg::IDC_PORTS))->setText(QStringLiteral("4"));
     Open([&](Box& box) {
         EXPECT_EQ(box.m_BoxDp, 10.0);
         EXPECT_EQ(box.m_BoxPorts, 1.0);
