@@ -1,0 +1,103 @@
+// One offscreen picture of a real closed-box project through the painter adapter: background,
+// grid, frame and curve pixels where the engine put them.
+
+#include "workspace/PlotRender.h"
+#include "workspace/QtPlotCanvas.h"
+
+#include "PlotTestSupport.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using namespace plottest;
+
+class GuiEnvironment : public TempHome {
+public:
+    void SetUp() override {
+        TempHome::SetUp();
+        static int argc = 1;
+        static char name[] = "test_plotrender";
+        static char* argv[] = {name, nullptr};
+        m_Application = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    void TearDown() override {
+        m_Application.reset();
+        TempHome::TearDown();
+    }
+
+private:
+    std::unique_ptr<QGuiApplication> m_Application;
+};
+
+[[maybe_unused]] ::testing::Environment* const Environment =
+    ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+std::int32_t PixelColor(const QImage& image, int x, int y) {
+    return QColorToColor(QColor(image.pixel(x, y)));
+}
+
+TEST(QtPlotCanvas, ColoursCrossTheBoundaryAsBGR) {
+    EXPECT_EQ(ColorToQColor(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(ColorToQColor(0x800080), QColor(128, 0, 128));
+    EXPECT_EQ(ColorToQColor(0x123456), QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(QColorToColor(QColor(0x56, 0x34, 0x12)), 0x123456);
+}
+
+TEST(PlotRender, ClosedBoxSplLandsOnTheRowsTheEngineComputed) {
+    const TConfig saved = TC;
+    TC = TConfig{};
+    TRenderProject project;
+    ASSERT_TRUE(MakeDemoProject(btClosed, project));
+    project.Color = 0x00FFFF;
+
+    TPlotRect rect;
+    int column = 0;
+    int row = 0;
+    int gridColumn = 0;
+    const QImage image = RenderPlot({&project}, 2, 800, 500, [&](TPlotHelper& helper) {
+        rect = helper.PlotRect();
+        column = helper.FrequencyToX(150);
+        row = helper.ValueToRow(helper.ValueAt(helper.XToFrequency(column)));
+        gridColumn = helper.FrequencyToX(20);
+    });
+    ASSERT_EQ(image.width(), 800);
+    ASSERT_GT(rect.Left, 0);
+    ASSERT_GT(row, rect.Top);
+    ASSERT_LT(row, rect.Bottom - 1);
+
+    // The curve at 150 Hz, in the project's colour, on the engine's row.
+    EXPECT_EQ(PixelColor(image, column, row), 0x00FFFF);
+    // The 20 Hz grid line and the frame in the grid colour.
+    const int clearRow = rect.Top + 3;
+    EXPECT_EQ(PixelColor(image, gridColumn, clearRow), TC.LineOther);
+    EXPECT_EQ(PixelColor(image, rect.Left, (rect.Top + rect.Bottom) / 2 + 1), TC.LineOther);
+    EXPECT_EQ(PixelColor(image, rect.Right - 1, rect.Bottom - 1), TC.LineOther);
+    // Background between the grid lines, and in the label margin.
+    EXPECT_EQ(PixelColor(image, gridColumn + 3, clearRow), TC.Back);
+    EXPECT_EQ(PixelColor(image, rect.Left - 1, rect.Bottom + 1), TC.Back);
+
+    // The crosshair inverts what lies under it and a second pass restores it.
+    QImage copy = image;
+    {
+        QPainter painter(&copy);
+        TQtPlotCanvas canvas(painter);
+        canvas.InvertLine({rect.Left, 100}, {rect.Right - 1, 100});
+        painter.end();
+    }
+    EXPECT_EQ(PixelColor(copy, gridColumn + 3, 100), 0xFFFFFF ^ TC.Back);
+    {
+        QPainter painter(&copy);
+        TQtPlotCanvas canvas(painter);
+        canvas.InvertLine({rect.Left, 100}, {rect.Right - 1, 100});
+    }
+    EXPECT_EQ(copy, image);
+    TC = saved;
+}
+
+} // namespace

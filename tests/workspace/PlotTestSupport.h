@@ -1,0 +1,128 @@
+#pragma once
+// Shared pieces of the plot engine tests: a private documents folder for the unit store, a
+// scriptable stand-in for a box model, and a driver that agrees with itself in the test air.
+
+#include "model/Airmodel.h"
+#include "model/Driver.h"
+#include "model/Units.h"
+#include "shell/Settings.h"
+#include "simulation/boxmath.h"
+#include "workspace/PlotTypes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace plottest {
+
+inline constexpr double Pi = 3.14159265358979323846;
+
+// Every test of the executable runs against temporary folders, never the user's files.
+class TempHome : public ::testing::Environment {
+public:
+    void SetUp() override {
+        char pattern[] = "/tmp/plotengine-test-XXXXXX";
+        const char* made = ::mkdtemp(pattern);
+        ASSERT_NE(made, nullptr);
+        m_Folder = made;
+        ::setenv("BORVIK_HOME", m_Folder.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (m_Folder / "config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_Folder / "data").c_str(), 1);
+        TUnitStore::Instance().SetPath(m_Folder / "UNITINDEX.DAT");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_Folder, ignored);
+    }
+
+private:
+    std::filesystem::path m_Folder;
+};
+
+// A stand-in for a box model: the answer of every evaluation comes from Answer(kind, f);
+// the set-up sets the driver's flags to Flags and fails when SetUpFails is set.
+struct StubModel {
+    static inline std::function<TComplex(TCurveKind, double)> Answer = [](TCurveKind, double) {
+        return MakeComplex(1, 0);
+    };
+    static inline TDriverFlags Flags{true, true, true};
+    static inline bool SetUpFails = false;
+    static inline std::vector<std::pair<std::uint8_t, double>> Reports;
+
+    static void Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData&, TComplex& out,
+                     const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
+        out = MakeComplex(0, 0);
+        if (kind != ckEvaluate) {
+            state.Invalidate();
+            driver.CouplingKnown = Flags.CouplingKnown;
+            driver.MassAdded = Flags.MassAdded;
+            driver.ModelReady = Flags.ModelReady;
+            if (SetUpFails)
+                return;
+            state.boxType = 99;
+            state.kind = kind;
+            report(rcQtc, 0.707);
+            return;
+        }
+        if (state.kind == ckEvaluate)
+            return;
+        out = Answer(state.kind, point.f);
+    }
+
+    static void Reset() {
+        Answer = [](TCurveKind, double) { return MakeComplex(1, 0); };
+        Flags = TDriverFlags{true, true, true};
+        SetUpFails = false;
+        Reports.clear();
+    }
+};
+
+inline double Rho() {
+    return AirDensity(293.15, 101325, 0.3);
+}
+inline double SoundSpeed() {
+    return SpeedOfSound(101325, Rho());
+}
+
+// A woofer whose mechanical parameters agree with its small-signal ones in the test air.
+inline TDriverObject Woofer(double Le = 0) {
+    TDriverObject driver;
+    TDriverData& d = driver.Data;
+    d.Fs = 30;
+    d.Qms = 5;
+    d.Qes = 0.4;
+    d.Qts = 1 / (1 / d.Qms + 1 / d.Qes);
+    d.Vas = 0.05;
+    d.Sd = 0.0216;
+    d.Re = 6;
+    d.Le = Le;
+    d.Xmax = 0.005;
+    d.Pe = 100;
+    const double rho = Rho();
+    const double c = SoundSpeed();
+    d.Cms = d.Vas / (rho * c * c * d.Sd * d.Sd);
+    d.Mms = 1 / (std::pow(2 * Pi * d.Fs, 2) * d.Cms);
+    d.BL = std::sqrt(2 * Pi * d.Fs * d.Mms * d.Re / d.Qes);
+    return driver;
+}
+
+// A closed box of volume V with negligible losses in the test air.
+inline TBoxData LosslessClosedBox(double V) {
+    TBoxData box;
+    box.BType = btClosed;
+    box.T = 293.15;
+    box.p = 101325;
+    box.phi = 0.3;
+    box.Nd = 1;
+    box.Vr = V;
+    box.Qlr = 1e9;
+    box.Qar = 1e9;
+    return box;
+}
+
+} // namespace plottest

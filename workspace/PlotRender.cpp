@@ -1,0 +1,134 @@
+#include "workspace/PlotRender.h"
+
+#include "simulation/boxmath2.h"
+#include "workspace/QtPlotCanvas.h"
+
+#include "model/Airmodel.h"
+
+#ifdef BORVIK_HAVE_PROJECT_FILES
+#include "model/SaveToFile_Utils.h"
+#endif
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+TDriverObject DemoDriver() {
+    TDriverObject driver;
+    TDriverData& d = driver.Data;
+    d.Brand = "Demo";
+    d.Model = "W8";
+    d.Fs = 30;
+    d.Qms = 5;
+    d.Qes = 0.4;
+    d.Qts = 1 / (1 / d.Qms + 1 / d.Qes);
+    d.Vas = 0.05;
+    d.Sd = 0.0216;
+    d.Re = 6;
+    d.Le = 0.0005;
+    d.Xmax = 0.005;
+    d.Pe = 100;
+    // Mechanical parameters that agree with the small-signal ones in the settings' air.
+    const double rho =
+        AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy);
+    const double c = SpeedOfSound(TC.Environment_AirPressure, rho);
+    d.Cms = d.Vas / (rho * c * c * d.Sd * d.Sd);
+    d.Mms = 1 / (std::pow(2 * Pi * d.Fs, 2) * d.Cms);
+    d.BL = std::sqrt(2 * Pi * d.Fs * d.Mms * d.Re / d.Qes);
+    return driver;
+}
+
+} // namespace
+
+bool MakeDemoProject(std::int32_t boxType, TRenderProject& project) {
+    if (boxType < 0 || boxType > 4)
+        return false;
+    project.Driver = DemoDriver();
+    TBoxData box;
+    box.BType = boxType;
+    box.T = TC.Environment_Temperature;
+    box.p = TC.Environment_AirPressure;
+    box.phi = TC.Environment_Humidy;
+    box.Nd = 1;
+    box.alfaVC = 0.0039;
+    if (!BoxMath_DefaultBox(boxType, project.Driver.Data, box))
+        return false;
+    box.Sdrport = boxType == btVented || boxType == btBandpass6 ? 0.0005 : 0;
+    box.Sdfport = boxType == btBandpass4 || boxType == btBandpass6 ? 0.0005 : 0;
+    box.Qiclfr = box.Qiclfr > 0 ? box.Qiclfr : 100;
+    if (boxType == btPassiveRadiator) {
+        box.Npr = 1;
+        box.PassiveRadiator.Vas = 0.06;
+        box.PassiveRadiator.Qms = 6;
+        box.PassiveRadiator.Fs = 20;
+        box.PassiveRadiator.Sd = 0.035;
+        box.PassiveRadiator.Xmax = 0.01;
+        box.PassiveRadiator.Me = 0.02;
+    }
+    project.Box = box;
+    project.Signal = TSignalSource{0, 0, 1};
+    project.Filters.clear();
+    return true;
+}
+
+bool LoadRenderProject(const std::filesystem::path& path, TRenderProject& project, std::string& error) {
+#ifdef BORVIK_HAVE_PROJECT_FILES
+    TProjectInfo info;
+    const TProjectParts parts{info,          project.Driver, project.Box,    project.Color,
+                              project.Width, project.Signal, project.Filters};
+    const TReadReport report = LoadProjectFile(path, parts);
+    if (!report.ok) {
+        error = report.error.empty() ? "Can't read the project file." : report.error;
+        return false;
+    }
+    for (const std::unique_ptr<TFilterBase>& filter : project.Filters)
+        if (filter != nullptr)
+            filter->Calculate();
+    return true;
+#else
+    (void)path;
+    (void)project;
+    error = "This build reads no project files.";
+    return false;
+#endif
+}
+
+void PaintPlot(TPlotHelper& helper, const std::vector<TRenderProject*>& projects) {
+    if (!projects.empty() && projects.front() != nullptr)
+        helper.SetReferenceProject(projects.front()->Driver, projects.front()->Box);
+    else
+        helper.ClearReferenceProject();
+    helper.CalcPlotRect();
+    helper.DrawGrid();
+    helper.DrawFrame();
+    for (TRenderProject* project : projects) {
+        if (project == nullptr)
+            continue;
+        helper.SetPenWidth(project->Width);
+        helper.SetPenColor(project->Color);
+        helper.SetProject(project->Box, project->Driver, project->Signal, &project->Filters,
+                          project->Box.BType, ProjectResultCallback{});
+        helper.DrawCurve();
+    }
+}
+
+QImage RenderPlot(std::vector<TRenderProject*> projects, int plotType, int width, int height,
+                  const std::function<void(TPlotHelper&)>& inspect) {
+    QImage image(width > 0 ? width : 1, height > 0 ? height : 1, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    TQtPlotCanvas canvas(painter);
+    TPlotHelper helper(canvas);
+    helper.Colors = TPlotColors::FromSettings(TC);
+    helper.OuterRect = TPlotRect{0, 0, image.width(), image.height()};
+    helper.SetPlotType(plotType);
+    PaintPlot(helper, projects);
+    if (inspect)
+        inspect(helper);
+    painter.end();
+    return image;
+}

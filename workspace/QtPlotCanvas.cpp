@@ -1,0 +1,103 @@
+#include "workspace/QtPlotCanvas.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QString>
+
+#include <cstdlib>
+
+QColor ColorToQColor(std::int32_t color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+std::int32_t QColorToColor(const QColor& color) {
+    return static_cast<std::int32_t>(color.red() | (color.green() << 8) | (color.blue() << 16));
+}
+
+namespace {
+
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+TQtPlotCanvas::TQtPlotCanvas(QPainter& painter) : m_Painter(painter) {
+    m_Painter.setRenderHint(QPainter::Antialiasing, false);
+    m_Painter.setRenderHint(QPainter::TextAntialiasing, true);
+    m_Pen = QPen(Qt::white, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    m_Painter.setPen(m_Pen);
+}
+
+int TQtPlotCanvas::PixelWidth() const {
+    return m_Painter.device() != nullptr ? m_Painter.device()->width() : 0;
+}
+
+int TQtPlotCanvas::PixelHeight() const {
+    return m_Painter.device() != nullptr ? m_Painter.device()->height() : 0;
+}
+
+int TQtPlotCanvas::FontHeight() const {
+    return std::abs(QFontMetrics(m_Painter.font(), m_Painter.device()).height());
+}
+
+int TQtPlotCanvas::TextWidth(std::string_view text) const {
+    return QFontMetrics(m_Painter.font(), m_Painter.device()).horizontalAdvance(ToQString(text));
+}
+
+void TQtPlotCanvas::FillRect(const TPlotRect& rect, std::int32_t color) {
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        return;
+    m_Painter.fillRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), ColorToQColor(color));
+}
+
+void TQtPlotCanvas::SetPen(std::int32_t color, int width) {
+    m_Pen.setColor(ColorToQColor(color));
+    // Width 1 is the cosmetic one-pixel pen; wider pens round their joins like a thick plot line.
+    m_Pen.setWidth(width > 1 ? width : 1);
+    m_Pen.setJoinStyle(width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
+    m_Pen.setCapStyle(width > 1 ? Qt::RoundCap : Qt::SquareCap);
+    m_Painter.setPen(m_Pen);
+}
+
+void TQtPlotCanvas::Line(TPlotPoint from, TPlotPoint to) {
+    m_Painter.drawLine(QPoint(from.X, from.Y), QPoint(to.X, to.Y));
+}
+
+void TQtPlotCanvas::Polyline(const TPlotPoint* points, int count) {
+    if (count <= 0)
+        return;
+    m_Polygon.resize(count);
+    for (int i = 0; i < count; ++i)
+        m_Polygon[i] = QPoint(points[i].X, points[i].Y);
+    m_Painter.drawPolyline(m_Polygon);
+}
+
+void TQtPlotCanvas::FrameRect(const TPlotRect& rect) {
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        return;
+    m_Painter.save();
+    QPen pen = m_Pen;
+    pen.setWidth(1);
+    m_Painter.setPen(pen);
+    m_Painter.setBrush(Qt::NoBrush);
+    // A one-pixel pen outlines x..x+w inclusive: the rectangle's last column is Right - 1.
+    m_Painter.drawRect(QRect(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1));
+    m_Painter.restore();
+}
+
+void TQtPlotCanvas::InvertLine(TPlotPoint from, TPlotPoint to) {
+    m_Painter.save();
+    m_Painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    m_Painter.setPen(QPen(Qt::white, 1));
+    m_Painter.drawLine(QPoint(from.X, from.Y), QPoint(to.X, to.Y));
+    m_Painter.restore();
+}
+
+void TQtPlotCanvas::Text(int x, int y, std::string_view text, std::int32_t color) {
+    m_Painter.save();
+    m_Painter.setPen(ColorToQColor(color));
+    const QFontMetrics metrics(m_Painter.font(), m_Painter.device());
+    m_Painter.drawText(QPoint(x, y + metrics.ascent()), ToQString(text));
+    m_Painter.restore();
+}
