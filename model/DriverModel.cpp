@@ -103,7 +103,11 @@ void TDriverObject::PrepareModel() {
     Cae = d.Le > 0 && d.BL > 0 && d.Sd > 0 ? driversPerCircuit * d.Le * d.Sd * d.Sd / (d.BL * d.BL) : 0;
 
     if (d.Re > 0 && d.BL > 0 && d.Sd > 0) {
-        DriveFactor = d.BL / (d.Sd * std::sqrt((d.Re + Rs) * n));
+        // Source pressure per sqrt(W). The power divides among all coils, and an isobaric pair
+        // pushes its one cone area with both motors, so what divides it is the number of the
+        // circuit's elements: with a cold coil the square of this factor is Rae for any
+        // mounting, just as the form from the small-signal parameters below gives it.
+        DriveFactor = d.BL / (d.Sd * std::sqrt((d.Re + Rs) * driversPerCircuit));
     } else {
         DriveFactor = std::sqrt(rho * c * c / (QesTotal * VasTotal * TwoPi * FsTotal));
     }

@@ -260,6 +260,69 @@ TEST(DriverModel, ExcursionAtLowFrequencyIsForceOverTotalStiffness) {
     EXPECT_NEAR(std::arg(x), 0, 0.02);
 }
 
+// Several drivers in one box, side by side or as isobaric pairs: k elements of c coils each
+// (c = 2 for a pair, whose two motors push one cone area against two suspensions). The power
+// divides equally among all coils, each in series with the source resistance.
+struct DriveCase {
+    std::int32_t drivers; // NumDrivers: drivers, or pairs when isobaric
+    bool isobaric;
+};
+
+void PrintTo(const DriveCase& m, std::ostream* os) {
+    *os << m.drivers << (m.isobaric ? " isobaric pairs" : " drivers");
+}
+
+class DriverDrive : public ::testing::TestWithParam<DriveCase> {};
+
+TEST_P(DriverDrive, ExcursionAtLowFrequencyIsForceOverTotalStiffness) {
+    const DriveCase& m = GetParam();
+    const double rs = 0.4;
+    const double vb = 0.05;
+    const double power = 8;
+    TDriverObject driver = TestDriver();
+    driver.NumDrivers = m.drivers;
+    driver.Isobaric = m.isobaric;
+    driver.Rs = rs;
+    driver.PrepareModel();
+    ASSERT_TRUE(driver.ModelReady);
+
+    const double elements = m.drivers;
+    const double coils = m.isobaric ? 2 : 1;
+    const double current = std::sqrt(power / (elements * coils * (Re + rs)));
+    const double force = coils * BL * current;
+    // The element's own suspensions, and its share of the air spring of the common chamber.
+    const double stiffness = coils / Cms + elements * Rho * C * C * Sd * Sd / vb;
+    const double f = 0.2;
+    const Complex x = ToStd(driver.Excursion(FromStd(ChamberLoad(vb, f)), f, power));
+    EXPECT_NEAR(std::abs(x), force / stiffness, force / stiffness * 1e-3);
+}
+
+// Above resonance the cones are mass controlled. At the same total power n drivers side by side
+// play 10·log10(n) dB louder than one; an isobaric pair has twice the mass for its one cone
+// area and plays 3 dB below a single driver.
+TEST_P(DriverDrive, MassControlledLevelFollowsTheMounting) {
+    const DriveCase& m = GetParam();
+    const TDriverObject single = TestDriver(0);
+    TDriverObject mounted = TestDriver(0);
+    mounted.NumDrivers = m.drivers;
+    mounted.Isobaric = m.isobaric;
+    mounted.PrepareModel();
+    ASSERT_TRUE(mounted.ModelReady);
+    const double coils = m.isobaric ? 2 : 1;
+    const double expected = 10 * std::log10(m.drivers / coils);
+    EXPECT_NEAR(20 * std::log10((mounted.SplFactor / mounted.Mas) / (single.SplFactor / single.Mas)), expected,
+                1e-9);
+    // The force factor and the small-signal parameters describe the same drive.
+    TDriverObject smallSignal = mounted;
+    smallSignal.Data.BL = 0;
+    smallSignal.PrepareModel();
+    EXPECT_NEAR(smallSignal.DriveFactor, mounted.DriveFactor, mounted.DriveFactor * 1e-12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Mountings, DriverDrive,
+                         ::testing::Values(DriveCase{1, false}, DriveCase{3, false}, DriveCase{1, true},
+                                           DriveCase{2, true}));
+
 TEST(DriverModel, ExcursionFollowsTheMechanicalCircuitAtEveryFrequency) {
     TDriverObject driver = TestDriver();
     driver.Rs = 0.3;
