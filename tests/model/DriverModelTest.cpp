@@ -310,8 +310,8 @@ TEST_P(DriverDrive, MassControlledLevelFollowsTheMounting) {
     ASSERT_TRUE(mounted.ModelReady);
     const double coils = m.isobaric ? 2 : 1;
     const double expected = 10 * std::log10(m.drivers / coils);
-    EXPECT_NEAR(20 * std::log10((mounted.SplFactor / mounted.Mas) / (single.SplFactor / single.Mas)), expected,
-                1e-9);
+    EXPECT_NEAR(20 * std::log10((mounted.SplFactor / mounted.Mas) / (single.SplFactor / single.Mas)),
+                expected, 1e-9);
     // The force factor and the small-signal parameters describe the same drive.
     TDriverObject smallSignal = mounted;
     smallSignal.Data.BL = 0;
