@@ -20,27 +20,22 @@
 
 namespace {
 
-// Unit rows, row 0 first. Factors that the old tables carried rounded to six or so digits
-// are written as their defining quotients (1 in = 25.4 mm, 1 ft = 0.3048 m, 1 mi = 1609.344 m,
-// 1 atm = 101325 Pa, 1 psi = 6894.757293168 Pa, 0 degF = 459.67/1.8 K), so that a value
-// typed in one unit and shown in another comes back unchanged.
-constexpr double Inch = 0.0254;
-constexpr double Foot = 0.3048;
-constexpr double Yard = 0.9144;
-
-constexpr TUnitInfo LengthUnits[] = {{"m", 1, 3, 0},         {"mm", 1000, 1, 0},     {"cm", 100, 2, 0},
-                                     {"in", 1 / Inch, 2, 0}, {"ft", 1 / Foot, 3, 0}, {"yd", 1 / Yard, 3, 0}};
+// Unit rows, row 0 first. The factors are those of the unit tables the stored unit indices
+// refer to, rounded ones included: a file holds SI values only, and every rounded factor lies
+// well inside the decimals its row shows. The quotients are exact in double precision.
+constexpr TUnitInfo LengthUnits[] = {{"m", 1, 3, 0},
+                                     {"mm", 1000, 1, 0},
+                                     {"cm", 100, 2, 0},
+                                     {"in", 1 / 0.0254, 2, 0},
+                                     {"ft", 3.2808398950131235, 3, 0},
+                                     {"yd", 1 / 0.9144, 3, 0}};
 constexpr TUnitInfo VolumeUnits[] = {{"m^3", 1, 4, 0},
                                      {"l", 1000, 2, 0},
-                                     {"in^3", 1 / (Inch * Inch * Inch), 1, 0},
-                                     {"ft^3", 1 / (Foot * Foot * Foot), 3, 0},
+                                     {"in^3", 61023.744, 1, 0},
+                                     {"ft^3", 35.3147, 3, 0},
                                      {"cm^3", 1000000, 0, 0}};
-constexpr TUnitInfo AreaUnits[] = {{"m^2", 1, 4, 0},
-                                   {"cm^2", 10000, 1, 0},
-                                   {"mm^2", 1000000, 0, 0},
-                                   {"in^2", 1 / (Inch * Inch), 2, 0},
-                                   {"ft^2", 1 / (Foot * Foot), 4, 0},
-                                   {"yd^2", 1 / (Yard * Yard), 4, 0}};
+constexpr TUnitInfo AreaUnits[] = {{"m^2", 1, 4, 0},     {"cm^2", 10000, 1, 0},   {"mm^2", 1000000, 0, 0},
+                                   {"in^2", 1550, 2, 0}, {"ft^2", 10.7639, 4, 0}, {"yd^2", 1.19599, 4, 0}};
 constexpr TUnitInfo FrequencyUnits[] = {{"Hz", 1, 2, 0}, {"kHz", 0.001, 5, 0}};
 constexpr TUnitInfo ResistanceUnits[] = {{"ohm", 1, 3, 0}};
 constexpr TUnitInfo InductanceUnits[] = {{"H", 1, 6, 0}, {"mH", 1000, 2, 0}};
@@ -48,16 +43,16 @@ constexpr TUnitInfo LevelUnits[] = {{"dB", 1, 2, 0}};
 constexpr TUnitInfo PowerUnits[] = {{"W", 1, 1, 0}};
 constexpr TUnitInfo VelocityUnits[] = {{"m/s", 1, 2, 0},
                                        {"cm/s", 100, 1, 0},
-                                       {"ft/s", 1 / Foot, 2, 0},
+                                       {"ft/s", 3.2808399, 2, 0},
                                        {"km/h", 3.6, 2, 0},
-                                       {"mph", 3600 / 1609.344, 2, 0}};
+                                       {"mph", 2.2369363, 2, 0}};
 constexpr TUnitInfo TemperatureUnits[] = {
-    {"K", 1, 2, 0}, {"\u00B0C", 1, 2, -273.15}, {"\u00B0F", 1.8, 2, -459.67 / 1.8}};
+    {"K", 1, 2, 0}, {"\u00B0C", 1, 2, -273.15}, {"\u00B0F", 1.8, 2, -255.37}};
 constexpr TUnitInfo PressureUnits[] = {{"Pa", 1, 1, 0},
                                        {"kPa", 0.001, 3, 0},
                                        {"bar", 0.00001, 5, 0},
-                                       {"atm", 1 / 101325.0, 6, 0},
-                                       {"psi", 1 / 6894.757293168, 5, 0}};
+                                       {"atm", 9.86923267e-6, 6, 0},
+                                       {"psi", 0.00014503774, 5, 0}};
 constexpr TUnitInfo MassUnits[] = {{"kg", 1, 5, 0}, {"g", 1000, 1, 0}};
 constexpr TUnitInfo MechanicalResistanceUnits[] = {{"Ns/m", 1, 5, 0}, {"kg/s", 1, 5, 0}};
 constexpr TUnitInfo ComplianceUnits[] = {{"m/N", 1, 7, 0}, {"mm/N", 1000, 4, 0}, {"um/N", 1000000, 1, 0}};
@@ -139,7 +134,8 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// Digits and decimal exponent of a finite, nonzero |value| rounded to `significant` digits.
+// Digits and decimal exponent of a finite, nonzero |value|, rounded to `significant` digits,
+// or, for `significant` 0, the shortest digits that convert back to the same double.
 struct DecimalDigits {
     std::string Digits; // no leading zero
     int Exponent = 0;   // value = D.DDD * 10^Exponent
@@ -147,8 +143,10 @@ struct DecimalDigits {
 
 DecimalDigits ToDigits(double value, int significant) {
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                std::chars_format::scientific, significant - 1);
+    const auto result = significant > 0 ? std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                                        std::chars_format::scientific, significant - 1)
+                                        : std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                                        std::chars_format::scientific);
     std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
     DecimalDigits out;
     std::size_t e = text.find('e');
@@ -204,8 +202,11 @@ double Display2Val(int kind, int index, double displayValue) {
 
 TStr2ValResult Str2Val(std::string_view text, int kind, int index) {
     TStr2ValResult result;
+    // An empty field is an unknown value, 0 in SI whatever the unit (not 273.15 K in degC).
+    if (Trim(text).empty())
+        return result;
     double number = 0;
-    if (!Trim(text).empty() && !TryStr2Float(text, number)) {
+    if (!TryStr2Float(text, number)) {
         result.Converted = false;
         number = 0;
     }
@@ -280,8 +281,11 @@ std::string Float2Str(double value) {
 std::string Float2Str(double value, char decimalSeparator) {
     if (!std::isfinite(value) || value == 0)
         return "0";
+    // The shortest digits that read back as the same double: a value typed with up to 15
+    // digits is written as typed, a computed one keeps all its bits (at most 17 digits)
+    // instead of losing its last ones at every save.
     constexpr int Precision = 15;
-    DecimalDigits rounded = ToDigits(value, Precision);
+    DecimalDigits rounded = ToDigits(value, 0);
     std::string& digits = rounded.Digits;
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();

@@ -91,7 +91,9 @@ std::string Val2Str(int kind, int index, double siValue);
 double Str2Float(std::string_view text);
 // Like Str2Float, but tells whether the text was a number (an empty text is not).
 bool TryStr2Float(std::string_view text, double& value);
-// Shortest general form with up to 15 significant digits and "." as decimal separator.
+// Shortest general form that reads back as the same double (up to 15 significant digits
+// for a value typed with that many, up to 17 for a computed one), "." as decimal separator;
+// exponent form below 0.00001 and from 1E15 on.
 std::string Float2Str(double value);
 // The same with the given decimal separator ("." or ",").
 std::string Float2Str(double value, char decimalSeparator);

@@ -255,6 +255,20 @@ TEST_F(UnitHelperTest, TypedValuesAreStoredAndLettersFollow) {
     EXPECT_FALSE(helper.Modified());
 }
 
+TEST_F(UnitHelperTest, AnEmptiedFieldIsUnknownWhateverItsUnit) {
+    FakeField temperature("edTamb", qkTemperature);
+    SetUnitIndex(temperature, 1); // degC: an empty text is not 0 degC
+    double kelvin = 293.15;
+    char letter = 'E';
+    TUnitHelper helper;
+    helper.AddFloat(temperature, &kelvin, &letter);
+    helper.WriteValues();
+    temperature.Type("");
+    EXPECT_TRUE(helper.ReadValues().empty());
+    EXPECT_EQ(kelvin, 0);
+    EXPECT_EQ(letter, 'N');
+}
+
 TEST_F(UnitHelperTest, FocusedFieldKeepsItsTextButTakesItsColour) {
     FakeField fs1("edFs", qkFrequency);
     double value = 40;
