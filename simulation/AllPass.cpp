@@ -16,7 +16,7 @@ bool TAllpass::LoadFromString(std::string_view text, std::string& error) {
 }
 
 bool TAllpass::Calculate() {
-    if (!Positive(Delay) || !Positive(Q) || (Order != 1 && Order != 2))
+    if (!Positive(Delay) || !Positive(Q))
         return Refuse();
     const double w = 2.0 / Delay;
     TTransferFunction tf;

@@ -3,7 +3,8 @@
 #include "simulation/FilterBase.h"
 
 // All-pass of order 1 or 2: unit magnitude, a phase that delays low
-// frequencies by Delay.
+// frequencies by Delay. Every order other than 1 is the second-order stage, as
+// stored projects expect.
 class TAllpass : public TFilterBase {
 public:
     TAllpass() : TFilterBase(fkAllpass) {}
@@ -15,6 +16,6 @@ public:
     std::string GetDescription() const override;
     std::string SaveToString() const override;
     bool LoadFromString(std::string_view text, std::string& error) override;
-    // Refuses Delay <= 0, Q <= 0 (for order 1 too) and an order other than 1 or 2.
+    // Refuses Delay <= 0 and Q <= 0 (for order 1 too).
     bool Calculate() override;
 };

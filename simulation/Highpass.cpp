@@ -19,13 +19,15 @@ bool THighpass::LoadFromString(std::string_view text, std::string& error) {
 }
 
 bool THighpass::Calculate() {
-    if (!Positive(Fc))
+    // Below order 1 there is no high-pass to speak of, whatever the subtype; the
+    // Linkwitz-Riley and second-order designs take any order from 1 up.
+    if (!Positive(Fc) || Order < 1)
         return Refuse();
     const double w = 2.0 * HV_Pi * Fc;
     TTransferFunction tf;
     switch (SubType) {
     case 0: { // Butterworth
-        if (Order < 1 || Order > MaxTransferOrder)
+        if (Order > MaxTransferOrder)
             return Refuse();
         if (Order % 2 == 1) {
             tf.Num[0] = 0.0;

@@ -15,6 +15,7 @@ public:
     std::string GetDescription() const override;
     std::string SaveToString() const override;
     bool LoadFromString(std::string_view text, std::string& error) override;
-    // Refuses as the low-pass does.
+    // Refuses as the low-pass does and, unlike it, an order below 1 in every
+    // subtype (the Linkwitz-Riley design then keeps the order it was given).
     bool Calculate() override;
 };

@@ -17,6 +17,8 @@ public:
     std::string SaveToString() const override;
     bool LoadFromString(std::string_view text, std::string& error) override;
     // Refuses Fc <= 0, an order outside 1..10 for the Butterworth and Bessel
-    // designs and Q <= 0 for the second-order section. Linkwitz-Riley sets Order to 4.
+    // designs and Q <= 0 for the second-order section. The Linkwitz-Riley and
+    // second-order designs take any order (stored projects carry whatever was
+    // typed); Linkwitz-Riley sets Order to 4.
     bool Calculate() override;
 };

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <functional>
 #include <memory>
 #include <string>
@@ -346,6 +347,46 @@ TEST(FilterFramework, GroupDelayFollowsThePhaseSlope) {
 
     // Far up where 1e-10 Hz is below the spacing of doubles the delay is still a number.
     EXPECT_TRUE(std::isfinite(first.GetGroupDelay(1e8)));
+}
+
+// Textbook group delay of a Butterworth stage of order n at fc: the poles lie on
+// the circle of radius wc at angles π(2k + n + 1)/(2n), and each pole p adds
+// -Re(p)/|jω - p|^2. The high-pass has the same poles (its zeros at s = 0 add a
+// constant phase), so the same delay.
+double butterworthDelay(int n, double fc, double f) {
+    const double wc = 2.0 * HV_Pi * fc;
+    const std::complex<double> s(0.0, 2.0 * HV_Pi * f);
+    double delay = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const std::complex<double> pole = std::polar(wc, HV_Pi * (2 * k + n + 1) / (2.0 * n));
+        delay += -pole.real() / std::norm(s - pole);
+    }
+    return delay;
+}
+
+// From far below the corner, through it (where the phase of a tenth-order stage
+// runs through ±π several times) to far above it. The step of the phase slope is
+// about 1e-10 Hz, so the phase resolution of a double sets a floor of a few
+// microseconds; the delays themselves run up to 19 ms.
+TEST(FilterFramework, GroupDelayOfButterworthStagesAgainstTheirPoles) {
+    for (int order = 1; order <= 10; ++order) {
+        TLowpass lowpass;
+        lowpass.Order = order, lowpass.Fc = 100.0;
+        THighpass highpass;
+        highpass.Order = order, highpass.Fc = 100.0;
+        ASSERT_TRUE(lowpass.Calculate() && highpass.Calculate());
+        for (double f = 0.01; f < 1e5; f *= 1.37) {
+            const double expected = butterworthDelay(order, 100.0, f);
+            const double tolerance = 2e-5 + 1e-4 * expected;
+            EXPECT_NEAR(lowpass.GetGroupDelay(f), expected, tolerance) << order << " " << f;
+            EXPECT_NEAR(highpass.GetGroupDelay(f), expected, tolerance) << order << " " << f;
+        }
+        // Close to the corner, where the delay peaks.
+        for (double f : {90.0, 99.0, 100.0, 101.0, 110.0}) {
+            const double expected = butterworthDelay(order, 100.0, f);
+            EXPECT_NEAR(lowpass.GetGroupDelay(f), expected, 1e-3 * expected) << order << " " << f;
+        }
+    }
 }
 
 } // namespace

@@ -256,14 +256,76 @@ TEST(AllpassDesign, Refusals) {
         std::int32_t order;
         double delay, q;
     };
-    const Case refused[] = {{1, 0.001, 0.0}, {2, 0.001, 0.0}, {1, 0.0, 0.7},   {1, -0.001, 0.7},
-                            {0, 0.001, 0.7}, {3, 0.001, 0.7}, {-1, 0.001, 0.7}};
+    const Case refused[] = {{1, 0.001, 0.0},  {2, 0.001, 0.0},  {1, 0.0, 0.7},
+                            {1, -0.001, 0.7}, {3, 0.001, -0.5}, {0, std::nan(""), 0.7}};
     for (const Case& c : refused) {
         TAllpass filter;
         filter.Order = c.order, filter.Delay = c.delay, filter.Q = c.q;
         EXPECT_FALSE(filter.Calculate()) << c.order << " " << c.delay << " " << c.q;
         EXPECT_EQ(magnitude(filter, 100.0), 1.0);
         EXPECT_EQ(filter.GetGroupDelay(100.0), 0.0);
+    }
+}
+
+// Projects store the order as it was typed; every order but 1 is the second-order stage.
+TEST(AllpassDesign, EveryOrderButOneIsTheSecondOrderStage) {
+    const double delay = 0.002, q = 0.6;
+    const double w = 2.0 / delay;
+    for (std::int32_t order : {2, 0, 3, -1, 11, 1000}) {
+        TAllpass filter;
+        filter.Order = order, filter.Delay = delay, filter.Q = q;
+        ASSERT_TRUE(filter.Calculate()) << order;
+        for (double f : {1.0, 30.0, 159.0, 2000.0}) {
+            // (s^2 - (w/Q)s + w^2)/(s^2 + (w/Q)s + w^2): phase -2·atan((w/Q)·ω/(w^2 - ω^2)).
+            const double omega = 2.0 * HV_Pi * f;
+            const std::complex<double> s(0.0, omega);
+            const std::complex<double> expected =
+                (s * s - (w / q) * s + w * w) / (s * s + (w / q) * s + w * w);
+            EXPECT_NEAR(std::abs(toStd(filter.GetResponse(f)) - expected), 0.0, 1e-12) << order << " " << f;
+        }
+        EXPECT_EQ(filter.Order, order);
+    }
+}
+
+// The orders that matter to the crossover designs. Butterworth and Bessel build
+// one section per order and the record holds degree 10 at most. Linkwitz-Riley
+// is fourth order whatever was typed, and the second-order section has no use for
+// the order at all, so the low-pass takes any order there (stored projects carry
+// whatever the editor passed). The high-pass refuses an order below 1 in every
+// subtype.
+TEST(CrossoverDesigns, OrdersPerSubtype) {
+    struct Case {
+        std::int32_t subType, order;
+        bool lowpassAccepted, highpassAccepted;
+        std::int32_t orderAfter; // for an accepted design
+    };
+    const Case cases[] = {
+        {0, 1, true, true, 1},   {0, 10, true, true, 10},  {0, 0, false, false, 0}, {0, 11, false, false, 11},
+        {2, 1, true, true, 1},   {2, 10, true, true, 10},  {2, 0, false, false, 0}, {2, 11, false, false, 11},
+        {1, 2, true, true, 4},   {1, 4, true, true, 4},    {1, 12, true, true, 4},  {1, 0, true, false, 4},
+        {1, -3, true, false, 4}, {3, 2, true, true, 2},    {3, 1, true, true, 1},   {3, 12, true, true, 12},
+        {3, 0, true, false, 0},  {3, -5, true, false, -5},
+    };
+    const double fc = 80.0, q = 0.9;
+    for (const Case& c : cases) {
+        TLowpass lowpass;
+        lowpass.SubType = c.subType, lowpass.Order = c.order, lowpass.Fc = fc, lowpass.Q = q;
+        THighpass highpass;
+        highpass.SubType = c.subType, highpass.Order = c.order, highpass.Fc = fc, highpass.Q = q;
+        EXPECT_EQ(lowpass.Calculate(), c.lowpassAccepted) << c.subType << " " << c.order;
+        EXPECT_EQ(highpass.Calculate(), c.highpassAccepted) << c.subType << " " << c.order;
+        EXPECT_EQ(lowpass.Order, c.lowpassAccepted ? c.orderAfter : c.order) << c.subType << " " << c.order;
+        EXPECT_EQ(highpass.Order, c.highpassAccepted ? c.orderAfter : c.order) << c.subType << " " << c.order;
+        const double expectedAtCorner = c.subType == 1 ? 0.5 : c.subType == 3 ? q : 0.0;
+        if (c.lowpassAccepted && expectedAtCorner > 0.0) {
+            EXPECT_NEAR(magnitude(lowpass, fc), expectedAtCorner, 1e-12) << c.subType << " " << c.order;
+        }
+        if (c.highpassAccepted && expectedAtCorner > 0.0) {
+            EXPECT_NEAR(magnitude(highpass, fc), expectedAtCorner, 1e-12) << c.subType << " " << c.order;
+        }
+        if (!c.highpassAccepted) {
+            EXPECT_EQ(magnitude(highpass, fc), 1.0) << c.subType << " " << c.order;
+        }
     }
 }
 
