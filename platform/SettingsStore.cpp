@@ -73,7 +73,12 @@ std::string VariantText(const QVariant& value) {
 
 QtSettingsStore::QtSettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Halvern",
-                                            "Borvik Pro")) {}
+                                            "Borvik Pro")) {
+    // Only the user's own file is the settings key. With fallbacks QSettings would also answer
+    // from "Halvern.conf" and the system-wide folders: values found there would count as stored,
+    // so a first start would go unnoticed and the defaults would never reach the user's file.
+    settings_->setFallbacksEnabled(false);
+}
 
 QtSettingsStore::QtSettingsStore(const std::filesystem::path& file)
     : settings_(std::make_unique<QSettings>(QString::fromStdString(file.string()), QSettings::IniFormat)) {}

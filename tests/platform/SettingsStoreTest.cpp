@@ -72,6 +72,18 @@ TEST(QtSettingsStore, DefaultStoreLivesUnderTheConfigurationHome) {
     EXPECT_TRUE(fs::exists(configHome.path / "Halvern" / "Borvik Pro.conf"));
 }
 
+TEST(QtSettingsStore, AnswersOnlyFromTheUsersOwnFile) {
+    // An organisation-wide file beside the program's own must not count as stored settings.
+    const fs::path organisationFile = configHome.path / "Halvern.conf";
+    std::ofstream(organisationFile) << "[General]\nOrganisationOnly=5\n";
+    {
+        QtSettingsStore store;
+        EXPECT_FALSE(store.ValueExists("OrganisationOnly"));
+        EXPECT_FALSE(store.ReadInteger("OrganisationOnly"));
+    }
+    fs::remove(organisationFile);
+}
+
 TEST(QtSettingsStore, DoublesSurviveBitForBit) {
     TempFolder folder;
     const fs::path file = folder.path() / "doubles.conf";
