@@ -94,6 +94,10 @@ bool BoxMath_IsValid(const TChamberElements& elements) {
            std::isfinite(elements.Ral) && std::isfinite(elements.Rap);
 }
 
+bool BoxMath_LossFactorsUsable(std::initializer_list<double> factors) {
+    return std::all_of(factors.begin(), factors.end(), IsPositive);
+}
+
 TComplex BoxMath_Excursion(const TDriverObject& driver, TComplex load, double f, double power) {
     return driver.Excursion(load, f, power);
 }

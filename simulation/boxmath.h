@@ -15,6 +15,7 @@
 #include "simulation/ProjectRecords.h"
 
 #include <cstdint>
+#include <initializer_list>
 
 enum TBoxType : std::int32_t {
     btClosed = 0,
@@ -172,6 +173,12 @@ TChamberElements BoxMath_SealedChamber(double V, double Ql, double Qa, double Ca
 // True when every element is finite and the compliance positive; a loss factor of 0 or a volume
 // too small for a double can make one infinite.
 bool BoxMath_IsValid(const TChamberElements& elements);
+
+// The one rule of every box for its loss factors (leakage, absorption, vent loss, leak between
+// chambers): each must be finite and above 0. A factor of 0 makes its resistance infinite or
+// shorts the box, a negative one is a negative resistance, and one that is not finite is no
+// value a box can have; none of them describes a box, so the curve stays empty.
+bool BoxMath_LossFactorsUsable(std::initializer_list<double> factors);
 
 // Rab + 1/(jω·Cab).
 inline TComplex BoxMath_BoxBranch(const TChamberElements& chamber, double omega) {

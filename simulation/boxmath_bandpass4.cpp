@@ -8,13 +8,6 @@ bool IsPositive(double value) {
     return std::isfinite(value) && value > 0.0;
 }
 
-// A loss factor of 0 would short a leak or make a loss resistance infinite, a negative one a
-// negative resistance: neither is a circuit, so the curve stays empty.
-bool LossFactorsUsable(const TBoxData& box) {
-    return IsPositive(box.Qlr) && IsPositive(box.Qar) && IsPositive(box.Qlf) && IsPositive(box.Qaf) &&
-           IsPositive(box.Qpf) && IsPositive(box.Qiclfr);
-}
-
 bool SealedUsable(const TChamberElements& chamber) {
     return IsPositive(chamber.Cab) && IsPositive(chamber.Ral) && IsPositive(chamber.Rab);
 }
@@ -102,7 +95,8 @@ private:
 // resonance only for a circuit that exists.
 bool SetUp(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
            const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
-    if (!BoxMath_CommonSetup(point, box, driver, state) || !LossFactorsUsable(box))
+    if (!BoxMath_CommonSetup(point, box, driver, state) ||
+        !BoxMath_LossFactorsUsable({box.Qlr, box.Qar, box.Qlf, box.Qaf, box.Qpf, box.Qiclfr}))
         return false;
     if (kind == ckFrontPortVelocity && !IsPositive(box.Sdfport))
         return false;

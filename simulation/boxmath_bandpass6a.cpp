@@ -8,13 +8,6 @@ bool IsPositive(double value) {
     return std::isfinite(value) && value > 0.0;
 }
 
-// A loss factor of 0 would short a leak or make a loss resistance infinite, a negative one a
-// negative resistance: neither is a circuit, so the curve stays empty.
-bool LossFactorsUsable(const TBoxData& box) {
-    return IsPositive(box.Qlr) && IsPositive(box.Qar) && IsPositive(box.Qpr) && IsPositive(box.Qlf) &&
-           IsPositive(box.Qaf) && IsPositive(box.Qpf) && IsPositive(box.Qiclfr);
-}
-
 bool VentedUsable(const TChamberElements& chamber) {
     return IsPositive(chamber.Cab) && IsPositive(chamber.Map) && IsPositive(chamber.Ral) &&
            IsPositive(chamber.Rab) && IsPositive(chamber.Rap);
@@ -110,7 +103,8 @@ private:
 // Prepares the circuit into state; false when it does not exist.
 bool SetUp(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TDriverObject& driver,
            TBoxModelState& state) {
-    if (!BoxMath_CommonSetup(point, box, driver, state) || !LossFactorsUsable(box))
+    if (!BoxMath_CommonSetup(point, box, driver, state) ||
+        !BoxMath_LossFactorsUsable({box.Qlr, box.Qar, box.Qpr, box.Qlf, box.Qaf, box.Qpf, box.Qiclfr}))
         return false;
     if ((kind == ckFrontPortVelocity && !IsPositive(box.Sdfport)) ||
         (kind == ckRearPortVelocity && !IsPositive(box.Sdrport)))

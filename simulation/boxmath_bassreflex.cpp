@@ -48,7 +48,8 @@ void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
             // is no such curve.
             if (kind == ckRearPortVelocity && !(box.Sdrport > 0.0))
                 return false;
-            if (!BoxMath_CommonSetup(point, box, driver, prepared))
+            if (!BoxMath_CommonSetup(point, box, driver, prepared) ||
+                !BoxMath_LossFactorsUsable({box.Qlr, box.Qar, box.Qpr}))
                 return false;
             prepared.rear = BoxMath_VentedChamber(box.Vr, box.Fr, box.Qlr, box.Qar, box.Qpr, prepared.rhoc2);
             return BoxMath_IsValid(prepared.rear);

@@ -93,7 +93,8 @@ void ClosedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
     BoxMath_Call(
         btClosed, box.Vr > 0.0, kind, out, state,
         [&](TBoxModelState& prepared) {
-            if (!BoxMath_CommonSetup(point, box, driver, prepared))
+            if (!BoxMath_CommonSetup(point, box, driver, prepared) ||
+                !BoxMath_LossFactorsUsable({box.Qlr, box.Qar}))
                 return false;
             prepared.rear =
                 BoxMath_SealedChamber(box.Vr, box.Qlr, box.Qar, driver.Cas, driver.Mas, prepared.rhoc2);

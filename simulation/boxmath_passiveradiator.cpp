@@ -9,13 +9,13 @@ bool IsPositive(double value) {
     return std::isfinite(value) && value > 0.0;
 }
 
-// A radiator is a circuit only with a positive count, compliance, resonance, loss and area; a
-// loss factor of 0 would short the leak or make the absorption infinite.
+// A radiator is a circuit only with a positive count, compliance, resonance, loss and area; the
+// box's own loss factors follow the rule of every box.
 bool InputsUsable(const TBoxData& box) {
     const TPassiveRadiatorData& radiator = box.PassiveRadiator;
     return box.Npr >= 1 && IsPositive(radiator.Vas) && IsPositive(radiator.Fs) && IsPositive(radiator.Qms) &&
            IsPositive(radiator.Sd) && std::isfinite(radiator.Xmax) && std::isfinite(radiator.Me) &&
-           IsPositive(box.Qlr) && IsPositive(box.Qar);
+           BoxMath_LossFactorsUsable({box.Qlr, box.Qar});
 }
 
 // The circuit at one frequency. Parallel branches are summed as admittances; the admittances
