@@ -828,3 +828,83 @@ TEST(VentedBox, VentGainTakesOverBelowTuning) {
 }
 
 } // namespace
+
+namespace {
+
+// The impedance of a vented box has two peaks, at the zeros of the reactance of the cone's
+// mechanical branch loaded by chamber and vent. With ωs, ωb the resonances of driver and vent
+// and α = Vas/Vb these are the roots of (1 - ω²/ωs²)(1 - ω²/ωb²) = α·ω²/ωb², so that
+// fL·fH = Fs·Fb and fL² + fH² = Fb² + (1 + α)·Fs². Between them, at Fb, chamber and vent
+// block the cone and only the coil's resistance is left.
+TEST(VentedBox, ImpedanceHasTwoPeaksAroundTheTuningAndItsMinimumThere) {
+    struct Row {
+        double Vb, Fb;
+    };
+    for (const Row& row : {Row{0.03, 35}, Row{0.08, 25}, Row{0.02, 45}}) {
+        SCOPED_TRACE(std::to_string(row.Vb) + " m³, " + std::to_string(row.Fb) + " Hz");
+        DriverSpec spec;
+        spec.Qms = 200; // small mechanical losses: the peaks sit at the reactance zeros
+        TBoxData box = MakeBox(btVented);
+        MakeLossless(box);
+        box.Vr = row.Vb;
+        box.Fr = row.Fb;
+        Curve curve(&VentedBox_Func, box, MakeDriver(spec));
+        curve.SetUp(ckImpedance);
+
+        // Local maxima and the minimum between them on a fine logarithmic sweep.
+        std::vector<double> peaks;
+        double previous = 0;
+        double current = ComplexAbs(curve.At(5));
+        double f = 5;
+        const double step = 1.0002;
+        while (f < 300) {
+            const double next = ComplexAbs(curve.At(f * step));
+            if (current > previous && current > next)
+                peaks.push_back(f);
+            previous = current;
+            current = next;
+            f *= step;
+        }
+        ASSERT_EQ(peaks.size(), 2u);
+        const double fL = peaks[0];
+        const double fH = peaks[1];
+        const double alpha = spec.Vas / row.Vb;
+        EXPECT_LT(fL, row.Fb);
+        EXPECT_GT(fH, row.Fb);
+        EXPECT_NEAR(fL * fH, spec.Fs * row.Fb, 1e-3 * spec.Fs * row.Fb);
+        const double sumOfSquares = row.Fb * row.Fb + (1 + alpha) * spec.Fs * spec.Fs;
+        EXPECT_NEAR(fL * fL + fH * fH, sumOfSquares, 1e-3 * sumOfSquares);
+
+        double minimum = std::numeric_limits<double>::infinity();
+        double minimumAt = 0;
+        for (double g = fL; g < fH; g *= step) {
+            const double magnitude = ComplexAbs(curve.At(g));
+            if (magnitude < minimum) {
+                minimum = magnitude;
+                minimumAt = g;
+            }
+        }
+        EXPECT_NEAR(minimumAt, row.Fb, 1e-3 * row.Fb);
+        EXPECT_NEAR(ComplexAbs(curve.At(row.Fb)), spec.Re, 1e-4 * spec.Re);
+    }
+}
+
+// At the tuning the chamber and vent block the cone, so the chamber holds the source pressure
+// ps = BL·sqrt(P/Re)/Sd and the vent carries |U| = ps·ωb·Cab; its air velocity is U over the
+// vent's area.
+TEST(VentedBox, VentCarriesTheSourceFlowAtTheTuning) {
+    for (const double area : {0.002, 0.01}) {
+        TBoxData box = MakeBox(btVented);
+        MakeLossless(box);
+        box.Sdrport = area;
+        const double power = 4;
+        const TDriverObject driver = MakeDriver();
+        const double sourcePressure = driver.Data.BL * std::sqrt(power / driver.Data.Re) / driver.Data.Sd;
+        const double flow = sourcePressure * 2 * Pi * box.Fr * box.Vr / (Rho() * SoundSpeed() * SoundSpeed());
+        Curve velocity(&VentedBox_Func, box, driver, 0, power);
+        velocity.SetUp(ckRearPortVelocity);
+        EXPECT_NEAR(ComplexAbs(velocity.At(box.Fr)) * area, flow, 1e-4 * flow) << area;
+    }
+}
+
+} // namespace
