@@ -554,6 +554,8 @@ void TDriverObject::CalcParameters() {
     // A fill counts only when it stores a non-zero finite value: a result of 0
     // would leave its target missing and the same rule would fire in every pass
     // forever, and a value without meaning must not become an input of others.
+    // A result that counts as no fill never undoes the fills of other rules, so
+    // the outcome cannot depend on where in a pass such a rule stands.
     bool filled = true;
     for (int pass = 0; filled && pass < MaxDerivationPasses; ++pass) {
         filled = false;
@@ -561,8 +563,15 @@ void TDriverObject::CalcParameters() {
             if (!RuleApplies(rule, d))
                 continue;
             const double value = rule.formula(d);
-            if (value == 0.0 || !std::isfinite(value))
+            if (!std::isfinite(value))
                 continue;
+            if (value == 0.0) {
+                // A coil resistance too small for any even nominal impedance: Znom
+                // stays 0 but is shown, and stored, as derived from Re.
+                if (rule.target == Znom)
+                    d.ParState[static_cast<std::size_t>(Znom)] = ParCalculated;
+                continue;
+            }
             *ParameterOfLetter(d, rule.target) = value;
             d.ParState[static_cast<std::size_t>(rule.target)] = ParCalculated;
             filled = true;
