@@ -72,6 +72,20 @@ bool TFilterBase::LoadFields(std::string_view text, std::string& error, std::int
     return true;
 }
 
+bool TFilterBase::Accept(const TTransferFunction& tf) {
+    if (!TransferOrdersValid(tf))
+        return Refuse();
+    for (std::int32_t k = 0; k <= tf.NumOrder; ++k)
+        if (!std::isfinite(tf.Num[k]))
+            return Refuse();
+    for (std::int32_t k = 0; k <= tf.DenOrder; ++k)
+        if (!std::isfinite(tf.Den[k]))
+            return Refuse();
+    TF = tf;
+    m_HasResponse = true;
+    return true;
+}
+
 double TFilterBase::GetGroupDelay(double f) const {
     if (!m_HasResponse)
         return 0.0;

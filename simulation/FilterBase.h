@@ -77,12 +77,10 @@ protected:
 
     static bool Positive(double value) { return value > 0.0 && std::isfinite(value); }
 
-    // The designs end in one of these two.
-    bool Accept(const TTransferFunction& tf) {
-        TF = tf;
-        m_HasResponse = true;
-        return true;
-    }
+    // The designs end in one of these two. A record with a coefficient that is not
+    // finite (parameters so extreme that a power overflows, or a peak too small to
+    // place) is no response and is refused like any other unusable parameters.
+    bool Accept(const TTransferFunction& tf);
     bool Refuse() {
         m_HasResponse = false;
         return false;

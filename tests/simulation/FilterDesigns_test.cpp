@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -404,6 +405,61 @@ TEST(PeakHighpassDesign, PeaksWithItsGainAtItsFrequency) {
         bad.Fpk = fpk, bad.Gpk = gpk;
         EXPECT_FALSE(bad.Calculate());
     }
+}
+
+// Parameters that pass the designs' own checks but are too extreme for a double:
+// a power overflows, or a peak is too small to place. None of them is reported as
+// a design; each stage then contributes nothing instead of a curve of NaN.
+TEST(FilterDesigns, CoefficientsThatAreNotFiniteAreRefused) {
+    std::vector<std::unique_ptr<TFilterBase>> refused;
+    {
+        auto f = std::make_unique<TLowpass>();
+        f->SubType = 1, f->Order = 4, f->Fc = 1e100; // w^4 overflows
+        refused.push_back(std::move(f));
+    }
+    {
+        auto f = std::make_unique<THighpass>();
+        f->SubType = 3, f->Order = 2, f->Fc = 1e200, f->Q = 0.7; // w^2 overflows
+        refused.push_back(std::move(f));
+    }
+    {
+        auto f = std::make_unique<TAllpass>();
+        f->Order = 2, f->Delay = 1e-160, f->Q = 0.7; // w = 2/Delay, w^2 overflows
+        refused.push_back(std::move(f));
+    }
+    {
+        auto f = std::make_unique<TLinkwitzTransform>();
+        f->F0 = 1e200, f->Q0 = 0.7, f->Fp = 20.0, f->Qp = 0.5;
+        refused.push_back(std::move(f));
+    }
+    {
+        auto f = std::make_unique<TParametricEQ>();
+        f->Fc = 1e200, f->Q = 2.0, f->Gain = 6.0;
+        refused.push_back(std::move(f));
+    }
+    {
+        // 10^(Gpk/20) rounds to 1: the formula for Q then leaves no room below the peak.
+        auto f = std::make_unique<TPeakHighpass>();
+        f->Fpk = 20.0, f->Gpk = 1e-300;
+        refused.push_back(std::move(f));
+    }
+    for (const auto& filter : refused) {
+        EXPECT_FALSE(filter->Calculate()) << filter->Kind;
+        EXPECT_FALSE(filter->HasResponse()) << filter->Kind;
+        const TComplex response = filter->GetResponse(50.0);
+        EXPECT_EQ(response.re, 1.0) << filter->Kind;
+        EXPECT_EQ(response.im, 0.0) << filter->Kind;
+        EXPECT_EQ(filter->GetGroupDelay(50.0), 0.0) << filter->Kind;
+    }
+    // Extreme but representable designs are still taken.
+    TPeakHighpass small;
+    small.Fpk = 20.0, small.Gpk = 0.01;
+    ASSERT_TRUE(small.Calculate());
+    EXPECT_NEAR(20.0 * std::log10(magnitude(small, 20.0)), 0.01, 1e-9);
+    TLowpass high;
+    high.Order = 10, high.Fc = 1e30;
+    ASSERT_TRUE(high.Calculate());
+    EXPECT_NEAR(magnitude(high, 1e30), 1.0 / std::sqrt(2.0), 1e-12);
 }
 
 TEST(StaticGainDesign, SameFactorEverywhere) {
