@@ -1,5 +1,34 @@
 #include "workspace/PlotProject.h"
 
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The chain's group delay in s from the phase of its whole response at f + h and f - h, with
+// the step every stage uses for its own delay: the sum of the stages' delays, with two
+// arc tangents per column in place of two per stage.
+double ChainGroupDelay(const TPlotFilterList& filters, double f) {
+    double h = (f + 1e-10) - f;
+    if (!(h > 0.0))
+        h = std::nextafter(f, std::numeric_limits<double>::infinity()) - f;
+    TComplex up = MakeComplex(1, 0);
+    TComplex down = MakeComplex(1, 0);
+    bool any = false;
+    for (const std::unique_ptr<TFilterBase>& filter : filters) {
+        if (filter == nullptr || !filter->Enabled || !filter->HasResponse())
+            continue;
+        up = ComplexMul(up, filter->GetResponse(f + h));
+        down = ComplexMul(down, filter->GetResponse(f - h));
+        any = true;
+    }
+    if (!any)
+        return 0;
+    return BoxMath_GroupDelayFromPhases(ComplexArg(up), ComplexArg(down), h);
+}
+
+} // namespace
+
 void TPlotProject::Bind(const TBoxData& box, TDriverObject& driver, const TSignalSource& source,
                         const TPlotFilterList* filters, TBoxMathFunc curveFunction,
                         const ProjectResultCallback& callback) {
@@ -48,21 +77,18 @@ double TPlotProject::ValueAt(int plotType, double scale, double f) {
     TComplex r = MakeComplex(0, 0);
     m_Function(ckEvaluate, m_Point, m_Box, r, m_Callback, *m_Driver, m_State);
 
-    // Only what the plot type reads is evaluated: a filter costs two evaluations more for its
-    // delay, and most plots never look at it.
+    // Only what the plot type reads is evaluated: the delay costs two evaluations per stage,
+    // and most plots never look at it.
     TComplex H = MakeComplex(1, 0);
     double tau = 0;
     if (m_Filters != nullptr) {
-        const bool response = info->NeedsResponse();
-        const bool delay = info->NeedsDelay();
-        for (const std::unique_ptr<TFilterBase>& filter : *m_Filters) {
-            if (filter == nullptr || !filter->Enabled)
-                continue;
-            if (response)
-                H = ComplexMul(H, filter->GetResponse(f));
-            if (delay)
-                tau += filter->GetGroupDelay(f);
+        if (info->NeedsResponse()) {
+            for (const std::unique_ptr<TFilterBase>& filter : *m_Filters)
+                if (filter != nullptr && filter->Enabled)
+                    H = ComplexMul(H, filter->GetResponse(f));
         }
+        if (info->NeedsDelay())
+            tau = ChainGroupDelay(*m_Filters, f);
     }
     return PlotValue(plotType, scale, r, H, tau, m_Flags, m_Point.Rg, m_Point.P, m_Driver->Data.Re);
 }

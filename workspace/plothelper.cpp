@@ -250,10 +250,18 @@ void TPlotHelper::DrawCurve() {
             m_Run.push_back(point);
     };
 
+    const TColumnKey key{r.Left, r.Right, m_Axes.FMin, m_Axes.FMax};
+    if (!(key == m_ColumnKey) || m_ColumnFrequencies.size() != static_cast<std::size_t>(r.Right - r.Left)) {
+        m_ColumnKey = key;
+        m_ColumnFrequencies.resize(static_cast<std::size_t>(r.Right - r.Left));
+        for (int x = r.Left; x < r.Right; ++x)
+            m_ColumnFrequencies[static_cast<std::size_t>(x - r.Left)] = mapping.XToFrequency(x);
+    }
+
     double previous = 0;
     bool first = true;
     for (int x = r.Left; x < r.Right; ++x) {
-        const double value = ValueAt(mapping.XToFrequency(x));
+        const double value = ValueAt(m_ColumnFrequencies[static_cast<std::size_t>(x - r.Left)]);
         const double position = mapping.RowPosition(value);
         if (!std::isfinite(value) || !std::isfinite(position)) {
             // A value that is not finite is a gap: the curve resumes at the next good column.

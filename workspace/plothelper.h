@@ -147,4 +147,15 @@ private:
     std::int32_t m_PenColor = 0xFFFFFF;
     int m_PenWidth = 1;
     std::vector<TPlotPoint> m_Run;
+    // The frequency of every column, shared by all curves of a picture; rebuilt when the
+    // rectangle or the frequency limits change.
+    struct TColumnKey {
+        int Left = 0;
+        int Right = 0;
+        double FMin = 0;
+        double FMax = 0;
+        bool operator==(const TColumnKey&) const = default;
+    };
+    TColumnKey m_ColumnKey;
+    std::vector<double> m_ColumnFrequencies;
 };

@@ -1,0 +1,94 @@
+// One whole picture of the plot window: ten projects of all five box types with four filter
+// stages each, on a 1,900-pixel-wide picture, values and drawing into a QImage.
+#include "simulation/Highpass.h"
+#include "simulation/Lowpass.h"
+#include "simulation/ParametricEQ.h"
+#include "simulation/StaticGain.h"
+#include "workspace/PlotRender.h"
+#include "workspace/QtPlotCanvas.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Text needs a GUI application; the benchmarks run headless.
+void EnsureGuiApplication() {
+    static std::unique_ptr<QGuiApplication> application = [] {
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "borvik_bench";
+        static char* argv[] = {name, nullptr};
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }();
+}
+
+std::vector<std::unique_ptr<TRenderProject>> TenProjects() {
+    std::vector<std::unique_ptr<TRenderProject>> projects;
+    for (int i = 0; i < 10; ++i) {
+        auto project = std::make_unique<TRenderProject>();
+        MakeDemoProject(i % 5, *project);
+        project->Color = 0x00FFFF ^ (i * 0x151515);
+        auto lowpass = std::make_unique<TLowpass>();
+        lowpass->Order = 4;
+        lowpass->Fc = 200 + 20 * i;
+        auto highpass = std::make_unique<THighpass>();
+        highpass->Order = 2;
+        highpass->Fc = 15;
+        auto eq = std::make_unique<TParametricEQ>();
+        eq->Fc = 40;
+        eq->Q = 2;
+        eq->Gain = 3;
+        auto gain = std::make_unique<TStaticGain>();
+        gain->Gain = -2;
+        project->Filters.push_back(std::move(lowpass));
+        project->Filters.push_back(std::move(highpass));
+        project->Filters.push_back(std::move(eq));
+        project->Filters.push_back(std::move(gain));
+        for (auto& filter : project->Filters) {
+            filter->Calculate();
+            filter->Enabled = true;
+        }
+        projects.push_back(std::move(project));
+    }
+    return projects;
+}
+
+void PlotPicture(benchmark::State& state, int plotType) {
+    EnsureGuiApplication();
+    auto projects = TenProjects();
+    std::vector<TRenderProject*> bound;
+    for (auto& project : projects)
+        bound.push_back(project.get());
+    QImage image(1900, 700, QImage::Format_RGB32);
+    QPainter painter(&image);
+    TQtPlotCanvas canvas(painter);
+    TPlotHelper helper(canvas);
+    helper.OuterRect = TPlotRect{0, 0, image.width(), image.height()};
+    helper.SetPlotType(plotType);
+    for (auto _ : state) {
+        PaintPlot(helper, bound);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    painter.end();
+}
+
+void BM_PlotPictureSPL(benchmark::State& state) {
+    PlotPicture(state, 2);
+}
+BENCHMARK(BM_PlotPictureSPL)->Unit(benchmark::kMillisecond);
+
+void BM_PlotPictureGroupDelay(benchmark::State& state) {
+    PlotPicture(state, 3);
+}
+BENCHMARK(BM_PlotPictureGroupDelay)->Unit(benchmark::kMillisecond);
+
+} // namespace
