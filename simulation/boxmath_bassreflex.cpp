@@ -52,7 +52,11 @@ void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
                 !BoxMath_LossFactorsUsable({box.Qlr, box.Qar, box.Qpr}))
                 return false;
             prepared.rear = BoxMath_VentedChamber(box.Vr, box.Fr, box.Qlr, box.Qar, box.Qpr, prepared.rhoc2);
-            return BoxMath_IsValid(prepared.rear);
+            // A tuning too high for a double leaves no vent mass, and with it no resistances: the
+            // load would collapse to a short instead of a vent.
+            const TChamberElements& rear = prepared.rear;
+            return BoxMath_IsValid(rear) && rear.Map > 0.0 && rear.Ral > 0.0 && rear.Rab > 0.0 &&
+                   rear.Rap > 0.0;
         },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
             const VentedModel model{box, driver, prepared};
