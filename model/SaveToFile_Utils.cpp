@@ -283,7 +283,10 @@ std::string DecodeText(std::string_view stored, bool utf8File) {
 }
 
 std::string DateToText(const TDate& date) {
-    TDate valid = TDate::FromYmd(date.ToYmd());
+    // Checked before ToYmd, whose arithmetic would overflow on a wild year.
+    const bool inRange = date.Year >= 1 && date.Year <= 9999 && date.Month >= 1 && date.Month <= 12 &&
+                         date.Day >= 1 && date.Day <= 31;
+    TDate valid = inRange ? TDate::FromYmd(date.ToYmd()) : TDate{};
     if (valid.IsEmpty() || valid != date)
         valid = TDate::Today();
     char buffer[16] = {};

@@ -2,19 +2,30 @@
 
 #include "model/Units.h"
 #include "shell/Settings.h"
+#include "simulation/AllPass.h"
+#include "simulation/Highpass.h"
+#include "simulation/LinkwitzTransform.h"
 #include "simulation/Lowpass.h"
 #include "simulation/ParametricEQ.h"
+#include "simulation/PeakHighpass.h"
 #include "simulation/StaticGain.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
+
+#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 
@@ -416,6 +427,8 @@ TEST_F(FileSectionsTest, Dates) {
     EXPECT_EQ(DateToText({999, 12, 1}), "09991201");
     EXPECT_EQ(DateToText({}), DateToText(today));
     EXPECT_EQ(DateToText({2024, 2, 30}), DateToText(today));
+    EXPECT_EQ(DateToText({INT32_MAX, 12, 31}), DateToText(today)); // no overflow on the way
+    EXPECT_EQ(DateToText({2024, -200000, 1}), DateToText(today));
 }
 
 TEST_F(FileSectionsTest, DriverDefaultsAndLetters) {
@@ -593,6 +606,408 @@ TEST_F(FileSectionsTest, FiltersKeepKindAndOrder) {
     }
 }
 
+// --- random round trips --------------------------------------------------------------------
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Random valid records: every field that the file stores, with numbers of every size and
+// texts of every kind of character the files must carry.
+class RecordMaker {
+public:
+    explicit RecordMaker(std::uint64_t seed) : m_Random(seed) {}
+
+    std::int32_t Integer(std::int32_t low, std::int32_t high) {
+        return std::uniform_int_distribution<std::int32_t>(low, high)(m_Random);
+    }
+    bool Flag() { return Integer(0, 1) == 1; }
+
+    // Any finite double: random bit patterns (tiny, huge, subnormal, negative), the
+    // short decimals people type, and zero.
+    double Real() {
+        switch (Integer(0, 9)) {
+        case 0:
+            return 0;
+        case 1:
+        case 2:
+        case 3:
+            return TypedReal();
+        default:
+            for (;;) {
+                const std::uint64_t bits = m_Random();
+                double value = 0;
+                std::memcpy(&value, &bits, sizeof value);
+                if (std::isfinite(value) && value != 0)
+                    return value;
+            }
+        }
+    }
+
+    // A number of at most 15 significant digits, as a user types it and as the filter
+    // parameter texts keep it.
+    double TypedReal() {
+        const std::int64_t mantissa =
+            std::uniform_int_distribution<std::int64_t>(-999999999999999, 999999999999999)(m_Random);
+        const std::string text = std::to_string(mantissa) + "E" + std::to_string(Integer(-20, 20));
+        return Str2Float(text);
+    }
+
+    std::string Text(bool multiLine) {
+        static const char* const Pieces[] = {"a",        "Z",
+                                             "7",        " ",
+                                             "\xC3\xA4", "\xC3\xB6",
+                                             "\xC3\x9F", "\xE2\x82\xAC",
+                                             "\xC2\xA4", "\xF0\x9F\x94\x8A",
+                                             "=",        ";",
+                                             "[",        "]",
+                                             "\"",       "%d",
+                                             "\\",       "#"};
+        std::string text;
+        const int count = Integer(0, 12);
+        for (int i = 0; i < count; ++i) {
+            if (multiLine && Integer(0, 5) == 0)
+                text += "\r\n";
+            else
+                text += Pieces[Integer(0, static_cast<std::int32_t>(std::size(Pieces)) - 1)];
+        }
+        // The profile format keeps no blanks around a value.
+        while (!text.empty() && text.front() == ' ')
+            text.erase(0, 1);
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        return text;
+    }
+
+    TDate Date() { return {Integer(1900, 2100), Integer(1, 12), Integer(1, 28)}; }
+
+    TDriverData Driver() {
+        TDriverData d;
+        d.Brand = Text(false);
+        d.Model = Text(false);
+        d.Manufacturer = Text(false);
+        d.ProvidedBy = Text(false);
+        d.Comment = Text(true);
+        d.DateAdded = Date();
+        d.DateModified = Date();
+        for (auto field : StoredReals)
+            d.*field = Real();
+        d.numVC = Integer(1, 1000);
+        d.VCCon = Integer(1, 2);
+        for (char& letter : d.ParState)
+            letter = "NEC"[Integer(0, 2)];
+        return d;
+    }
+
+    TVentData Vent() {
+        return {Integer(1, 8), Integer(1, 2), Real(), Real(), Real(), Real(),
+                Real(),        Real(),        Real(), 0,      Flag()};
+    }
+
+    TBoxData Box() {
+        TBoxData box;
+        box.BType = Integer(0, 4);
+        for (double* field :
+             {&box.Vf,  &box.Ff,     &box.Qlf,    &box.Qaf,    &box.Qpf,  &box.Vr,      &box.Fr,
+              &box.Qlr, &box.Qar,    &box.Qpr,    &box.Vc,     &box.Fc,   &box.Qlc,     &box.Qac,
+              &box.Qpc, &box.Qiclfr, &box.Qiclfc, &box.Qiclcr, &box.T,    &box.p,       &box.phi,
+              &box.d,   &box.Angle,  &box.Med,    &box.alfaVC, &box.dTVC, &box.Sdfport, &box.Sdrport})
+            *field = Real();
+        box.Nd = Integer(0, 1000);
+        box.Isobarik = Flag();
+        box.FrontVent = Vent();
+        box.RearVent = Vent();
+        box.Npr = Integer(0, 1000);
+        box.PassiveRadiator = {Real(), Real(), Real(), Real(), Real(), Real()};
+        return box;
+    }
+
+    // Every kind once and a few more, in random order.
+    TFilterList Filters() {
+        std::vector<std::int32_t> kinds = {0, 1, 2, 3, 4, 5, 6};
+        for (int extra = Integer(0, 4); extra > 0; --extra)
+            kinds.push_back(Integer(0, 6));
+        std::shuffle(kinds.begin(), kinds.end(), m_Random);
+        TFilterList filters;
+        for (std::int32_t kind : kinds) {
+            std::unique_ptr<TFilterBase> filter = CreateFilter(kind);
+            filter->Enabled = Flag();
+            filter->SubType = Integer(0, 3);
+            if (auto* f = dynamic_cast<TLowpass*>(filter.get()))
+                *f = Crossover<TLowpass>(*f);
+            else if (auto* f = dynamic_cast<THighpass*>(filter.get()))
+                *f = Crossover<THighpass>(*f);
+            else if (auto* f = dynamic_cast<TAllpass*>(filter.get())) {
+                f->Order = Integer(1, 2);
+                f->Delay = TypedReal();
+                f->Q = TypedReal();
+            } else if (auto* f = dynamic_cast<TLinkwitzTransform*>(filter.get())) {
+                f->Q0 = TypedReal();
+                f->F0 = TypedReal();
+                f->Qp = TypedReal();
+                f->Fp = TypedReal();
+            } else if (auto* f = dynamic_cast<TParametricEQ*>(filter.get())) {
+                f->Fc = TypedReal();
+                f->Q = TypedReal();
+                f->Gain = TypedReal();
+            } else if (auto* f = dynamic_cast<TPeakHighpass*>(filter.get())) {
+                f->Fpk = TypedReal();
+                f->Gpk = TypedReal();
+            } else if (auto* f = dynamic_cast<TStaticGain*>(filter.get())) {
+                f->Gain = TypedReal();
+            }
+            filters.push_back(std::move(filter));
+        }
+        return filters;
+    }
+
+private:
+    template <typename Stage> Stage Crossover(Stage stage) {
+        // Linkwitz-Riley exists in the fourth order only; computing it sets that order.
+        stage.Order = stage.SubType == 1 ? 4 : Integer(1, 8);
+        stage.Fc = TypedReal();
+        stage.Q = TypedReal();
+        return stage;
+    }
+
+    std::mt19937_64 m_Random;
+};
+
+void ExpectSameBits(const TDriverData& read, const TDriverData& written) {
+    EXPECT_EQ(read.Brand, written.Brand);
+    EXPECT_EQ(read.Model, written.Model);
+    EXPECT_EQ(read.Manufacturer, written.Manufacturer);
+    EXPECT_EQ(read.ProvidedBy, written.ProvidedBy);
+    EXPECT_EQ(read.Comment, written.Comment);
+    EXPECT_EQ(read.DateAdded, written.DateAdded);
+    EXPECT_EQ(read.DateModified, written.DateModified);
+    for (std::size_t i = 0; i < std::size(StoredReals); ++i)
+        EXPECT_TRUE(SameBits(read.*StoredReals[i], written.*StoredReals[i]))
+            << "driver real " << i << ": " << read.*StoredReals[i] << " for " << written.*StoredReals[i];
+    EXPECT_EQ(read.numVC, written.numVC);
+    EXPECT_EQ(read.VCCon, written.VCCon);
+    EXPECT_EQ(read.ParState, written.ParState);
+}
+
+void ExpectSameBits(const TVentData& read, const TVentData& written) {
+    EXPECT_EQ(read.Num, written.Num);
+    EXPECT_EQ(read.Shape, written.Shape);
+    for (auto field : {&TVentData::Fb, &TVentData::Vb, &TVentData::dia1, &TVentData::dia2, &TVentData::carea,
+                       &TVentData::len, &TVentData::endcorrection})
+        EXPECT_TRUE(SameBits(read.*field, written.*field)) << read.*field << " for " << written.*field;
+    EXPECT_EQ(read.crosscalc, written.crosscalc);
+}
+
+// The stored fields of a box record, without the counts and vents, which are compared
+// on their own.
+constexpr double TBoxData::*StoredBoxReals[] = {
+    &TBoxData::Vf,     &TBoxData::Ff,      &TBoxData::Qlf,     &TBoxData::Qaf, &TBoxData::Qpf,
+    &TBoxData::Vr,     &TBoxData::Fr,      &TBoxData::Qlr,     &TBoxData::Qar, &TBoxData::Qpr,
+    &TBoxData::Vc,     &TBoxData::Fc,      &TBoxData::Qlc,     &TBoxData::Qac, &TBoxData::Qpc,
+    &TBoxData::Qiclfr, &TBoxData::Qiclfc,  &TBoxData::Qiclcr,  &TBoxData::T,   &TBoxData::p,
+    &TBoxData::phi,    &TBoxData::d,       &TBoxData::Angle,   &TBoxData::Med, &TBoxData::alfaVC,
+    &TBoxData::dTVC,   &TBoxData::Sdfport, &TBoxData::Sdrport,
+};
+
+TEST_F(FileSectionsTest, RandomProjectsSurviveSaveAndLoadBitForBit) {
+    RecordMaker make(0x5eed2024);
+    const fs::path projectPath = folder / "random.bvp";
+    const fs::path driverPath = folder / "random.bvd";
+    for (int round = 0; round < 150; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const char writtenWith = make.Flag() ? ',' : '.';
+        SetDecimalSeparator(writtenWith);
+
+        TProjectInfo info{make.Text(true), make.Text(false), make.Date(), make.Date()};
+        TDriverObject driver;
+        driver.Data = make.Driver();
+        TBoxData box = make.Box();
+        std::int32_t color = make.Integer(INT32_MIN, INT32_MAX);
+        std::int32_t width = make.Integer(1, 100);
+        TSignalSource signal{0, make.Real(), make.Real()};
+        TFilterList filters = make.Filters();
+        ASSERT_TRUE(SaveProjectFile(projectPath, {info, driver, box, color, width, signal, filters}));
+        ASSERT_TRUE(SaveDriverFile(driverPath, driver));
+
+        // Read on a machine of either kind.
+        SetDecimalSeparator(make.Flag() ? ',' : '.');
+        TProjectInfo readInfo;
+        TDriverObject readDriver;
+        TBoxData readBox;
+        readBox.Npr = -1; // a box of another type leaves its radiator alone
+        readBox.PassiveRadiator.Vas = -1;
+        std::int32_t readColor = 0, readWidth = 0;
+        TSignalSource readSignal;
+        TFilterList readFilters;
+        const TReadReport report = LoadProjectFile(
+            projectPath, {readInfo, readDriver, readBox, readColor, readWidth, readSignal, readFilters});
+        ASSERT_TRUE(report) << report.error;
+        EXPECT_TRUE(report.warnings.empty());
+
+        EXPECT_EQ(readInfo.Description, info.Description);
+        EXPECT_EQ(readInfo.Creator, info.Creator);
+        EXPECT_EQ(readInfo.CreateDate, info.CreateDate);
+        EXPECT_EQ(readInfo.ModifyDate, info.ModifyDate);
+        ExpectSameBits(readDriver.Data, driver.Data);
+        EXPECT_EQ(readBox.BType, box.BType);
+        for (auto field : StoredBoxReals)
+            EXPECT_TRUE(SameBits(readBox.*field, box.*field)) << readBox.*field << " for " << box.*field;
+        EXPECT_EQ(readBox.Nd, box.Nd);
+        EXPECT_EQ(readBox.Isobarik, box.Isobarik);
+        ExpectSameBits(readBox.FrontVent, box.FrontVent);
+        ExpectSameBits(readBox.RearVent, box.RearVent);
+        if (box.BType == 4) {
+            EXPECT_EQ(readBox.Npr, box.Npr);
+            const TPassiveRadiatorData& a = readBox.PassiveRadiator;
+            const TPassiveRadiatorData& b = box.PassiveRadiator;
+            for (auto field :
+                 {&TPassiveRadiatorData::Vas, &TPassiveRadiatorData::Qms, &TPassiveRadiatorData::Fs,
+                  &TPassiveRadiatorData::Sd, &TPassiveRadiatorData::Xmax, &TPassiveRadiatorData::Me})
+                EXPECT_TRUE(SameBits(a.*field, b.*field)) << a.*field << " for " << b.*field;
+        } else {
+            EXPECT_EQ(readBox.Npr, -1);
+            EXPECT_EQ(readBox.PassiveRadiator.Vas, -1);
+        }
+        EXPECT_EQ(readColor, color);
+        EXPECT_EQ(readWidth, width);
+        EXPECT_TRUE(SameBits(readSignal.Rg, signal.Rg));
+        EXPECT_TRUE(SameBits(readSignal.P, signal.P));
+
+        ASSERT_EQ(readFilters.size(), filters.size());
+        for (std::size_t i = 0; i < filters.size(); ++i) {
+            EXPECT_EQ(readFilters[i]->Kind, filters[i]->Kind);
+            EXPECT_EQ(typeid(*readFilters[i]), typeid(*filters[i]));
+            EXPECT_EQ(readFilters[i]->Enabled, filters[i]->Enabled);
+            EXPECT_EQ(readFilters[i]->SubType, filters[i]->SubType);
+            // The parameter text holds every field; equal texts of a stage read back in
+            // another locale mean equal fields.
+            SetDecimalSeparator('.');
+            EXPECT_EQ(readFilters[i]->SaveToString(), filters[i]->SaveToString());
+        }
+        if (auto* a = dynamic_cast<TParametricEQ*>(readFilters[0].get())) {
+            const auto& b = static_cast<const TParametricEQ&>(*filters[0]);
+            EXPECT_TRUE(SameBits(a->Fc, b.Fc) && SameBits(a->Q, b.Q) && SameBits(a->Gain, b.Gain));
+        }
+
+        TDriverObject alone;
+        ASSERT_TRUE(LoadDriverFile(driverPath, alone));
+        ExpectSameBits(alone.Data, driver.Data);
+    }
+}
+
+// --- files made on Windows ------------------------------------------------------------------
+
+TEST_F(FileSectionsTest, ProjectMadeOnWindowsReadsRight) {
+    // Windows-1252 text, CR LF line ends and decimal commas, as the program wrote its files
+    // on a German system.
+    const std::string windowsFile =
+        "[ProjectInfo]\r\n"
+        "Description=F\xFCr das Wohnzimmer\xA4zweite Zeile\r\n"
+        "Creator=J\xF6rg\r\n"
+        "CreateDate=20230105\r\n"
+        "ModifyDate=20230210\r\n"
+        "\r\n"
+        "[Driver]\r\n"
+        "Brand=M\xFCller\r\n"
+        "Model=W 8\x96"
+        "20\r\n"
+        "Comment=Hocht\xF6ner\xA4"
+        "Daten \x84gemessen\x93\r\n"
+        "DateAdded=20240131\r\n"
+        "Qts=0,38\r\n"
+        "Fs=31,5\r\n"
+        "Vas=0,0385\r\n"
+        "Le=4,5E-4\r\n"
+        "numVC=2\r\n"
+        "roo=1,2009\r\n"
+        "ParState=EEC\r\n"
+        "\r\n"
+        "[Box]\r\n"
+        "BType=1\r\n"
+        "Vr=0,05\r\n"
+        "Fr=28,25\r\n"
+        "Nd=2\r\n"
+        "Isobarik=1\r\n"
+        "\r\n"
+        "[VentRear]\r\n"
+        "Num=2\r\n"
+        "dia1=0,1\r\n"
+        "endcorrection=0,85\r\n"
+        "crosscalc=1\r\n"
+        "\r\n"
+        "[PlotSettings]\r\n"
+        "Color=255\r\n"
+        "Width=3\r\n"
+        "\r\n"
+        "[SignalSource]\r\n"
+        "Rg=0,1\r\n"
+        "P=2,83\r\n"
+        "\r\n"
+        "[Filters]\r\n"
+        "Count=1\r\n"
+        "filter0type=4\r\n"
+        "filter0params=0;1;5,00000000000000E+001;7,07000000000000E-001;-3,00000000000000E+000\r\n";
+    const fs::path path = folder / "windows.bvp";
+    WriteBytes(path, windowsFile);
+    for (char separator : {'.', ','}) {
+        SetDecimalSeparator(separator);
+        GoldenProject project;
+        project.box = {};
+        const TReadReport report = LoadProjectFile(path, project.Parts());
+        ASSERT_TRUE(report) << report.error;
+        const TDriverData& d = project.driver.Data;
+        EXPECT_EQ(project.info.Description, "F\xC3\xBCr das Wohnzimmer\r\nzweite Zeile");
+        EXPECT_EQ(project.info.Creator, "J\xC3\xB6rg");
+        EXPECT_EQ(project.info.CreateDate, (TDate{2023, 1, 5}));
+        EXPECT_EQ(d.Brand, "M\xC3\xBCller");
+        EXPECT_EQ(d.Model, "W 8\xE2\x80\x93"
+                           "20"); // en dash
+        EXPECT_EQ(d.Comment, "Hochtöner\r\nDaten \xE2\x80\x9Egemessen\xE2\x80\x9C");
+        EXPECT_EQ(d.DateAdded, (TDate{2024, 1, 31}));
+        EXPECT_EQ(d.Qts, 0.38);
+        EXPECT_EQ(d.Fs, 31.5);
+        EXPECT_EQ(d.Vas, 0.0385);
+        EXPECT_EQ(d.Le, 0.00045);
+        EXPECT_EQ(d.numVC, 2);
+        EXPECT_EQ(d.roo, 1.2009);
+        EXPECT_EQ(d.ParState[0], 'E');
+        EXPECT_EQ(d.ParState[2], 'C');
+        EXPECT_EQ(project.box.BType, 1);
+        EXPECT_EQ(project.box.Vr, 0.05);
+        EXPECT_EQ(project.box.Fr, 28.25);
+        EXPECT_EQ(project.box.Nd, 2);
+        EXPECT_TRUE(project.box.Isobarik);
+        EXPECT_EQ(project.box.T, 293.15);
+        EXPECT_EQ(project.box.RearVent.Num, 2);
+        EXPECT_EQ(project.box.RearVent.dia1, 0.1);
+        EXPECT_EQ(project.box.RearVent.endcorrection, 0.85);
+        EXPECT_TRUE(project.box.RearVent.crosscalc);
+        EXPECT_EQ(project.box.FrontVent.endcorrection, 0.732);
+        EXPECT_EQ(project.color, 255);
+        EXPECT_EQ(project.width, 3);
+        EXPECT_EQ(project.signal.Rg, 0.1);
+        EXPECT_EQ(project.signal.P, 2.83);
+        ASSERT_EQ(project.filters.size(), 1u);
+        const auto& equaliser = dynamic_cast<const TParametricEQ&>(*project.filters[0]);
+        EXPECT_TRUE(equaliser.Enabled);
+        EXPECT_EQ(equaliser.Fc, 50);
+        EXPECT_EQ(equaliser.Q, 0.707);
+        EXPECT_EQ(equaliser.Gain, -3);
+    }
+
+    // Saved again, the texts are UTF-8 and read back unchanged.
+    GoldenProject project;
+    ASSERT_TRUE(LoadProjectFile(path, project.Parts()));
+    const fs::path again = folder / "again.bvp";
+    ASSERT_TRUE(SaveProjectFile(again, project.Parts()));
+    EXPECT_TRUE(IsStoredUtf8(ReadBytes(again)));
+    GoldenProject reread;
+    ASSERT_TRUE(LoadProjectFile(again, reread.Parts()));
+    EXPECT_EQ(reread.driver.Data.Comment, project.driver.Data.Comment);
+    EXPECT_EQ(reread.driver.Data.Model, project.driver.Data.Model);
+    EXPECT_EQ(reread.info.Description, project.info.Description);
+}
+
 // --- whole files ---------------------------------------------------------------------------
 
 TEST_F(FileSectionsTest, SavingReplacesTheWholeFile) {
@@ -623,6 +1038,55 @@ TEST_F(FileSectionsTest, FailedSaveSaysWhyAndLeavesTheOldFile) {
     WriteBytes(blocked / "keep", "data");
     EXPECT_FALSE(SaveDriverFile(blocked, GoldenDriver()));
     EXPECT_EQ(ReadBytes(blocked / "keep"), "data");
+}
+
+// Lets no file grow beyond a few bytes while it lives, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_Old);
+        m_OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_Old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_Old);
+        std::signal(SIGXFSZ, m_OldHandler);
+    }
+
+private:
+    rlimit m_Old{};
+    void (*m_OldHandler)(int) = nullptr;
+};
+
+TEST_F(FileSectionsTest, SaveThatCannotBeWrittenKeepsTheOldFileAndSaysWhy) {
+    const fs::path driverPath = folder / "old.bvd";
+    const fs::path projectPath = folder / "old.bvp";
+    const std::string oldDriver = "[Driver]\nBrand=Old\n";
+    const std::string oldProject = "[Box]\nBType=1\n";
+    WriteBytes(driverPath, oldDriver);
+    WriteBytes(projectPath, oldProject);
+    GoldenProject project;
+    platform::IniResult driverResult, projectResult;
+    {
+        const FileSizeLimit full(64);
+        driverResult = SaveDriverFile(driverPath, GoldenDriver());
+        projectResult = SaveProjectFile(projectPath, project.Parts());
+    }
+    EXPECT_FALSE(driverResult);
+    EXPECT_NE(driverResult.error.find(driverPath.filename().string()), std::string::npos)
+        << driverResult.error;
+    EXPECT_FALSE(projectResult);
+    EXPECT_FALSE(projectResult.error.empty());
+    EXPECT_EQ(ReadBytes(driverPath), oldDriver);
+    EXPECT_EQ(ReadBytes(projectPath), oldProject);
+    // No half-written temporary file is left beside them.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"old.bvd", "old.bvp"}));
 }
 
 TEST_F(FileSectionsTest, LoadingAMissingFileFails) {
