@@ -27,13 +27,13 @@ inline TVersionInfo VersionInfo;
 // read at all.
 bool ReadVersionInfo(const std::filesystem::path& fileName, TVersionInfo& info);
 
-// Hands a web address, a mail address or a local file to the desktop's opener.
+// Hands a web address, a mail address or a local document to the desktop's opener.
 // The text up to its first blank is what is opened (a whole text that names an
-// existing file is opened whole); what follows the blank is the opener's
-// parameters, which a document opener has no use for. Only "http:", "https:" and
-// "mailto:" addresses and existing files and folders are opened, never a program
-// or a launcher file, so that text from a downloaded file cannot start a program.
-// Nothing is reported.
+// existing document is opened whole); what follows the blank is the opener's
+// parameters, which a document opener has no use for. What is accepted is
+// platform::DesktopOpenArgument's: "http:", "https:" and "mailto:" addresses and
+// existing documents, never a folder, a program or a launcher file, so that text
+// from a downloaded file cannot start a program. Nothing is reported.
 void ShellOpen(std::string_view command);
 
 // Starts the desktop's opener on one address. Tests install their own so that no
@@ -45,8 +45,8 @@ public:
     virtual void Open(const std::string& address) = 0;
 };
 
-// The launcher ShellOpen uses: the desktop's opener ("xdg-open", detached) unless
-// another was installed.
+// The launcher ShellOpen uses: platform::OpenWithDesktop ("xdg-open", detached)
+// unless another was installed.
 TShellLauncher& ShellLauncher();
 // Installs a launcher (not owned); nullptr restores the desktop's opener.
 void SetShellLauncher(TShellLauncher* launcher);

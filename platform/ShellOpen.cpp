@@ -23,6 +23,20 @@ bool StartsWithoutCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
+bool EndsWithoutCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           StartsWithoutCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+bool HoldsControl(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
 bool HoldsBlankOrControl(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -57,14 +71,25 @@ std::string DesktopOpenArgument(std::string_view target) {
             return {};
         return std::string(target);
     }
-    // Anything else must be a file that exists; its absolute path cannot be taken for an option.
-    if (target.find('\0') != std::string_view::npos)
+    // Anything else must be a document that exists. Its absolute path cannot be taken for an
+    // option, and resolving links shows the opener, and the checks below, the real file.
+    if (HoldsControl(target))
         return {};
     std::error_code code;
-    const std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(target), code);
-    if (code || !std::filesystem::is_regular_file(path, code))
+    const std::filesystem::path path = std::filesystem::canonical(std::filesystem::path(target), code);
+    if (code)
         return {};
-    return path.lexically_normal().string();
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (code || !std::filesystem::is_regular_file(status))
+        return {};
+    // The opener runs programs and desktop launcher files instead of showing them, so text from
+    // a downloaded file could start one.
+    using std::filesystem::perms;
+    const perms executable = perms::owner_exec | perms::group_exec | perms::others_exec;
+    if ((status.permissions() & executable) != perms::none ||
+        EndsWithoutCase(path.filename().string(), ".desktop"))
+        return {};
+    return path.string();
 }
 
 bool OpenWithDesktop(std::string_view target, const DetachedLauncher& launcher) {

@@ -14,9 +14,11 @@ using DetachedLauncher =
     std::function<bool(const std::string& program, const std::vector<std::string>& arguments)>;
 
 // What the opener would receive for `target`: an "http://", "https://" (with a host) or
-// "mailto:" address as given, or an existing local file as its absolute path. Empty when the
-// target is none of these, or holds blanks or control characters, so that nothing typed or
-// downloaded can make the opener run something else.
+// "mailto:" address without blanks or control characters, as given; or an existing regular file
+// as its absolute path with links resolved, unless that file is executable or a desktop
+// launcher (".desktop" in any case). Empty for anything else (folders, other schemes, options,
+// names with control characters), so that nothing typed or downloaded can make the opener run a
+// program. These are the only acceptance rules of the program's hand-over to the desktop.
 std::string DesktopOpenArgument(std::string_view target);
 
 // Opens `target` with "xdg-open"; false when the target is refused or the opener cannot start.

@@ -134,13 +134,13 @@ TEST_F(ShellOpenTest, WebAndMailAddresses) {
         EXPECT_EQ(Opened(item.command), item.opened) << item.command;
 }
 
-TEST_F(ShellOpenTest, ExistingDocumentsAndFolders) {
+TEST_F(ShellOpenTest, ExistingDocumentsButNoFolders) {
     const fs::path readme = WriteFile(Folder() / "readme.txt", "text");
     const fs::path spaced = WriteFile(Folder() / "My notes.txt", "text");
     EXPECT_EQ(Opened(readme.string()), readme.string());
     EXPECT_EQ(Opened(readme.string() + " --with parameters"), readme.string());
     EXPECT_EQ(Opened(spaced.string()), spaced.string());
-    EXPECT_EQ(Opened(Folder().string()), Folder().string());
+    EXPECT_EQ(Opened(Folder().string()), std::nullopt);
     EXPECT_EQ(Opened((Folder() / "missing.txt").string()), std::nullopt);
 }
 
