@@ -129,6 +129,8 @@ void useLocaleSeparator(std::string& text) {
 std::string TFilterBase::FormatScientific(double value) {
     if (!std::isfinite(value))
         return nonFiniteText(value);
+    if (value == 0.0)
+        value = 0.0; // no sign on a zero
     char buffer[64];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
@@ -154,6 +156,9 @@ std::string TFilterBase::FormatFixed(double value, int decimals) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     std::string text(buffer, result.ptr);
+    // A value that rounds to zero is shown without a sign: "0.00", not "-0.00".
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
+        text.erase(0, 1);
     useLocaleSeparator(text);
     return text;
 }

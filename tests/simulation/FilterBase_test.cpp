@@ -135,6 +135,20 @@ TEST_F(FilterText, Descriptions) {
         EXPECT_EQ(c.make()->GetDescription(), c.expected);
 }
 
+TEST_F(FilterText, ValuesThatRoundToZeroCarryNoSign) {
+    TStaticGain gain;
+    for (double value : {-0.001, -0.0, -0.004999}) {
+        gain.Gain = value;
+        EXPECT_EQ(gain.GetDescription(), "Gain=0.00 dB") << value;
+    }
+    gain.Gain = -0.005001;
+    EXPECT_EQ(gain.GetDescription(), "Gain=-0.01 dB");
+    gain.Gain = -0.0;
+    EXPECT_EQ(gain.SaveToString(), "0;0;0.00000000000000E+000");
+    gain.Gain = -1e-300;
+    EXPECT_EQ(gain.SaveToString(), "0;0;-1.00000000000000E-300");
+}
+
 TEST_F(FilterText, DescriptionsAndTextsUseTheLocaleSeparator) {
     SetDecimalSeparator(',');
     TLowpass filter;
