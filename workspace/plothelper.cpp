@@ -103,11 +103,22 @@ int TPlotHelper::ValueToRow(double value) const {
 
 void TPlotHelper::CalcPlotRect() {
     m_TextHeight = std::abs(m_Canvas->FontHeight());
-    const int leftMargin = ValueLabels ? m_Canvas->TextWidth("-180") + 5 : 0;
     const int bottomMargin = FrequencyLabels ? m_TextHeight + 2 : 0;
     m_PlotRect = OuterRect;
-    m_PlotRect.Left += leftMargin;
     m_PlotRect.Bottom -= bottomMargin;
+    if (!ValueLabels)
+        return;
+    // The margin holds "-180"; labels with more digits (excursion in metres, say) widen it so
+    // that no label runs into the plot. The rows do not depend on the left edge.
+    const int standardWidth = m_Canvas->TextWidth("-180");
+    int labelWidth = standardWidth;
+    const TPlotMapping mapping = Mapping();
+    if (mapping.Valid()) {
+        for (const double value : GridValues(mapping))
+            labelWidth = std::max(labelWidth, m_Canvas->TextWidth(ValueLabel(value)));
+    }
+    // Never more than a third of the picture for the labels.
+    m_PlotRect.Left += std::max(standardWidth, std::min(labelWidth, OuterRect.Width() / 3)) + 5;
 }
 
 std::vector<double> TPlotHelper::GridValues(const TPlotMapping& mapping) const {

@@ -109,6 +109,21 @@ TEST_F(PlotDrawingTest, PlotRectangleLeavesTheLabelMargins) {
     EXPECT_EQ(helper.PlotRect(), (TPlotRect{0, 0, 800, 567}));
 }
 
+TEST_F(PlotDrawingTest, WideValueLabelsWidenTheMarginInsteadOfRunningIntoThePlot) {
+    // Excursion in metres: labels such as "0.029" are wider than "-180".
+    TUnitStore::Instance().Store("edExcursionEnd", 0);
+    TRecordingCanvas canvas(800, 567);
+    TPlotHelper helper(canvas);
+    Prepare(helper, 5);
+    helper.DrawGrid();
+    int widest = 0;
+    for (const auto& call : canvas.CallsOf(TOp::Text))
+        if (call.Points[0].X == 2)
+            widest = std::max(widest, canvas.TextWidth(call.Text));
+    EXPECT_GT(widest, canvas.TextWidth("-180"));
+    EXPECT_EQ(helper.PlotRect().Left, widest + 5);
+}
+
 TEST_F(PlotDrawingTest, GridAndLabelsFrom10To500Hz) {
     TRecordingCanvas canvas(800, 567);
     TPlotHelper helper(canvas);
