@@ -244,6 +244,23 @@ TEST(DriverModel, ImpedanceInAClosedBoxMatchesTheMechanicalCircuit) {
     }
 }
 
+// Drivers side by side in one chamber: the impedance shown is that of each driver, whose cone
+// works against the air spring that all the cones compress together.
+TEST(DriverModel, ImpedanceOfEachOfSeveralDriversSharingABox) {
+    TDriverObject driver = TestDriver();
+    driver.NumDrivers = 3;
+    driver.PrepareModel();
+    const double vb = 0.05;
+    for (double f : {15.0, 60.0, 250.0}) {
+        const Complex load = ChamberLoad(vb, f);
+        const Complex jw(0, 2 * Pi * f);
+        const Complex mechanical = Rms + jw * Mms + 1.0 / (jw * Cms) + 3.0 * Sd * Sd * load;
+        const Complex expected = Re + jw * Le + BL * BL / mechanical;
+        const Complex z = ToStd(driver.InputImpedance(FromStd(load), f));
+        EXPECT_LT(std::abs(z - expected), 1e-9 * std::abs(expected)) << f;
+    }
+}
+
 TEST(DriverModel, ExcursionAtLowFrequencyIsForceOverTotalStiffness) {
     TDriverObject driver = TestDriver();
     driver.Rs = 0.5;
