@@ -546,10 +546,16 @@ bool ConsistencyErrorFails(double error) {
 void TDriverObject::CalcParameters() {
     TDriverData& d = Data;
 
-    // Whatever was calculated before is derived again from the present inputs.
-    for (int letter = 0; letter < ParStateLength; ++letter)
-        if (d.ParState[static_cast<std::size_t>(letter)] == ParCalculated && IsDerivedLetter(letter))
+    // Whatever was calculated before is derived again from the present inputs. It
+    // is not determined until a rule fills it again, so that a value whose inputs
+    // are gone is not shown or stored as calculated.
+    for (int letter = 0; letter < ParStateLength; ++letter) {
+        const auto position = static_cast<std::size_t>(letter);
+        if (d.ParState[position] == ParCalculated && IsDerivedLetter(letter)) {
             *ParameterOfLetter(d, letter) = 0.0;
+            d.ParState[position] = ParNotDetermined;
+        }
+    }
 
     // A fill counts only when it stores a non-zero finite value: a result of 0
     // would leave its target missing and the same rule would fire in every pass

@@ -76,6 +76,14 @@ TEST(Derivation, RemovingAnInputClearsWhatWasDerivedFromIt) {
     driver.Data.ParState[DriverPar::Qes] = ParNotDetermined;
     driver.CalcParameters();
     EXPECT_EQ(driver.Data.Qts, 0.0);
+    // No longer calculated: the editor must not show it as such, nor a file store it so.
+    EXPECT_EQ(LetterOf(driver, DriverPar::Qts), ParNotDetermined);
+    // A calculated letter on a position that no rule fills is not the derivation's to clear.
+    driver.Data.ParState[DriverPar::Le] = ParCalculated;
+    driver.Data.Le = 1e-3;
+    driver.CalcParameters();
+    EXPECT_EQ(driver.Data.Le, 1e-3);
+    EXPECT_EQ(LetterOf(driver, DriverPar::Le), ParCalculated);
 }
 
 TEST(Derivation, EfficiencyChainFromFsQesVas) {
