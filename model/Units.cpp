@@ -384,10 +384,14 @@ void TUnitStore::LoadLocked() {
     m_Records.clear();
     m_ByName.clear();
     m_Loaded = true;
+    m_Unreadable = false;
     m_Stamp = StampOf(m_Path);
     if (!m_Stamp.Exists)
         return;
     std::ifstream file(m_Path, std::ios::binary);
+    // A file that is there but cannot be read (another user's, say) is never replaced by
+    // the few choices of this run.
+    m_Unreadable = !file.is_open();
     // The file holds one record per field name; a damaged file cannot make us read more than
     // a bounded number of records.
     constexpr std::size_t MaximumRecords = 100000;
@@ -407,6 +411,8 @@ void TUnitStore::LoadLocked() {
 }
 
 bool TUnitStore::SaveLocked() {
+    if (m_Unreadable)
+        return false;
     std::string bytes(m_Records.size() * RecordSize, '\0');
     for (std::size_t i = 0; i < m_Records.size(); ++i) {
         char* record = bytes.data() + i * RecordSize;

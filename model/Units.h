@@ -163,6 +163,7 @@ private:
     bool m_PathSet = false;
     bool m_CreateFolder = false;
     bool m_Loaded = false;
+    bool m_Unreadable = false;
     FileStamp m_Stamp;
     std::vector<Record> m_Records;
     std::unordered_map<std::string, std::size_t> m_ByName;

@@ -10,6 +10,8 @@
 #include <random>
 #include <string>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -161,6 +163,21 @@ TEST_F(UnitStoreTest, UnwritableFolderKeepsTheChoiceForThisRun) {
     EXPECT_FALSE(TUnitStore::Instance().Store("edFs", 1));
     EXPECT_EQ(GetUnitIndex(field), 1);
     EXPECT_FALSE(fs::exists(folder / "missing"));
+}
+
+TEST_F(UnitStoreTest, AFileThatCannotBeReadIsNotReplaced) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    const std::string stored = Record("edFs", 1) + Record("edVas", 2);
+    WriteBytes(file, stored);
+    fs::permissions(file, fs::perms::none);
+    TUnitStore::Instance().SetPath(file);
+    FakeField field("edLe", qkInductance);
+    EXPECT_EQ(GetUnitIndex(field), 0);
+    EXPECT_FALSE(TUnitStore::Instance().Store("edLe", 1));
+    EXPECT_EQ(GetUnitIndex(field), 1); // holds for this run
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadBytes(file), stored);
 }
 
 TEST_F(UnitStoreTest, CycleUnitWrapsAndKeepsTheQuantity) {
