@@ -128,6 +128,33 @@ TEST(BesselDesign, PrototypesAreNormalisedReverseBesselPolynomials) {
         EXPECT_NEAR(tf.Den[k], row10[k], 1e-11 * row10[k]) << k;
 }
 
+// The reverse Bessel polynomial over its constant, theta_n(s)/theta_n(0), delays
+// by exactly 1 s at DC; the prototypes are that polynomial at s·alpha with
+// alpha = theta_n(0)^(1/n) = ((2n)!/(2^n·n!))^(1/n), so that both asymptotes of
+// the magnitude meet at the corner. Their DC delay is therefore alpha/wc, not 1/wc
+// (delay-normalised) nor the delay of a -3 dB-normalised design.
+TEST(BesselDesign, CornerIsWhereTheAsymptotesMeet) {
+    for (std::int32_t order = 1; order <= 10; ++order) {
+        double theta0 = 1.0; // (2n)! / (2^n n!) = (n+1)(n+2)...(2n) / 2^n
+        for (int k = order + 1; k <= 2 * order; ++k)
+            theta0 *= k;
+        theta0 /= std::pow(2.0, order);
+        const double alpha = std::pow(theta0, 1.0 / order);
+        TLowpass filter;
+        filter.SubType = 2, filter.Order = order, filter.Fc = 100.0;
+        ASSERT_TRUE(filter.Calculate());
+        const double wc = 2.0 * HV_Pi * 100.0;
+        EXPECT_NEAR(filter.GetGroupDelay(0.01), alpha / wc, 2e-6) << order;
+        // Far above the corner |H| = (fc/f)^n, the same asymptote as every pole-only design.
+        EXPECT_NEAR(magnitude(filter, 1e5) * std::pow(1e3, order), 1.0, 1e-2) << order;
+    }
+    // Second order: 1/(1 + sqrt(3)·s + s^2) is 1/sqrt(3) at the corner (-4.77 dB).
+    TLowpass second;
+    second.SubType = 2, second.Order = 2, second.Fc = 100.0;
+    ASSERT_TRUE(second.Calculate());
+    EXPECT_NEAR(magnitude(second, 100.0), 1.0 / std::sqrt(3.0), 1e-12);
+}
+
 TEST(BesselDesign, OrdersOutsideTheTablesLeaveTheRecord) {
     for (int n : {-1, 0, 11, 100}) {
         TTransferFunction tf;
