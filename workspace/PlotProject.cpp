@@ -75,7 +75,12 @@ double TPlotProject::ValueAt(int plotType, double scale, double f) {
     const TPlotTypeInfo* info = PlotTypeInfo(plotType);
     m_Point.f = f;
     TComplex r = MakeComplex(0, 0);
-    m_Function(ckEvaluate, m_Point, m_Box, r, m_Callback, *m_Driver, m_State);
+    try {
+        m_Function(ckEvaluate, m_Point, m_Box, r, m_Callback, *m_Driver, m_State);
+    } catch (...) {
+        // Nothing may leave a paint handler: a point that cannot be computed is a gap.
+        return std::nan("");
+    }
 
     // Only what the plot type reads is evaluated: the delay costs two evaluations per stage,
     // and most plots never look at it.

@@ -32,7 +32,8 @@ public:
     bool PrepareCurve(int plotType);
     bool CurveValid() const { return m_CurveValid; }
 
-    // The plotted value at f, scaled; 0 while the curve is not valid.
+    // The plotted value at f, scaled; 0 while the curve is not valid, NaN (a gap in the curve)
+    // when the model fails at this point.
     double ValueAt(int plotType, double scale, double f);
 
     const TBoxData& Box() const { return m_Box; }

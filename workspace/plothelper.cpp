@@ -25,10 +25,14 @@ TPlotColors TPlotColors::FromSettings(const TConfig& config) {
     return colors;
 }
 
-TPlotHelper::TPlotHelper(TPlotCanvas& canvas) : Colors(TPlotColors::FromSettings(TC)), m_Canvas(&canvas) {
+TPlotHelper::TPlotHelper() : Colors(TPlotColors::FromSettings(TC)) {
+    SetPlotType(1);
+}
+
+TPlotHelper::TPlotHelper(TPlotCanvas& canvas) : TPlotHelper() {
+    SetCanvas(canvas);
     m_TextHeight = std::abs(canvas.FontHeight());
     OuterRect = TPlotRect{0, 0, canvas.PixelWidth(), canvas.PixelHeight()};
-    SetPlotType(1);
 }
 
 void TPlotHelper::SetPlotType(int plotType) {
@@ -102,6 +106,8 @@ int TPlotHelper::ValueToRow(double value) const {
 }
 
 void TPlotHelper::CalcPlotRect() {
+    if (m_Canvas == nullptr)
+        return;
     m_TextHeight = std::abs(m_Canvas->FontHeight());
     const int bottomMargin = FrequencyLabels ? m_TextHeight + 2 : 0;
     m_PlotRect = OuterRect;
@@ -141,7 +147,7 @@ std::vector<double> TPlotHelper::GridValues(const TPlotMapping& mapping) const {
 
 void TPlotHelper::DrawGrid() {
     const TPlotRect& r = m_PlotRect;
-    if (r.Right <= 0 || r.Bottom <= 0)
+    if (m_Canvas == nullptr || r.Right <= 0 || r.Bottom <= 0)
         return;
     m_Canvas->FillRect(OuterRect, Colors.Background);
     m_CursorShown = false;
@@ -170,7 +176,7 @@ void TPlotHelper::DrawGrid() {
 void TPlotHelper::DrawReferenceLines() {
     const TPlotMapping mapping = Mapping();
     const TPlotTypeInfo* info = PlotTypeInfo(m_PlotType);
-    if (!mapping.Valid() || info == nullptr)
+    if (m_Canvas == nullptr || !mapping.Valid() || info == nullptr)
         return;
     const double high = std::max(m_Axes.TopValue, m_Axes.BottomValue);
     const double low = std::min(m_Axes.TopValue, m_Axes.BottomValue);
@@ -192,7 +198,7 @@ void TPlotHelper::DrawReferenceLines() {
 
 void TPlotHelper::DrawLabels() {
     const TPlotMapping mapping = Mapping();
-    if (!mapping.Valid())
+    if (m_Canvas == nullptr || !mapping.Valid())
         return;
     const TPlotRect& r = m_PlotRect;
     const int halfHeight = m_TextHeight / 2;
@@ -227,7 +233,7 @@ void TPlotHelper::DrawLabels() {
 }
 
 void TPlotHelper::DrawFrame() {
-    if (m_PlotRect.Right <= 0 || m_PlotRect.Bottom <= 0)
+    if (m_Canvas == nullptr || m_PlotRect.Right <= 0 || m_PlotRect.Bottom <= 0)
         return;
     m_Canvas->SetPen(Colors.Grid, 1);
     m_Canvas->FrameRect(m_PlotRect);
@@ -239,7 +245,7 @@ double TPlotHelper::ValueAt(double f) {
 
 void TPlotHelper::DrawCurve() {
     const TPlotMapping mapping = Mapping();
-    if (!mapping.Valid() || !m_Project.PrepareCurve(m_PlotType))
+    if (m_Canvas == nullptr || !mapping.Valid() || !m_Project.PrepareCurve(m_PlotType))
         return;
     const TPlotTypeInfo* info = PlotTypeInfo(m_PlotType);
     const TPlotRect& r = m_PlotRect;
@@ -312,7 +318,7 @@ void TPlotHelper::InvertCross(int column, int row) {
 void TPlotHelper::DrawCursor(double& frequency, double& value, int x, std::string& unitText) {
     unitText = m_Axes.UnitText;
     const TPlotMapping mapping = Mapping();
-    if (!mapping.Valid()) {
+    if (m_Canvas == nullptr || !mapping.Valid()) {
         frequency = 0;
         value = 0;
         return;

@@ -33,7 +33,9 @@ struct TPlotColors {
 class TPlotHelper {
 public:
     // Create: pen white and 1 pixel wide, both label margins on, colours from the settings,
-    // plot type 1 with its axes. The canvas is referenced, never owned.
+    // plot type 1 with its axes; the outer rectangle is the whole canvas. The canvas is
+    // referenced, never owned. Without a canvas nothing is drawn until SetCanvas.
+    TPlotHelper();
     explicit TPlotHelper(TPlotCanvas& canvas);
     virtual ~TPlotHelper() = default;
 
@@ -124,7 +126,7 @@ private:
     // The rows of the horizontal grid and value labels, from the top value down.
     std::vector<double> GridValues(const TPlotMapping& mapping) const;
 
-    TPlotCanvas* m_Canvas;
+    TPlotCanvas* m_Canvas = nullptr;
     int m_PlotType = 0;
     TPlotAxes m_Axes;
     int m_TextHeight = 0;

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ struct StubModel {
     };
     static inline TDriverFlags Flags{true, true, true};
     static inline bool SetUpFails = false;
+    static inline bool SetUpThrows = false;
+    static inline bool EvaluationThrows = false;
     static inline std::vector<std::pair<std::uint8_t, double>> Reports;
 
     static void Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData&, TComplex& out,
@@ -62,6 +65,8 @@ struct StubModel {
             driver.CouplingKnown = Flags.CouplingKnown;
             driver.MassAdded = Flags.MassAdded;
             driver.ModelReady = Flags.ModelReady;
+            if (SetUpThrows)
+                throw std::runtime_error("set-up");
             if (SetUpFails)
                 return;
             state.boxType = 99;
@@ -71,6 +76,8 @@ struct StubModel {
         }
         if (state.kind == ckEvaluate)
             return;
+        if (EvaluationThrows)
+            throw std::runtime_error("evaluation");
         out = Answer(state.kind, point.f);
     }
 
@@ -78,6 +85,8 @@ struct StubModel {
         Answer = [](TCurveKind, double) { return MakeComplex(1, 0); };
         Flags = TDriverFlags{true, true, true};
         SetUpFails = false;
+        SetUpThrows = false;
+        EvaluationThrows = false;
         Reports.clear();
     }
 };

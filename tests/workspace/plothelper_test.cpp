@@ -392,6 +392,41 @@ TEST_F(PlotDrawingTest, AnInvalidCurveDrawsNothingAndNeverBorrowsTheLastProject)
     EXPECT_EQ(helper.ValueAt(100), 0);
 }
 
+TEST_F(PlotDrawingTest, AModelThatThrowsLeavesNoCurveAndNothingLeavesThePainting) {
+    TRecordingCanvas canvas(800, 567);
+    TPlotHelper helper(canvas);
+    StubModel::EvaluationThrows = true;
+    EXPECT_NO_THROW(Picture(helper, 2));
+    EXPECT_TRUE(canvas.CallsOf(TOp::Polyline).empty());
+    double f = 0, v = 0;
+    std::string unit;
+    EXPECT_NO_THROW(helper.DrawCursor(f, v, 300, unit));
+    EXPECT_TRUE(std::isnan(v));
+
+    StubModel::Reset();
+    StubModel::SetUpThrows = true;
+    canvas.ClearCalls();
+    EXPECT_NO_THROW(Picture(helper, 2));
+    EXPECT_FALSE(helper.CurveValid());
+    EXPECT_TRUE(canvas.CallsOf(TOp::Polyline).empty());
+}
+
+TEST_F(PlotDrawingTest, WithoutACanvasNothingIsDrawnAndTheValuesStillWork) {
+    TPlotHelper helper;
+    helper.OuterRect = TPlotRect{0, 0, 800, 567};
+    helper.CalcPlotRect();
+    helper.DrawGrid();
+    helper.DrawFrame();
+    helper.SetProject(m_Box, m_Driver, m_Source, nullptr, &StubModel::Func, {});
+    helper.DrawCurve();
+    EXPECT_DOUBLE_EQ(helper.ValueAt(100), 0); // 20 log10 |1|
+    TRecordingCanvas canvas(800, 567);
+    helper.SetCanvas(canvas);
+    helper.CalcPlotRect();
+    helper.DrawGrid();
+    EXPECT_FALSE(canvas.Calls().empty());
+}
+
 TEST_F(PlotDrawingTest, XmaxLineBelongsToTheActiveProjectAndIsDrawnOncePerPicture) {
     TC.ExcursionScale = 1; // peak, in mm
     TRecordingCanvas canvas(800, 567);
