@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,11 +126,16 @@ void TUnitWidgetField::Commit() {
 }
 
 bool TUnitWidgetField::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == TextWidget()) {
-        if (event->type() == QEvent::FocusOut) {
-            // Every exit judges the text (editingFinished would skip an unchanged field).
+    // The focus belongs to the field itself: an editable combo box keeps it for its line
+    // edit, which sees no focus events of its own.
+    if (watched == m_Widget.data() && event->type() == QEvent::FocusOut) {
+        // Every exit to another control judges the text (editingFinished would skip an
+        // unchanged field); a popup or a switch to another window is no exit.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
             Commit();
-        } else if (event->type() == QEvent::KeyPress && m_StepKeys) {
+    } else if (watched == TextWidget()) {
+        if (event->type() == QEvent::KeyPress && m_StepKeys) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Up || key == Qt::Key_Down) {
                 if (StepValue(*this, key == Qt::Key_Up ? TStepKey::Up : TStepKey::Down)) {

@@ -125,6 +125,46 @@ TEST_F(UnitWidgetsTest, ComboBoxAndLabelTexts) {
     EXPECT_EQ(other.Text(), "");
 }
 
+TEST_F(UnitWidgetsTest, LeavingAFieldCommitsIt) {
+    QWidget window;
+    auto* edit = new QLineEdit(&window);
+    edit->setObjectName("edVas");
+    auto* combo = new QComboBox(&window);
+    combo->setObjectName("RSDia");
+    combo->setEditable(true);
+    auto* other = new QLineEdit(&window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    TUnitWidgetField editField(edit, qkVolume);
+    TUnitWidgetField comboField(combo, qkLength);
+    int editCommits = 0, comboCommits = 0;
+    editField.OnCommit = [&] { ++editCommits; };
+    comboField.OnCommit = [&] { ++comboCommits; };
+
+    edit->setFocus();
+    QTest::keyClicks(edit, "5");
+    other->setFocus();
+    EXPECT_EQ(editCommits, 1);
+    edit->setFocus();
+    other->setFocus(); // every exit, also one without a change
+    EXPECT_EQ(editCommits, 2);
+
+    combo->setFocus();
+    EXPECT_TRUE(comboField.Focused());
+    QTest::keyClicks(combo, "47");
+    other->setFocus();
+    EXPECT_EQ(comboCommits, 1);
+    EXPECT_FALSE(comboField.Focused());
+
+    // A popup taking the focus is no exit.
+    edit->setFocus();
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QApplication::sendEvent(edit, &popup);
+    EXPECT_EQ(editCommits, 2);
+}
+
 TEST_F(UnitWidgetsTest, ADestroyedWidgetIsHarmless) {
     auto edit = std::make_unique<QLineEdit>();
     edit->setObjectName("edGone");
