@@ -13,6 +13,11 @@
 
 #include <memory>
 
+#ifdef BORVIK_HAVE_PROJECT_FILES
+#include "model/SaveToFile_Utils.h"
+#include "simulation/Lowpass.h"
+#endif
+
 namespace {
 
 using namespace plottest;
@@ -99,5 +104,42 @@ TEST(PlotRender, ClosedBoxSplLandsOnTheRowsTheEngineComputed) {
     EXPECT_EQ(copy, image);
     TC = saved;
 }
+
+#ifdef BORVIK_HAVE_PROJECT_FILES
+TEST(PlotRender, AProjectReadFromItsFileDrawsTheSameCurve) {
+    TRenderProject original;
+    ASSERT_TRUE(MakeDemoProject(btVented, original));
+    auto lowpass = std::make_unique<TLowpass>();
+    lowpass->Order = 2;
+    lowpass->Fc = 120;
+    lowpass->Enabled = true;
+    ASSERT_TRUE(lowpass->Calculate());
+    original.Filters.push_back(std::move(lowpass));
+    TProjectInfo info;
+    const auto path = std::filesystem::path(std::getenv("BORVIK_HOME")) / "render.bvp";
+    ASSERT_TRUE(SaveProjectFile(path, {info, original.Driver, original.Box, original.Color, original.Width,
+                                       original.Signal, original.Filters}));
+
+    TRenderProject loaded;
+    std::string error;
+    ASSERT_TRUE(LoadRenderProject(path, loaded, error)) << error;
+    ASSERT_EQ(loaded.Filters.size(), 1u);
+    std::vector<double> expected, actual;
+    RenderPlot({&original}, 2, 400, 300, [&](TPlotHelper& helper) {
+        for (const double f : {20.0, 50.0, 200.0})
+            expected.push_back(helper.ValueAt(f));
+    });
+    RenderPlot({&loaded}, 2, 400, 300, [&](TPlotHelper& helper) {
+        for (const double f : {20.0, 50.0, 200.0})
+            actual.push_back(helper.ValueAt(f));
+    });
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-9);
+
+    EXPECT_FALSE(LoadRenderProject(path.parent_path() / "missing.bvp", loaded, error));
+    EXPECT_FALSE(error.empty());
+}
+#endif
 
 } // namespace
