@@ -2,10 +2,18 @@
 
 #include <algorithm>
 #include <charconv>
+#include <typeinfo>
 
 #include "model/Airmodel.h"
 #include "model/Units.h"
 #include "shell/Settings.h"
+#include "simulation/AllPass.h"
+#include "simulation/Highpass.h"
+#include "simulation/LinkwitzTransform.h"
+#include "simulation/Lowpass.h"
+#include "simulation/ParametricEQ.h"
+#include "simulation/PeakHighpass.h"
+#include "simulation/StaticGain.h"
 
 namespace {
 
@@ -489,16 +497,43 @@ void ReadProjectInfo(const platform::IniFile& file, TProjectInfo& info) {
 
 // --- filters -------------------------------------------------------------------------------
 
+namespace {
+
+// The kind number of a stage by its exact class, not by its Kind field, which anyone may
+// change: a stage stored under another kind would come back as another class reading
+// fields that are not its own. -1 for a class of none of the kinds.
+std::int32_t StoredKind(const TFilterBase& filter) {
+    const std::type_info& type = typeid(filter);
+    if (type == typeid(TLowpass))
+        return fkLowpass;
+    if (type == typeid(THighpass))
+        return fkHighpass;
+    if (type == typeid(TAllpass))
+        return fkAllpass;
+    if (type == typeid(TLinkwitzTransform))
+        return fkLinkwitzTransform;
+    if (type == typeid(TParametricEQ))
+        return fkParametricEQ;
+    if (type == typeid(TPeakHighpass))
+        return fkPeakHighpass;
+    if (type == typeid(TStaticGain))
+        return fkStaticGain;
+    return -1;
+}
+
+} // namespace
+
 void WriteFilters(platform::IniFile& file, const TFilterList& filters) {
-    // Only stages that give a parameter text are stored, numbered without gaps, so that the
-    // count never promises a stage the file does not hold.
+    // Only stages of a known kind that give a parameter text are stored, numbered without
+    // gaps, so that the count never promises a stage the file does not hold.
     std::vector<std::pair<std::int32_t, std::string>> stored;
     for (const auto& filter : filters) {
         if (filter == nullptr)
             continue;
+        const std::int32_t kind = StoredKind(*filter);
         std::string text = filter->SaveToString();
-        if (!text.empty())
-            stored.emplace_back(filter->Kind, SingleLine(text));
+        if (kind >= 0 && !text.empty())
+            stored.emplace_back(kind, SingleLine(text));
     }
     file.WriteInteger("Filters", "Count", static_cast<std::int32_t>(stored.size()));
     for (std::size_t i = 0; i < stored.size(); ++i) {

@@ -1008,6 +1008,36 @@ TEST_F(FileSectionsTest, ProjectMadeOnWindowsReadsRight) {
     EXPECT_EQ(reread.info.Description, project.info.Description);
 }
 
+TEST_F(FileSectionsTest, FiltersAreStoredByTheirClassWithoutGaps) {
+    // A stage's own kind field does not decide how it is stored, and a stage that stores
+    // nothing leaves no hole in the numbering.
+    struct Silent : TStaticGain {
+        std::string SaveToString() const override { return {}; }
+    };
+    TFilterList filters;
+    auto lowpass = std::make_unique<TLowpass>();
+    lowpass->Order = 2;
+    lowpass->Fc = 80;
+    lowpass->Kind = fkStaticGain;
+    filters.push_back(std::move(lowpass));
+    filters.push_back(std::make_unique<Silent>());
+    filters.push_back(nullptr);
+    auto gain = std::make_unique<TStaticGain>();
+    gain->Gain = -3;
+    filters.push_back(std::move(gain));
+    platform::IniFile file;
+    WriteFilters(file, filters);
+    EXPECT_EQ(file.ReadInteger("Filters", "Count", -1), 2);
+    EXPECT_EQ(file.ReadInteger("Filters", "filter0type", -1), fkLowpass);
+    EXPECT_EQ(file.ReadInteger("Filters", "filter1type", -1), fkStaticGain);
+    EXPECT_FALSE(file.ValueExists("Filters", "filter2type"));
+    TFilterList back;
+    EXPECT_TRUE(ReadFilters(file, back).warnings.empty());
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(dynamic_cast<TLowpass&>(*back[0]).Fc, 80);
+    EXPECT_EQ(dynamic_cast<TStaticGain&>(*back[1]).Gain, -3);
+}
+
 // --- whole files ---------------------------------------------------------------------------
 
 TEST_F(FileSectionsTest, SavingReplacesTheWholeFile) {
