@@ -69,6 +69,11 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
         loadResult_ = {false, "\"" + path_.string() + "\" is a folder, not a file"};
         return;
     }
+    // A pipe or a device would block the reader or never end.
+    if (!std::filesystem::is_regular_file(status)) {
+        loadResult_ = {false, "\"" + path_.string() + "\" is not a regular file"};
+        return;
+    }
     const auto size = std::filesystem::file_size(path_, code);
     if (!code && size > MaximumFileSize) {
         loadResult_ = {false, "\"" + path_.string() + "\" is too large to be a settings file"};

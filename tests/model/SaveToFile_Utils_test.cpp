@@ -26,6 +26,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -1117,6 +1118,19 @@ TEST_F(FileSectionsTest, SaveThatCannotBeWrittenKeepsTheOldFileAndSaysWhy) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"old.bvd", "old.bvp"}));
+}
+
+TEST_F(FileSectionsTest, APipeOrADeviceIsRefusedNotWaitedFor) {
+    const fs::path pipe = folder / "pipe.bvd";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const fs::path& path : {pipe, fs::path("/dev/zero")}) {
+        TDriverObject driver;
+        driver.Data.Brand = "kept";
+        const TReadReport report = LoadDriverFile(path, driver);
+        EXPECT_FALSE(report);
+        EXPECT_FALSE(report.error.empty());
+        EXPECT_EQ(driver.Data.Brand, "kept");
+    }
 }
 
 TEST_F(FileSectionsTest, LoadingAMissingFileFails) {
