@@ -1164,4 +1164,92 @@ TEST_F(FileSectionsTest, RandomBytesNeverCrashTheReaders) {
     }
 }
 
+TEST_F(FileSectionsTest, HostileValuesUnderEveryKeyKeepTheRecordsValid) {
+    // Every key of every section, each given values a damaged or foreign file may hold;
+    // whatever is read, counts stay in range and numbers finite.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> keys = {
+        {"Driver", {"Brand", "Comment", "DateAdded", "Fs", "Qts", "numVC", "VCCon", "c", "roo", "ParState"}},
+        {"Box", {"BType", "Vr", "T", "p", "Nd", "Npr", "Isobarik", "Angle"}},
+        {"VentFront", {"Num", "Shape", "Fb", "len", "endcorrection", "crosscalc"}},
+        {"VentRear", {"Num", "Shape", "Fb", "len", "endcorrection", "crosscalc"}},
+        {"PlotSettings", {"Color", "Width"}},
+        {"SignalSource", {"Rg", "P"}},
+        {"PassiveRadiator", {"Vas", "Fs", "Me"}},
+        {"ProjectInfo", {"Description", "Creator", "CreateDate"}},
+        {"Filters", {"Count", "filter0type", "filter0params", "filter1type", "filter1params"}},
+    };
+    const std::vector<std::string> values = {"",
+                                             "0",
+                                             "-1",
+                                             "4",
+                                             "2147483647",
+                                             "-2147483648",
+                                             "99999999999999999999",
+                                             "$FFFFFFFF",
+                                             "0x7FFFFFFF",
+                                             "1e308",
+                                             "1e309",
+                                             "-1e400",
+                                             "nan",
+                                             "inf",
+                                             "1,5",
+                                             "1.5.5",
+                                             "\xA4\xA4",
+                                             "\xFF\xFE",
+                                             "20241399",
+                                             "99991231",
+                                             "0;1;2;1e999;-1e999",
+                                             "7;1;99999;5;5",
+                                             ";;;;;;;;",
+                                             std::string(3000, '9')};
+    std::mt19937 random(77);
+    const fs::path path = folder / "hostile.bvp";
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (const auto& [section, names] : keys) {
+            text += "[" + section + "]\r\n";
+            for (const std::string& name : names)
+                if (random() % 4 != 0)
+                    text += name + "=" + values[random() % values.size()] + "\r\n";
+        }
+        WriteBytes(path, text);
+        GoldenProject project;
+        const TReadReport report = LoadProjectFile(path, project.Parts());
+        if (!report)
+            continue; // a box type of none of the kinds
+        const TDriverData& d = project.driver.Data;
+        EXPECT_GE(d.numVC, 1);
+        EXPECT_LE(d.numVC, 1000);
+        EXPECT_TRUE(d.VCCon == 1 || d.VCCon == 2);
+        for (auto field : StoredReals)
+            EXPECT_TRUE(std::isfinite(d.*field));
+        EXPECT_GE(project.box.BType, 0);
+        EXPECT_LE(project.box.BType, 4);
+        for (auto field : StoredBoxReals)
+            EXPECT_TRUE(std::isfinite(project.box.*field));
+        EXPECT_GE(project.box.Nd, 0);
+        EXPECT_LE(project.box.Nd, 1000);
+        EXPECT_GE(project.box.Npr, 0);
+        EXPECT_LE(project.box.Npr, 1000);
+        for (const TVentData* vent : {&project.box.FrontVent, &project.box.RearVent}) {
+            EXPECT_GE(vent->Num, 1);
+            EXPECT_LE(vent->Num, MaximumVentCount);
+            EXPECT_TRUE(vent->Shape == 1 || vent->Shape == 2);
+            EXPECT_TRUE(std::isfinite(vent->len) && std::isfinite(vent->endcorrection));
+        }
+        EXPECT_GE(project.width, 1);
+        EXPECT_LE(project.width, 100);
+        EXPECT_TRUE(std::isfinite(project.signal.Rg) && std::isfinite(project.signal.P));
+        EXPECT_LE(project.filters.size(), static_cast<std::size_t>(MaximumFilterCount));
+        EXPECT_FALSE(DateToText(project.info.CreateDate).empty());
+        EXPECT_EQ(DateToText(d.DateAdded).size(), 8u);
+        // What was read can be saved and read again.
+        ASSERT_TRUE(SaveProjectFile(folder / "again.bvp", project.Parts()));
+        GoldenProject again;
+        ASSERT_TRUE(LoadProjectFile(folder / "again.bvp", again.Parts()));
+        EXPECT_EQ(again.driver.Data.Comment, d.Comment);
+        EXPECT_EQ(again.filters.size(), project.filters.size());
+    }
+}
+
 } // namespace
