@@ -131,6 +131,11 @@ IniFile::Line IniFile::ParseLine(std::string text) {
 
 void IniFile::SetText(std::string_view text) {
     lines_.clear();
+    // Editors on Windows often start UTF-8 files with a byte-order mark; it would otherwise
+    // hide the first section header.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark))
+        text.remove_prefix(byteOrderMark.size());
     while (!text.empty()) {
         std::size_t end = text.find('\n');
         std::string_view raw = text.substr(0, end);

@@ -130,6 +130,12 @@ TEST(IniFile, CrLfInputIsWrittenWithLf) {
     EXPECT_EQ(ini.Text(), "[A]\nx=-7\ny=2\n");
 }
 
+TEST(IniFile, AByteOrderMarkDoesNotHideTheFirstSection) {
+    const IniFile ini = FromText("\xEF\xBB\xBF[Driver]\r\nBrand=Acme\r\n");
+    EXPECT_EQ(ini.ReadString("Driver", "Brand", "-"), "Acme");
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"Driver"});
+}
+
 TEST(IniFile, WritesThatWouldBreakTheStructureAreRefused) {
     IniFile ini = FromText("[A]\nx=1\n");
     const std::string before = ini.Text();
