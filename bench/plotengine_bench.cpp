@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -80,6 +81,50 @@ void PlotPicture(benchmark::State& state, int plotType) {
     }
     painter.end();
 }
+
+// A surface that draws nothing: the values and the engine's own work without the painter.
+class NullCanvas : public TPlotCanvas {
+public:
+    int PixelWidth() const override { return 1900; }
+    int PixelHeight() const override { return 700; }
+    int FontHeight() const override { return 13; }
+    int TextWidth(std::string_view text) const override { return 7 * static_cast<int>(text.size()); }
+    void FillRect(const TPlotRect&, std::int32_t) override {}
+    void SetPen(std::int32_t, int) override {}
+    void Line(TPlotPoint, TPlotPoint) override {}
+    void Polyline(const TPlotPoint* points, int count) override {
+        benchmark::DoNotOptimize(points[count - 1]);
+        Points += count;
+    }
+    long Points = 0;
+    void FrameRect(const TPlotRect&) override {}
+    void InvertLine(TPlotPoint, TPlotPoint) override {}
+    void Text(int, int, std::string_view, std::int32_t) override {}
+};
+
+void PlotValuesOnly(benchmark::State& state, int plotType) {
+    auto projects = TenProjects();
+    std::vector<TRenderProject*> bound;
+    for (auto& project : projects)
+        bound.push_back(project.get());
+    NullCanvas canvas;
+    TPlotHelper helper(canvas);
+    helper.SetPlotType(plotType);
+    for (auto _ : state)
+        PaintPlot(helper, bound);
+    state.counters["points"] =
+        benchmark::Counter(static_cast<double>(canvas.Points), benchmark::Counter::kAvgIterations);
+}
+
+void BM_PlotValuesSPL(benchmark::State& state) {
+    PlotValuesOnly(state, 2);
+}
+BENCHMARK(BM_PlotValuesSPL)->Unit(benchmark::kMillisecond);
+
+void BM_PlotValuesGroupDelay(benchmark::State& state) {
+    PlotValuesOnly(state, 3);
+}
+BENCHMARK(BM_PlotValuesGroupDelay)->Unit(benchmark::kMillisecond);
 
 void BM_PlotPictureSPL(benchmark::State& state) {
     PlotPicture(state, 2);
