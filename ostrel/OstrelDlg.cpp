@@ -8,11 +8,13 @@
 #include "ostrel/OstrelHost.h"
 #include "ostrel/OstrelIcon.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -85,6 +87,24 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const char* name, 
     return button;
 }
 
+// The web button names the site by its address without the scheme, which would fill the
+// button edge to edge.
+QString SiteCaption() {
+    QString site = QString::fromLatin1(kMakerSite);
+    const qsizetype scheme = site.indexOf(QStringLiteral("://"));
+    if (scheme >= 0)
+        site.remove(0, scheme + 3);
+    return site;
+}
+
+// A menu command under its resource name, carrying its command number.
+QAction* AddCommand(QMenu* menu, const char* text, const char* name, int command) {
+    QAction* action = menu->addAction(QString::fromLatin1(text));
+    action->setObjectName(QString::fromLatin1(name));
+    action->setData(command);
+    return action;
+}
+
 enum class Anchor { CentreTop, RightTop, LeftTop };
 
 void DrawTextAt(QPainter& painter, int x, int y, const QString& text, Anchor anchor,
@@ -135,20 +155,23 @@ COstrelDlg::COstrelDlg(COstrelHost& host, QWidget* parent)
     setFont(dialogFont);
 
     m_MenuBar = new QMenuBar(this);
+    m_MenuBar->setObjectName(QStringLiteral("IDR_MAINMENU"));
     QMenu* file = m_MenuBar->addMenu(QStringLiteral("&File"));
-    connect(file->addAction(QStringLiteral("&Exit")), &QAction::triggered, this, &COstrelDlg::OnFileExit);
+    connect(AddCommand(file, "&Exit", "ID_FILE_EXIT", ID_FILE_EXIT), &QAction::triggered, this,
+            &COstrelDlg::OnFileExit);
     QMenu* unitsMenu = m_MenuBar->addMenu(QStringLiteral("&Units"));
-    connect(unitsMenu->addAction(QStringLiteral("&Metric")), &QAction::triggered, this,
+    connect(AddCommand(unitsMenu, "&Metric", "ID_UNITS_METRIC", ID_UNITS_METRIC), &QAction::triggered, this,
             &COstrelDlg::OnUnitsMetric);
-    connect(unitsMenu->addAction(QStringLiteral("&English")), &QAction::triggered, this,
-            &COstrelDlg::OnUnitsEnglish);
+    connect(AddCommand(unitsMenu, "&English", "ID_UNITS_ENGLISH", ID_UNITS_ENGLISH), &QAction::triggered,
+            this, &COstrelDlg::OnUnitsEnglish);
     QMenu* box = m_MenuBar->addMenu(QStringLiteral("&Box Calculator"));
-    connect(box->addAction(QStringLiteral("&Box Calculator")), &QAction::triggered, this,
-            &COstrelDlg::OnBoxCalculator);
+    connect(AddCommand(box, "&Box Calculator", "ID_BOX_CALCULATOR", ID_BOX_CALCULATOR), &QAction::triggered,
+            this, &COstrelDlg::OnBoxCalculator);
     QMenu* help = m_MenuBar->addMenu(QStringLiteral("&Help"));
-    connect(help->addAction(QStringLiteral("Online Help")), &QAction::triggered, this,
+    connect(AddCommand(help, "Online Help", "ID_HELP_ONLINE", ID_HELP_ONLINE), &QAction::triggered, this,
             &COstrelDlg::OnOnlineHelp);
-    connect(help->addAction(QStringLiteral("&About")), &QAction::triggered, this, &COstrelDlg::OnHelpAbout);
+    connect(AddCommand(help, "&About", "ID_HELP_ABOUT", ID_HELP_ABOUT), &QAction::triggered, this,
+            &COstrelDlg::OnHelpAbout);
 
     m_ClientArea = new COstrelClientArea(*this);
     m_ClientArea->setFixedSize(ClientWidth, ClientHeight);
@@ -201,8 +224,7 @@ COstrelDlg::COstrelDlg(COstrelHost& host, QWidget* parent)
         MakeButton(area, QStringLiteral("Calculate"), "IDC_CALCULATE", DialogRect(310, 15, 75, 20));
     // Enter in any edit calculates.
     m_CalculateButton->setDefault(true);
-    m_WebsiteButton =
-        MakeButton(area, QString::fromLatin1(kMakerSite), "IDC_WEBSITE", DialogRect(310, 40, 75, 20));
+    m_WebsiteButton = MakeButton(area, SiteCaption(), "IDC_WEBSITE", DialogRect(310, 40, 75, 20));
     m_BooksButton = MakeButton(area, QStringLiteral("Audio Books"), "IDC_BOOKS", DialogRect(310, 65, 75, 20));
     m_BooksButton->hide();
     m_OutputCheck =
@@ -485,8 +507,8 @@ void COstrelDlg::ApplyResponseRule(bool output) {
     UpdateData(false);
     if (m_Calculated == 1)
         OnCalculate();
-    else
-        m_ClientArea->update(); // the empty graph shows the chosen title and scale
+    // The title and scale follow the choice even when the calculation stops at a message.
+    m_ClientArea->update();
 }
 
 void COstrelDlg::OnOutputResponse() {
@@ -653,7 +675,9 @@ void COstrelDlg::OnPaint(QPainter& painter) const {
     painter.fillRect(QRect(QPoint(PlotLeft, PlotTop), QPoint(PlotRight, PlotBottom - 1)), fillColour);
 
     painter.setPen(frame);
-    const QPoint framePoints[] = {{70, 240}, {70, 490}, {740, 490}, {740, 491}, {69, 491}, {69, 240}};
+    // The frame's last line ends one pixel short of the top edge, as a line to a point leaves that
+    // point out.
+    const QPoint framePoints[] = {{70, 240}, {70, 490}, {740, 490}, {740, 491}, {69, 491}, {69, 241}};
     painter.drawPolyline(framePoints, 6);
 
     painter.setPen(grid);

@@ -85,6 +85,13 @@ public:
         IDC_LPUNIT = 1029,
         IDC_WEBSITE = 1035,
         IDC_BOOKS = 1045,
+        IDR_MAINMENU = 129,
+        ID_FILE_EXIT = 32771,
+        ID_HELP_ABOUT = 32772,
+        ID_BOX_CALCULATOR = 32773,
+        ID_HELP_ONLINE = 32774,
+        ID_UNITS_METRIC = 32775,
+        ID_UNITS_ENGLISH = 32776,
     };
 
     explicit COstrelDlg(COstrelHost& host, QWidget* parent = nullptr);

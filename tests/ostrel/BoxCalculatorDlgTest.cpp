@@ -75,6 +75,18 @@ TEST_F(OstrelBoxCalculatorTest, OpeningProposesTheStartDesignsDimensions) {
     EXPECT_EQ(host.modal.back(), QStringLiteral("IDD_BOX_CALCULATOR"));
 }
 
+TEST_F(OstrelBoxCalculatorTest, NoCaptionIsClippedInEitherUnitSystem) {
+    for (bool english : {false, true}) {
+        if (english)
+            main->OnUnitsEnglish();
+        Open([&](Box& box) {
+            box.show();
+            EXPECT_EQ(ExpectCaptionsFit(&box), 12) << english;
+            box.hide();
+        });
+    }
+}
+
 TEST_F(OstrelBoxCalculatorTest, ReceivesTheLastExchangedDesignNotTheEditsTypedSince) {
     qobject_cast<QLineEdit*>(main->Control(COstrelDlg::IDC_DP))->setText(QStringLiteral("20"));
     qobject_cast<QLineEdit*>(main->Control(COstrelDlg::IDC_PORTS))->setText(QStringLiteral("4"));

@@ -3,7 +3,11 @@
 #include "ostrel/OstrelHost.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -61,3 +65,34 @@ public:
 private:
     QApplication* m_Application = nullptr;
 };
+
+// Checks that every caption under root shows whole in the font it is drawn in; returns how many
+// captions it looked at.
+inline int ExpectCaptionsFit(QWidget* root) {
+    int checked = 0;
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+        if (widget->isHidden())
+            continue;
+        const QFontMetrics metrics(widget->font());
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (label->wordWrap()) {
+                const QRect needed =
+                    metrics.boundingRect(QRect(0, 0, label->width(), 10000), Qt::TextWordWrap, label->text());
+                EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
+            } else {
+                EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width())
+                    << label->text().toStdString();
+            }
+            ++checked;
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            // Room for the button's frame and a little air on either side.
+            EXPECT_LE(metrics.horizontalAdvance(button->text()) + 12, button->width())
+                << button->text().toStdString();
+            ++checked;
+        } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
+            ++checked;
+        }
+    }
+    return checked;
+}

@@ -1,21 +1,26 @@
 #include "FakeHost.h"
 
+#include "ostrel/AboutDlg.h"
 #include "ostrel/AgreementDlg.h"
 #include "ostrel/BoxCalculatorDlg.h"
 #include "ostrel/MakerSite.h"
 #include "ostrel/OstrelDlg.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -373,6 +378,101 @@ TEST_F(OstrelDlgTest, AboutRunsItsOwnBox) {
     EXPECT_EQ(title, QStringLiteral("About Ostrel 2.0"));
 }
 
+// Each menu command under its resource name and number, wired to its own handler.
+struct MenuCase {
+    const char* name;
+    int command;
+    const char* text;
+    QString modal; // the dialog it runs, if any
+};
+
+class OstrelMenuTest : public OstrelDlgTest, public ::testing::WithParamInterface<MenuCase> {};
+
+TEST_P(OstrelMenuTest, CommandCarriesItsNumberAndRunsItsHandler) {
+    const MenuCase& c = GetParam();
+    auto* action = dialog->MenuBar()->findChild<QAction*>(QString::fromLatin1(c.name));
+    ASSERT_NE(action, nullptr) << c.name;
+    EXPECT_EQ(action->data().toInt(), c.command);
+    EXPECT_EQ(action->text(), QString::fromLatin1(c.text));
+    dialog->OnCalculate();
+    host.onRunModal = [](QDialog&) { return int(QDialog::Rejected); };
+    host.answers = {MessageAnswer::Cancel};
+    action->trigger();
+    const QString command = QString::fromLatin1(c.name);
+    if (!c.modal.isEmpty()) {
+        ASSERT_EQ(host.modal.size(), 1u);
+        EXPECT_EQ(host.modal[0], c.modal);
+    } else {
+        EXPECT_TRUE(host.modal.empty());
+    }
+    EXPECT_EQ(dialog->m_English, command == QStringLiteral("ID_UNITS_ENGLISH") ? 1 : 0);
+    EXPECT_EQ(dialog->result() == QDialog::Accepted, command == QStringLiteral("ID_FILE_EXIT"));
+    EXPECT_EQ(host.messages.size(), command == QStringLiteral("ID_HELP_ONLINE") ? 1u : 0u);
+    if (command == QStringLiteral("ID_HELP_ONLINE")) {
+        EXPECT_EQ(host.messages[0].caption, QStringLiteral("Online Help"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Menu, OstrelMenuTest,
+                         ::testing::Values(MenuCase{"ID_FILE_EXIT", 32771, "&Exit", QString()},
+                                           MenuCase{"ID_HELP_ABOUT", 32772, "&About",
+                                                    QStringLiteral("IDD_ABOUTBOX")},
+                                           MenuCase{"ID_BOX_CALCULATOR", 32773, "&Box Calculator",
+                                                    QStringLiteral("IDD_BOX_CALCULATOR")},
+                                           MenuCase{"ID_HELP_ONLINE", 32774, "Online Help", QString()},
+                                           MenuCase{"ID_UNITS_METRIC", 32775, "&Metric", QString()},
+                                           MenuCase{"ID_UNITS_ENGLISH", 32776, "&English", QString()}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OstrelDlgTest, MenuBarHoldsTheFourMenusInOrder) {
+    QStringList titles;
+    for (QAction* menu : dialog->MenuBar()->actions())
+        titles << menu->text();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("&File"), QStringLiteral("&Units"),
+                                   QStringLiteral("&Box Calculator"), QStringLiteral("&Help")}));
+}
+
+// Every caption of the dialogs shows whole in the font it is drawn in.
+TEST_F(OstrelDlgTest, NoCaptionIsClipped) {
+    dialog->show();
+    EXPECT_GT(ExpectCaptionsFit(dialog->ClientArea()), 20);
+    CAboutDlg about(dialog.get());
+    about.show();
+    EXPECT_EQ(ExpectCaptionsFit(&about), 7);
+    dialog->m_Agreement.show();
+    EXPECT_EQ(ExpectCaptionsFit(&dialog->m_Agreement), 3);
+}
+
+// Counts the paints of the client area that cover the graph's title.
+class TitlePaints : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint &&
+            static_cast<QPaintEvent*>(event)->region().contains(QPoint(405, 215)))
+            ++count;
+        return false;
+    }
+};
+
+TEST_F(OstrelDlgTest, TheGraphFollowsTheResponseChoiceEvenWhenTheCalculationStops) {
+    dialog->show();
+    dialog->OnCalculate();
+    QApplication::processEvents();
+    TitlePaints paints;
+    dialog->ClientArea()->installEventFilter(&paints);
+    Type(Dlg::IDC_QTS, "0.9");
+    host.answers = {MessageAnswer::Cancel}; // the out-of-range warning
+    Check(*dialog, Dlg::IDC_POWER)->click();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(dialog->m_PowerResponse, 1);
+    QApplication::processEvents();
+    EXPECT_GT(paints.count, 0);
+    dialog->ClientArea()->removeEventFilter(&paints);
+}
+
 int RedPixels(const QImage& image) {
     int count = 0;
     for (int y = 241; y < 490; ++y)
@@ -388,6 +488,9 @@ TEST_F(OstrelDlgTest, TheGraphShowsItsCurvesOnlyAfterACalculation) {
     // Between grid lines the plot area has its fill colour, and no curve yet.
     EXPECT_EQ(before.pixelColor(120, 300), QColor(150, 150, 255));
     EXPECT_EQ(before.pixelColor(300, 491), QColor(0, 0, 0)); // the frame's lower edge
+    // The frame's last line, drawn upwards at x 69, stops one pixel short of the top.
+    EXPECT_EQ(before.pixelColor(69, 241), QColor(0, 0, 0));
+    EXPECT_NE(before.pixelColor(69, 240), QColor(0, 0, 0));
     EXPECT_EQ(RedPixels(before), 0);
 
     dialog->OnCalculate();
