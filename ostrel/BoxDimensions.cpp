@@ -28,6 +28,9 @@ BoxProposal proposeBox(double vb, double ventDiameter, double ventLength, double
 
 BoxSidesResult completeBox(double totalVolume, BoxSides sides, BoxConstraints fixed, bool english) {
     const double volume = english ? totalVolume : totalVolume * 1000.0;
+    // With every side fixed nothing is divided or proportioned: only the total changes.
+    if (fixed.length && fixed.width && fixed.depth)
+        return {sides, std::isfinite(volume) ? std::nullopt : std::optional(TotalVolumeMessage)};
     if (!(std::isfinite(volume) && volume > 0.0))
         return {sides, TotalVolumeMessage};
     // Every fixed side is a divisor or the base of a proportion below.

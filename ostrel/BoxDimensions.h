@@ -42,7 +42,8 @@ inline constexpr std::string_view DepthMessage = "Calculation Stopped: Depth can
 
 struct BoxSidesResult {
     BoxSides sides;
-    // Set when a divisor or the volume is not above zero; the sides are then unchanged.
+    // Set when a divisor or the volume is not above zero while a side is left free, or when the
+    // volume is not finite; the sides are then unchanged.
     std::optional<std::string_view> problem;
 };
 

@@ -32,7 +32,8 @@ std::optional<int> powerLevelToY(double level) {
 }
 
 bool segmentInside(std::optional<int> y0, std::optional<int> y1) {
-    return y0 && y1 && *y0 > PlotTop && *y0<PlotBottom&& * y1> PlotTop && *y1 < PlotBottom;
+    const auto inside = [](std::optional<int> y) { return y && *y > PlotTop && *y < PlotBottom; };
+    return inside(y0) && inside(y1);
 }
 
 } // namespace ostrel

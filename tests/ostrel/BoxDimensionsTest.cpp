@@ -122,5 +122,18 @@ INSTANTIATE_TEST_SUITE_P(
                       ProblemCase{50.0, {1, 1, 0}, {false, false, true}, DepthMessage},
                       ProblemCase{50.0, {1, 0, 0}, {false, true, true}, WidthMessage}));
 
+TEST(OstrelCompleteBox, WithEverySideFixedNothingIsCheckedOrChanged) {
+    // No side is a divisor here, so a zero side is shown as it stands and only the total changes.
+    for (const BoxSides sides :
+         {BoxSides{40.0, 50.0, 0.0}, BoxSides{0.0, 0.0, 0.0}, BoxSides{40.0, 50.0, 30.0}}) {
+        const BoxSidesResult result = completeBox(99.0, sides, {true, true, true}, false);
+        EXPECT_FALSE(result.problem.has_value());
+        EXPECT_EQ(result.sides.length, sides.length);
+        EXPECT_EQ(result.sides.width, sides.width);
+        EXPECT_EQ(result.sides.depth, sides.depth);
+    }
+    EXPECT_TRUE(completeBox(INFINITY, {1, 1, 1}, {true, true, true}, false).problem.has_value());
+}
+
 } // namespace
 } // namespace ostrel

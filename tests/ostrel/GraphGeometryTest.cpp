@@ -1,4 +1,5 @@
 #include "ostrel/GraphGeometry.h"
+#include "ostrel/VentedBox.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,40 @@ TEST(OstrelGraphGeometry, SegmentsAreDrawnOnlyStrictlyInsideThePlot) {
     EXPECT_FALSE(segmentInside(outputLevelToY(-25.0), outputLevelToY(0.0)));
     EXPECT_FALSE(segmentInside(powerLevelToY(150.0), powerLevelToY(100.0)));
     EXPECT_FALSE(segmentInside(powerLevelToY(-1.0), powerLevelToY(100.0)));
+}
+
+// The start design's response seen on the graph: the curve is smooth, and the one-pixel step it
+// shows just above 100 Hz is its level rising through -0.2 dB, a pixel boundary of the
+// 5-pixels-per-dB scale, not a jump in the response.
+TEST(OstrelGraphGeometry, TheStepNear100HzIsTheLevelCrossingAPixelBoundary) {
+    VentedInputs in;
+    in.qts = 0.342;
+    in.qes = 0.353;
+    in.vas = 186.16;
+    in.fs = 24.0;
+    in.pmax = 500.0;
+    in.diameter = 30.38;
+    in.xmax = 6.0;
+    in.dp = 10.0;
+    in.ports = 1.0;
+    const VentedDesign d = designVentedBox(in, lookupAlignment(Alignment::SBB4, in.qts).values);
+    for (int f = 50; f < 999; ++f) {
+        const double step = d.output[f + 1 - FirstFrequency] - d.output[f - FirstFrequency];
+        EXPECT_GE(step, -1e-3) << f; // above the tuning the response only rises towards 0 dB
+        EXPECT_LT(step, 0.1) << f; // less than half a pixel from one hertz to the next
+    }
+    const int rise = [&] {
+        for (int f = 90; f < 999; ++f)
+            if (outputLevelToY(d.output[f + 1 - FirstFrequency]) !=
+                outputLevelToY(d.output[f - FirstFrequency]))
+                return f;
+        return 0;
+    }();
+    EXPECT_EQ(rise, 100);
+    EXPECT_LT(d.output[100 - FirstFrequency], -0.2);
+    EXPECT_GT(d.output[101 - FirstFrequency], -0.2);
+    EXPECT_EQ(outputLevelToY(-0.2001), 367);
+    EXPECT_EQ(outputLevelToY(-0.1999), 366);
 }
 
 } // namespace
