@@ -14,8 +14,9 @@
 
 namespace {
 
-QLabel* MakeCaption(QWidget* parent, const QRect& rect) {
+QLabel* MakeCaption(QWidget* parent, int id, const QRect& rect) {
     auto* label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("IDC_%1").arg(id));
     // Right-aligned, so a caption wider in this font than in the layout's grows to the left.
     label->setGeometry(QRect(QPoint(0, rect.top() + 1), QPoint(rect.right(), rect.bottom() + 6)));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -46,21 +47,21 @@ CBoxCalculatorDlg::CBoxCalculatorDlg(COstrelHost& host, QWidget* parent) : QDial
     setFont(dialogFont);
     setFixedSize(DialogUnitsX(377), DialogUnitsY(250));
 
-    m_VbCaption = MakeCaption(this, DialogRect(30, 15, 42, 8));
+    m_VbCaption = MakeCaption(this, 1028, DialogRect(30, 15, 42, 8));
     m_VbEdit = MakeEdit(this, IDC_BC_VB, DialogRect(75, 15, 40, 14));
-    m_AddlVCaption = MakeCaption(this, DialogRect(15, 40, 57, 8));
+    m_AddlVCaption = MakeCaption(this, 1029, DialogRect(15, 40, 57, 8));
     m_AddlVEdit = MakeEdit(this, IDC_BC_ADDL_V, DialogRect(75, 40, 40, 14));
-    m_PortVolumeCaption = MakeCaption(this, DialogRect(0, 65, 72, 8));
+    m_PortVolumeCaption = MakeCaption(this, 1030, DialogRect(0, 65, 72, 8));
     m_PortVolumeEdit = MakeEdit(this, IDC_BC_PORT_VOLUME, DialogRect(75, 65, 40, 14));
-    m_TotalVolumeCaption = MakeCaption(this, DialogRect(0, 90, 72, 8));
+    m_TotalVolumeCaption = MakeCaption(this, 1031, DialogRect(0, 90, 72, 8));
     m_TotalVolumeEdit = MakeEdit(this, IDC_BC_TOTAL_VOLUME, DialogRect(75, 90, 40, 14));
-    m_LengthCaption = MakeCaption(this, DialogRect(30, 115, 43, 8));
+    m_LengthCaption = MakeCaption(this, 1032, DialogRect(30, 115, 43, 8));
     m_LengthEdit = MakeEdit(this, IDC_BC_LENGTH, DialogRect(75, 115, 40, 14));
     m_ConstrainLengthCheck = MakeConstrain(this, IDC_BC_CONSTRAIN_LENGTH, DialogRect(120, 118, 45, 10));
-    m_WidthCaption = MakeCaption(this, DialogRect(30, 140, 40, 8));
+    m_WidthCaption = MakeCaption(this, 1033, DialogRect(30, 140, 40, 8));
     m_WidthEdit = MakeEdit(this, IDC_BC_WIDTH, DialogRect(75, 140, 40, 14));
     m_ConstrainWidthCheck = MakeConstrain(this, IDC_BC_CONSTRAIN_WIDTH, DialogRect(120, 143, 45, 10));
-    m_DepthCaption = MakeCaption(this, DialogRect(30, 166, 43, 8));
+    m_DepthCaption = MakeCaption(this, 1034, DialogRect(30, 166, 43, 8));
     m_DepthEdit = MakeEdit(this, IDC_BC_DEPTH, DialogRect(75, 166, 40, 14));
     m_ConstrainDepthCheck = MakeConstrain(this, IDC_BC_CONSTRAIN_DEPTH, DialogRect(120, 169, 45, 10));
 

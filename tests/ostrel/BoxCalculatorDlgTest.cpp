@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -68,8 +69,17 @@ TEST_F(OstrelBoxCalculatorTest, OpeningProposesTheStartDesignsDimensions) {
         EXPECT_NEAR(Number(box, Box::IDC_BC_LENGTH), 46.260, 1e-3);
         EXPECT_NEAR(Number(box, Box::IDC_BC_WIDTH), 74.942, 1e-3);
         EXPECT_NEAR(Number(box, Box::IDC_BC_DEPTH), 28.556, 1e-3);
-        EXPECT_EQ(box.m_VbLabel, QStringLiteral("Vb (liter):"));
-        EXPECT_EQ(box.m_LengthLabel, QStringLiteral("Length (cm):"));
+        // Each caption reaches the text beside its own edit.
+        const std::pair<int, const char*> captions[] = {
+            {1028, "Vb (liter):"},          {1029, "Addl. V (liter):"},
+            {1030, "Port Volume (liter):"}, {1031, "Total Volume (liter):"},
+            {1032, "Length (cm):"},         {1033, "Width (cm):"},
+            {1034, "Depth (cm):"}};
+        for (const auto& [id, text] : captions) {
+            auto* label = box.findChild<QLabel*>(QStringLiteral("IDC_%1").arg(id));
+            ASSERT_NE(label, nullptr) << id;
+            EXPECT_EQ(label->text(), QString::fromLatin1(text));
+        }
     });
     EXPECT_TRUE(shown);
     EXPECT_EQ(host.modal.back(), QStringLiteral("IDD_BOX_CALCULATOR"));
