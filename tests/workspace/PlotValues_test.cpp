@@ -167,6 +167,12 @@ TEST_F(PlotAxesTest, RangesUnitsAndScalesFollowTheSettings) {
     EXPECT_DOUBLE_EQ(axes.BottomValue, -2);
     EXPECT_EQ(axes.Scale, 1000);
     EXPECT_EQ(axes.UnitText, "ms");
+    // Exactly the stored numbers, also where x 0.001 x 1000 would not give them back.
+    config.Limits_DelayStart = 0.9;
+    config.Limits_DelayEnd = 12.4;
+    SetPlotAxes(19, config, axes);
+    EXPECT_EQ(axes.TopValue, 12.4);
+    EXPECT_EQ(axes.BottomValue, 0.9);
 
     SetPlotAxes(17, config, axes);
     EXPECT_EQ(axes.TopValue, config.Limits_EQTFMagMax);

@@ -109,6 +109,20 @@ TEST_F(PlotDrawingTest, PlotRectangleLeavesTheLabelMargins) {
     EXPECT_EQ(helper.PlotRect(), (TPlotRect{0, 0, 800, 567}));
 }
 
+TEST_F(PlotDrawingTest, ValueLabelsDoNotDependOnTheFrequencyLabels) {
+    // The margin kept for the value labels is filled whether or not the frequency labels are on.
+    TRecordingCanvas canvas(800, 567);
+    TPlotHelper helper(canvas);
+    helper.FrequencyLabels = false;
+    Prepare(helper, 1);
+    EXPECT_EQ(helper.PlotRect(), (TPlotRect{29, 0, 800, 567}));
+    helper.DrawGrid();
+    const auto texts = canvas.CallsOf(TOp::Text);
+    EXPECT_FALSE(texts.empty());
+    for (const auto& call : texts)
+        EXPECT_EQ(call.Points[0].X, 2) << call.Text;
+}
+
 TEST_F(PlotDrawingTest, WideValueLabelsWidenTheMarginInsteadOfRunningIntoThePlot) {
     // Excursion in metres: labels such as "0.029" are wider than "-180".
     TUnitStore::Instance().Store("edExcursionEnd", 0);
@@ -453,6 +467,23 @@ TEST_F(PlotDrawingTest, XmaxLineBelongsToTheActiveProjectAndIsDrawnOncePerPictur
     canvas.ClearCalls();
     helper.DrawGrid();
     EXPECT_TRUE(HorizontalRows(canvas, XmaxColor).empty());
+}
+
+TEST_F(PlotDrawingTest, AKindTheBoxDoesNotAnswerLiesOnTheZeroRow) {
+    // A closed box has no rear port: its gain is 0 at every frequency, on the 0 dB row.
+    TRecordingCanvas canvas(800, 567);
+    TPlotHelper helper(canvas);
+    Prepare(helper, 11);
+    helper.SetPenColor(CurveColor);
+    helper.SetProject(LosslessClosedBox(0.03), m_Driver, m_Source, nullptr, btClosed, {});
+    helper.DrawCurve();
+    const auto runs = canvas.CallsOf(TOp::Polyline);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs.front().Points.front(), (TPlotPoint{29, 92}));
+    EXPECT_EQ(runs.front().Points.back(), (TPlotPoint{799, 92}));
+    for (const auto& point : runs.front().Points)
+        EXPECT_EQ(point.Y, 92);
+    EXPECT_EQ(helper.ValueAt(50), 0);
 }
 
 TEST_F(PlotDrawingTest, BindingRunsTheSetUpThatReportsToTheProject) {
