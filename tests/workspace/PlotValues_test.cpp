@@ -367,10 +367,11 @@ TEST_F(PlotValueTest, ChainDelayIsTheSumOfTheStagesDelays) {
 }
 
 TEST_F(PlotValueTest, ChainDelayIsThatOfItsSectionsAtEveryFrequency) {
-    // A second-order low-pass of Q 0.9 at 100 Hz and a third-order Butterworth high-pass at
-    // 20 Hz (a first-order section and one of Q 1). A second-order section delays by
-    // (w0/Q)(w0^2 + w^2) / ((w0^2 - w^2)^2 + (w0 w/Q)^2), a first-order one by w0 / (w0^2 + w^2),
-    // low- and high-pass alike.
+    // A second-order low-pass of Q 0.9 at 100 Hz, a third-order Butterworth high-pass at 20 Hz
+    // (a first-order section and one of Q 1) and a 12 dB cut of Q 4 at 50 Hz. A second-order
+    // section delays by (w0/Q)(w0^2 + w^2) / ((w0^2 - w^2)^2 + (w0 w/Q)^2), a first-order one by
+    // w0 / (w0^2 + w^2), low- and high-pass alike; the cut's numerator is a section of Q / a
+    // (a its gain) whose delay is taken away: a cut delays negatively around its centre.
     auto lowpass = std::make_unique<TLowpass>();
     lowpass->SubType = 3;
     lowpass->Order = 2;
@@ -380,23 +381,33 @@ TEST_F(PlotValueTest, ChainDelayIsThatOfItsSectionsAtEveryFrequency) {
     highpass->SubType = 0;
     highpass->Order = 3;
     highpass->Fc = 20;
+    auto cut = std::make_unique<TParametricEQ>();
+    cut->Fc = 50;
+    cut->Q = 4;
+    cut->Gain = -12;
     for (TFilterBase* filter :
-         {static_cast<TFilterBase*>(lowpass.get()), static_cast<TFilterBase*>(highpass.get())}) {
+         {static_cast<TFilterBase*>(lowpass.get()), static_cast<TFilterBase*>(highpass.get()),
+          static_cast<TFilterBase*>(cut.get())}) {
         ASSERT_TRUE(filter->Calculate());
         filter->Enabled = true;
     }
     m_Filters.push_back(std::move(lowpass));
     m_Filters.push_back(std::move(highpass));
+    m_Filters.push_back(std::move(cut));
     const auto second = [](double w, double w0, double Q) {
         return (w0 / Q) * (w0 * w0 + w * w) / (std::pow(w0 * w0 - w * w, 2) + std::pow(w0 * w / Q, 2));
     };
-    for (const double f : {1.0, 20.0, 63.0, 100.0, 1000.0, 20000.0}) {
+    const double a = std::pow(10.0, -12.0 / 20);
+    const double w100 = 2 * Pi * 100;
+    const double w50 = 2 * Pi * 50;
+    const double w20 = 2 * Pi * 20;
+    for (const double f : {1.0, 20.0, 50.0, 63.0, 100.0, 1000.0, 20000.0}) {
         const double w = 2 * Pi * f;
-        const double w100 = 2 * Pi * 100;
-        const double w20 = 2 * Pi * 20;
-        const double expected = second(w, w100, 0.9) + w20 / (w20 * w20 + w * w) + second(w, w20, 1.0);
-        EXPECT_NEAR(Value(19, f), expected, 1e-9 * expected) << f << " Hz";
+        const double expected = second(w, w100, 0.9) + w20 / (w20 * w20 + w * w) + second(w, w20, 1.0) +
+                                second(w, w50, 4) - second(w, w50, 4 / a);
+        EXPECT_NEAR(Value(19, f), expected, 1e-9 * std::fabs(expected)) << f << " Hz";
     }
+    EXPECT_LT(Value(19, 50), 0);
 }
 
 TEST_F(PlotValueTest, GatedTypesShowZeroWithoutTheirFlag) {
