@@ -9,12 +9,11 @@ namespace {
 double PhaseRate(const double* coefficients, std::int32_t order, double w) {
     if (order == 0)
         return 0.0;
-    const TComplex s = MakeComplex(0.0, w);
     TComplex p = MakeComplex(coefficients[order], 0.0);
     TComplex derivative = MakeComplex(0.0, 0.0);
     for (std::int32_t k = order - 1; k >= 0; --k) {
-        derivative = ComplexAdd(ComplexMul(derivative, s), p);
-        p = ComplexAdd(ComplexMul(p, s), MakeComplex(coefficients[k], 0.0));
+        derivative = ComplexAdd(BoxMath_TimesJOmega(derivative, w), p);
+        p = ComplexAdd(BoxMath_TimesJOmega(p, w), MakeComplex(coefficients[k], 0.0));
     }
     return ComplexDiv(derivative, p).re;
 }
