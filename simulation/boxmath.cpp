@@ -27,14 +27,6 @@ TBoxMathFunc BoxMath_GetFunc(std::int32_t boxType) {
     }
 }
 
-namespace {
-
-bool IsPositive(double value) {
-    return std::isfinite(value) && value > 0.0;
-}
-
-} // namespace
-
 bool BoxMath_CommonSetup(const TEvaluationPoint& point, const TBoxData& box, TDriverObject& driver,
                          TBoxModelState& state) {
     // The driver keeps at least one driver; a project without any has no circuit to set up.
@@ -42,7 +34,7 @@ bool BoxMath_CommonSetup(const TEvaluationPoint& point, const TBoxData& box, TDr
         return false;
     const double rho = AirDensity(box.T, box.p, box.phi);
     const double c = SpeedOfSound(box.p, rho);
-    if (!IsPositive(rho) || !IsPositive(c))
+    if (!BoxMath_IsPositive(rho) || !BoxMath_IsPositive(c))
         return false;
 
     driver.rho = rho;
@@ -55,7 +47,8 @@ bool BoxMath_CommonSetup(const TEvaluationPoint& point, const TBoxData& box, TDr
     driver.Data.alfaVC = box.alfaVC;
     driver.PrepareModel();
 
-    if (!driver.ModelReady || !IsPositive(driver.Cas) || !IsPositive(driver.Mas) || !IsPositive(driver.Rae))
+    if (!driver.ModelReady || !BoxMath_IsPositive(driver.Cas) || !BoxMath_IsPositive(driver.Mas) ||
+        !BoxMath_IsPositive(driver.Rae))
         return false;
     if (!std::isfinite(driver.Ras) || !std::isfinite(driver.Cae) || !std::isfinite(driver.CouplingFactor) ||
         !std::isfinite(driver.MasOverRae) || !std::isfinite(driver.DriveOverRae) ||
@@ -64,7 +57,7 @@ bool BoxMath_CommonSetup(const TEvaluationPoint& point, const TBoxData& box, TDr
 
     state.c = c;
     state.rhoc2 = rho * c * c;
-    return IsPositive(state.rhoc2);
+    return BoxMath_IsPositive(state.rhoc2);
 }
 
 TChamberElements BoxMath_VentedChamber(double V, double Fb, double Ql, double Qa, double Qp, double rhoc2) {
@@ -90,12 +83,22 @@ TChamberElements BoxMath_SealedChamber(double V, double Ql, double Qa, double Ca
 }
 
 bool BoxMath_IsValid(const TChamberElements& elements) {
-    return IsPositive(elements.Cab) && std::isfinite(elements.Map) && std::isfinite(elements.Rab) &&
+    return BoxMath_IsPositive(elements.Cab) && std::isfinite(elements.Map) && std::isfinite(elements.Rab) &&
            std::isfinite(elements.Ral) && std::isfinite(elements.Rap);
 }
 
+bool BoxMath_SealedChamberUsable(const TChamberElements& chamber) {
+    return BoxMath_IsPositive(chamber.Cab) && BoxMath_IsPositive(chamber.Ral) &&
+           BoxMath_IsPositive(chamber.Rab);
+}
+
+bool BoxMath_VentedChamberUsable(const TChamberElements& chamber) {
+    return BoxMath_SealedChamberUsable(chamber) && BoxMath_IsPositive(chamber.Map) &&
+           BoxMath_IsPositive(chamber.Rap);
+}
+
 bool BoxMath_LossFactorsUsable(std::initializer_list<double> factors) {
-    return std::all_of(factors.begin(), factors.end(), IsPositive);
+    return std::all_of(factors.begin(), factors.end(), BoxMath_IsPositive);
 }
 
 TComplex BoxMath_Excursion(const TDriverObject& driver, TComplex load, double f, double power) {

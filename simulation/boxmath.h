@@ -14,6 +14,7 @@
 #include "model/HV_Math.h"
 #include "simulation/ProjectRecords.h"
 
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 
@@ -174,6 +175,17 @@ TChamberElements BoxMath_SealedChamber(double V, double Ql, double Qa, double Ca
 // too small for a double can make one infinite.
 bool BoxMath_IsValid(const TChamberElements& elements);
 
+// Finite and above 0.
+inline bool BoxMath_IsPositive(double value) {
+    return std::isfinite(value) && value > 0.0;
+}
+
+// True when every element a sealed chamber has (Cab, Ral, Rab), or every element of a vented one
+// (also Map and Rap), is finite and above 0: a tuning too high for a double leaves no port mass,
+// and a vanishing resistance would short the chamber.
+bool BoxMath_SealedChamberUsable(const TChamberElements& chamber);
+bool BoxMath_VentedChamberUsable(const TChamberElements& chamber);
+
 // The one rule of every box for its loss factors (leakage, absorption, vent loss, leak between
 // chambers): each must be finite and above 0. A factor of 0 makes its resistance infinite or
 // shorts the box, a negative one is a negative resistance, and one that is not finite is no
@@ -227,7 +239,10 @@ double BoxMath_GroupDelayStep(double f);
 double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h);
 
 // Group delay (kind 11) of a model whose transfer quantity at any frequency transferAt(f) gives.
-template <class TransferAt> double BoxMath_GroupDelay(double f, TransferAt&& transferAt) {
+// Always inlined: for a model type shared by several boxes the compiler would otherwise keep
+// this as a call at every point of a curve.
+template <class TransferAt>
+[[gnu::always_inline]] inline double BoxMath_GroupDelay(double f, TransferAt&& transferAt) {
     const double h = BoxMath_GroupDelayStep(f);
     return BoxMath_GroupDelayFromPhases(ComplexArg(transferAt(f + h)), ComplexArg(transferAt(f - h)), h);
 }
@@ -242,8 +257,8 @@ inline TComplex BoxMath_FiniteOrZero(TComplex value) {
     return MakeComplex(0.0, 0.0);
 }
 
-// Answers the kinds that every model evaluates alike (7, 9, 10, 11, 12, 13) into out and returns
-// true; returns false for any other kind. The model object supplies
+// Answers the kinds that every model evaluates alike (0, 7, 9, 10, 11, 12, 13) into out and
+// returns true; returns false for any other kind. The model object supplies
 //   TComplex Load(double f) const                                 the load on the driver at f
 //   TComplex Radiated(TComplex load, double f, double scale) const the radiated volume-velocity
 //                                                                 term built with that scale
@@ -255,6 +270,11 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
                             TComplex& out) {
     const double f = point.f;
     switch (kind) {
+    case ckTransfer:
+        out = BoxMath_TimesJOmega(model.Radiated(model.Load(f), f, driver.MasOverRae), 2.0 * HV_Pi * f);
+        if constexpr (Model::OffAxis)
+            out = BoxMath_OffAxis(out, f, state.c, driver.Data.Sd, box.Angle);
+        return true;
     case ckExcursion:
         out = BoxMath_Excursion(driver, model.Load(f), f, point.P);
         return true;
@@ -282,6 +302,140 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
     default:
         return false;
     }
+}
+
+// The circuit of the bandpass boxes. The cone works between a rear and a front chamber, and its
+// volume velocity passes through both in series; the leak Ricl between the chambers lies across
+// the driver. Each chamber is its box branch Rab + 1/(jω·Cab) ∥ its leakage Ral ∥, where it is
+// vented, its port Rap + jω·Map: the front chamber always, the rear one when RearPort. Sound
+// leaves through the ports and the leaks only, so the cone's directivity plays no part.
+//
+// Parallel branches are summed as admittances, and the admittances are kept so that the flows
+// through the branches need products only. The circuit of the last frequency is kept, since the
+// load and the radiated term are asked for one after the other at the same frequency.
+template <bool RearPort> class BoxMath_TwoChamberModel {
+public:
+    static constexpr bool OffAxis = false;
+
+    BoxMath_TwoChamberModel(const TDriverObject& driver, const TBoxData& box, const TBoxModelState& state)
+        : driver_(driver), box_(box), state_(state), rearLeak_(1.0 / state.rear.Ral),
+          frontLeak_(1.0 / state.front.Ral), chamberLeak_(1.0 / state.Ricl) {}
+
+    TComplex Load(double f) const { return At(f).load; }
+
+    // The net volume velocity leaving the box: what the cone pushes into the front chamber and
+    // draws from the rear, less what the two box compliances store. Each chamber's pressure is
+    // the chamber flow times its impedance.
+    TComplex Radiated(TComplex load, double f, double scale) const {
+        const Circuit& c = At(f);
+        const TComplex U = ChamberFlow(load, f, scale);
+        const TComplex frontPressure = ComplexMul(U, c.front);
+        const TComplex rearPressure = ComplexMul(U, c.rear);
+        return ComplexSub(ComplexMul(rearPressure, c.rearBoxAdmittance),
+                          ComplexMul(frontPressure, c.frontBoxAdmittance));
+    }
+
+    double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }
+
+    // Volume velocity through the front port for the scale k.
+    TComplex FrontPortFlow(double f, double scale) const {
+        const Circuit& c = At(f);
+        return ComplexMul(ComplexMul(ChamberFlow(c.load, f, scale), c.front), c.frontPortAdmittance);
+    }
+
+    // Volume velocity through the rear port for the scale k.
+    TComplex RearPortFlow(double f, double scale) const requires RearPort {
+        const Circuit& c = At(f);
+        return ComplexMul(ComplexMul(ChamberFlow(c.load, f, scale), c.rear), c.rearPortAdmittance);
+    }
+
+private:
+    struct Circuit {
+        double f = -1;
+        TComplex rearBoxAdmittance{};   // 1/(Rabr + 1/(jω·Cabr))
+        TComplex rearPortAdmittance{};  // 1/(Rapr + jω·Mapr); a sealed rear chamber has none
+        TComplex rear{};                // rear box ∥ Ralr (∥ rear port)
+        TComplex frontBoxAdmittance{};  // 1/(Rabf + 1/(jω·Cabf))
+        TComplex frontPortAdmittance{}; // 1/(Rapf + jω·Mapf)
+        TComplex front{};               // front box ∥ Ralf ∥ front port
+        TComplex chambersAdmittance{};  // 1/(front + rear): both chambers in the path of the cone's air
+        TComplex load{};                // (front + rear) ∥ Ricl
+    };
+
+    const Circuit& At(double f) const {
+        if (circuit_.f != f)
+            Compute(f);
+        return circuit_;
+    }
+
+    void Compute(double f) const {
+        const double omega = 2.0 * HV_Pi * f;
+        Circuit& c = circuit_;
+        c.f = f;
+        c.rearBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.rear, omega));
+        if constexpr (RearPort) {
+            c.rearPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.rear, omega));
+            c.rear = ComplexInv(ComplexAdd(ComplexAdd(c.rearBoxAdmittance, c.rearPortAdmittance),
+                                           MakeComplex(rearLeak_, 0.0)));
+        } else {
+            c.rear = ComplexInv(ComplexAdd(c.rearBoxAdmittance, MakeComplex(rearLeak_, 0.0)));
+        }
+        c.frontBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.front, omega));
+        c.frontPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.front, omega));
+        c.front = ComplexInv(ComplexAdd(ComplexAdd(c.frontBoxAdmittance, c.frontPortAdmittance),
+                                        MakeComplex(frontLeak_, 0.0)));
+        c.chambersAdmittance = ComplexInv(ComplexAdd(c.front, c.rear));
+        c.load = ComplexInv(ComplexAdd(c.chambersAdmittance, MakeComplex(chamberLeak_, 0.0)));
+    }
+
+    // The volume velocity U through both chambers: the loaded response over their series impedance.
+    TComplex ChamberFlow(TComplex load, double f, double scale) const {
+        return ComplexMul(driver_.LoadedResponse(load, f, scale), At(f).chambersAdmittance);
+    }
+
+    const TDriverObject& driver_;
+    const TBoxData& box_;
+    const TBoxModelState& state_;
+    const double rearLeak_; // conductances of the leaks
+    const double frontLeak_;
+    const double chamberLeak_;
+    mutable Circuit circuit_;
+};
+
+// The evaluation of a bandpass box set up into state: the gains (kinds 2, 3) and air velocities
+// (kinds 5, 6) of its ports, the rear port's only when RearPort, and the kinds of
+// BoxMath_EvaluateShared. 0 + 0j for every other kind and at a frequency that is not above 0.
+// Always inlined into each box's curve function, as an evaluation of the box's own would be.
+template <bool RearPort>
+[[gnu::always_inline]] inline TComplex
+BoxMath_EvaluateTwoChamber(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
+                           const TDriverObject& driver, const TBoxModelState& state) {
+    TComplex out = MakeComplex(0.0, 0.0);
+    if (!BoxMath_IsPositive(point.f))
+        return out;
+    const double f = point.f;
+    const double omega = 2.0 * HV_Pi * f;
+    const BoxMath_TwoChamberModel<RearPort> model(driver, box, state);
+    switch (kind) {
+    case ckFrontPortGain:
+        out = BoxMath_TimesJOmega(model.FrontPortFlow(f, driver.MasOverRae), omega);
+        break;
+    case ckFrontPortVelocity:
+        out = ComplexScale(model.FrontPortFlow(f, driver.DriveOverRae / box.Sdfport), std::sqrt(point.P));
+        break;
+    case ckRearPortGain:
+        if constexpr (RearPort)
+            out = BoxMath_TimesJOmega(model.RearPortFlow(f, driver.MasOverRae), omega);
+        break;
+    case ckRearPortVelocity:
+        if constexpr (RearPort)
+            out = ComplexScale(model.RearPortFlow(f, driver.DriveOverRae / box.Sdrport), std::sqrt(point.P));
+        break;
+    default:
+        BoxMath_EvaluateShared(kind, point, box, driver, state, model, out);
+        break;
+    }
+    return out;
 }
 
 // One call of a curve function, the part every model runs alike. out := 0 + 0j. A set-up call

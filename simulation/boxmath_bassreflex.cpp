@@ -54,9 +54,7 @@ void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
             prepared.rear = BoxMath_VentedChamber(box.Vr, box.Fr, box.Qlr, box.Qar, box.Qpr, prepared.rhoc2);
             // A tuning too high for a double leaves no vent mass, and with it no resistances: the
             // load would collapse to a short instead of a vent.
-            const TChamberElements& rear = prepared.rear;
-            return BoxMath_IsValid(rear) && rear.Map > 0.0 && rear.Ral > 0.0 && rear.Rab > 0.0 &&
-                   rear.Rap > 0.0;
+            return BoxMath_VentedChamberUsable(prepared.rear);
         },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
             const VentedModel model{box, driver, prepared};
@@ -64,11 +62,6 @@ void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
             const double omega = 2.0 * HV_Pi * f;
             TComplex value = MakeComplex(0.0, 0.0);
             switch (kept) {
-            case ckTransfer:
-                value = BoxMath_OffAxis(
-                    BoxMath_TimesJOmega(model.Radiated(model.Load(f), f, driver.MasOverRae), omega), f,
-                    prepared.c, driver.Data.Sd, box.Angle);
-                break;
             case ckRearPortGain:
                 // A real factor ω, not jω: only the magnitude of the vent's gain is shown.
                 value = ComplexScale(model.PortFlow(model.Load(f), f, driver.MasOverRae), omega);

@@ -116,17 +116,9 @@ void ClosedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
             return true;
         },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
-            const ClosedModel model{box, driver, prepared};
             TComplex value = MakeComplex(0.0, 0.0);
-            if (kept == ckTransfer) {
-                const double f = point.f;
-                const TComplex radiated = model.Radiated(model.Load(f), f, driver.MasOverRae);
-                const double omega = 2.0 * HV_Pi * f;
-                value = BoxMath_OffAxis(BoxMath_TimesJOmega(radiated, omega), f, prepared.c, driver.Data.Sd,
-                                        box.Angle);
-            } else {
-                BoxMath_EvaluateShared(kept, point, box, driver, prepared, model, value);
-            }
+            BoxMath_EvaluateShared(kept, point, box, driver, prepared, ClosedModel{box, driver, prepared},
+                                   value);
             return value;
         });
 }

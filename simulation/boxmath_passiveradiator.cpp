@@ -5,16 +5,13 @@
 
 namespace {
 
-bool IsPositive(double value) {
-    return std::isfinite(value) && value > 0.0;
-}
-
 // A radiator is a circuit only with a positive count, compliance, resonance, loss and area; the
 // box's own loss factors follow the rule of every box.
 bool InputsUsable(const TBoxData& box) {
     const TPassiveRadiatorData& radiator = box.PassiveRadiator;
-    return box.Npr >= 1 && IsPositive(radiator.Vas) && IsPositive(radiator.Fs) && IsPositive(radiator.Qms) &&
-           IsPositive(radiator.Sd) && std::isfinite(radiator.Xmax) && std::isfinite(radiator.Me) &&
+    return box.Npr >= 1 && BoxMath_IsPositive(radiator.Vas) && BoxMath_IsPositive(radiator.Fs) &&
+           BoxMath_IsPositive(radiator.Qms) && BoxMath_IsPositive(radiator.Sd) &&
+           std::isfinite(radiator.Xmax) && std::isfinite(radiator.Me) &&
            BoxMath_LossFactorsUsable({box.Qlr, box.Qar});
 }
 
@@ -118,9 +115,11 @@ bool SetUp(const TEvaluationPoint& point, const TBoxData& box, const ProjectResu
     chamber.Rab = Z0 / box.Qar;
     const double tuning = 1.0 / (2.0 * HV_Pi * std::sqrt(Ct * radiator.Map));
 
-    if (!IsPositive(radiator.SdpT) || !IsPositive(radiator.Cap) || !IsPositive(radiator.Rap) ||
-        !IsPositive(radiator.Map) || !IsPositive(chamber.Cab) || !IsPositive(chamber.Ral) ||
-        !IsPositive(chamber.Rab) || !IsPositive(radiatorResonance) || !IsPositive(tuning))
+    if (!BoxMath_IsPositive(radiator.SdpT) || !BoxMath_IsPositive(radiator.Cap) ||
+        !BoxMath_IsPositive(radiator.Rap) || !BoxMath_IsPositive(radiator.Map) ||
+        !BoxMath_IsPositive(chamber.Cab) || !BoxMath_IsPositive(chamber.Ral) ||
+        !BoxMath_IsPositive(chamber.Rab) || !BoxMath_IsPositive(radiatorResonance) ||
+        !BoxMath_IsPositive(tuning))
         return false;
 
     BoxMath_Report(report, rcRadiatorResonance, radiatorResonance);
@@ -131,14 +130,9 @@ bool SetUp(const TEvaluationPoint& point, const TBoxData& box, const ProjectResu
 TComplex Evaluate(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
                   const TDriverObject& driver, const TBoxModelState& state) {
     const double f = point.f;
-    const double omega = 2.0 * HV_Pi * f;
     const PassiveRadiatorModel model(driver, box, state);
     TComplex out = MakeComplex(0.0, 0.0);
     switch (kind) {
-    case ckTransfer:
-        out = BoxMath_TimesJOmega(model.Radiated(model.Load(f), f, driver.MasOverRae), omega);
-        out = BoxMath_OffAxis(out, f, state.c, driver.Data.Sd, box.Angle);
-        break;
     case ckPRTransfer:
         // The real factor ω rather than jω, as with the vented box's port gain: the phase shown is
         // that of the radiators' volume velocity.
@@ -164,7 +158,7 @@ void PassiveRadiator_Func(TCurveKind kind, const TEvaluationPoint& point, const 
         btPassiveRadiator, dimensionsKnown, kind, out, state,
         [&](TBoxModelState& prepared) { return SetUp(point, box, report, driver, prepared); },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
-            if (!IsPositive(point.f))
+            if (!BoxMath_IsPositive(point.f))
                 return MakeComplex(0.0, 0.0);
             return Evaluate(kept, point, box, driver, prepared);
         });
