@@ -43,6 +43,52 @@ std::string TFilterBase::CrossoverDescription(std::int32_t order, double fc, dou
     return text;
 }
 
+bool TFilterBase::CrossoverDenominator(std::int32_t& order, double w, double q, TTransferFunction& tf) const {
+    tf = TTransferFunction{};
+    switch (SubType) {
+    case 0: // Butterworth: an odd order starts with a first-order part
+        if (order < 1 || order > MaxTransferOrder)
+            return false;
+        if (order % 2 == 1) {
+            tf.Den[1] = 1.0 / w;
+            tf.DenOrder = 1;
+        }
+        for (std::int32_t k = 0; k < order / 2; ++k) {
+            const double qk = 1.0 / (2.0 * std::sin((2 * k + 1) * HV_Pi / (2.0 * order)));
+            TTransferFunction section;
+            section.Den[1] = 1.0 / (w * qk);
+            section.Den[2] = 1.0 / (w * w);
+            section.DenOrder = 2;
+            const auto product = MultiplyTransferFunctions(tf, section);
+            if (!product)
+                return false;
+            tf = *product;
+        }
+        return true;
+    case 1: { // Linkwitz-Riley: the square of the second-order Butterworth
+        order = 4;
+        const double butterworthQ = 0.7071067811865476;
+        tf.Den[0] = w * w * w * w;
+        tf.Den[1] = 2.0 * w * w * w / butterworthQ;
+        tf.Den[2] = 2.0 * w * w + w * w / (butterworthQ * butterworthQ);
+        tf.Den[3] = 2.0 * w / butterworthQ;
+        tf.Den[4] = 1.0;
+        tf.DenOrder = 4;
+        return true;
+    }
+    case 3:
+        if (!Positive(q))
+            return false;
+        tf.Den[0] = w * w;
+        tf.Den[1] = w / q;
+        tf.Den[2] = 1.0;
+        tf.DenOrder = 2;
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::string TFilterBase::SaveFields(const std::int32_t* order, std::initializer_list<double> values) const {
     std::string text = FormatInteger(SubType) + ";" + (Enabled ? "1" : "0");
     if (order)

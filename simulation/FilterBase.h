@@ -90,6 +90,12 @@ protected:
     // checked alike.
     static std::vector<std::string> CrossoverTypeNames();
     std::string CrossoverDescription(std::int32_t order, double fc, double q) const;
+    // The denominator the two share at w = 2π·fc, written into tf with its numerator left at 1:
+    // Butterworth (SubType 0) of an order 1..10, fourth-order Linkwitz-Riley (1; sets `order`
+    // to 4) or one second-order section of quality q (3). False for any other subtype and for
+    // parameters these designs refuse. The low-pass puts the denominator's lowest term over it,
+    // the high-pass, its mirror image, the highest.
+    bool CrossoverDenominator(std::int32_t& order, double w, double q, TTransferFunction& tf) const;
 
     // The parameter line of every kind: SubType, Enabled, the order when the kind
     // has one, then its doubles in the kind's order.
