@@ -334,31 +334,12 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(std:
     return values;
 }
 
-void IniFile::EraseSection(std::string_view section) {
-    std::vector<bool> drop(lines_.size(), false);
+template <typename Drop> void IniFile::EraseSectionLines(std::string_view section, Drop drop) {
+    std::vector<bool> marked(lines_.size(), false);
     bool any = false;
     ForEachSectionLine(section, [&](std::size_t i) {
-        drop[i] = true;
-        any = true;
-        return true;
-    });
-    if (!any)
-        return;
-    std::vector<Line> kept;
-    kept.reserve(lines_.size());
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (!drop[i])
-            kept.push_back(std::move(lines_[i]));
-    lines_ = std::move(kept);
-    modified_ = true;
-}
-
-void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-    std::vector<bool> drop(lines_.size(), false);
-    bool any = false;
-    ForEachSectionLine(section, [&](std::size_t i) {
-        if (lines_[i].kind == Line::Kind::Key && SameName(lines_[i].name, key)) {
-            drop[i] = true;
+        if (drop(lines_[i])) {
+            marked[i] = true;
             any = true;
         }
         return true;
@@ -368,10 +349,19 @@ void IniFile::DeleteKey(std::string_view section, std::string_view key) {
     std::vector<Line> kept;
     kept.reserve(lines_.size());
     for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (!drop[i])
+        if (!marked[i])
             kept.push_back(std::move(lines_[i]));
     lines_ = std::move(kept);
     modified_ = true;
+}
+
+void IniFile::EraseSection(std::string_view section) {
+    EraseSectionLines(section, [](const Line&) { return true; });
+}
+
+void IniFile::DeleteKey(std::string_view section, std::string_view key) {
+    EraseSectionLines(
+        section, [&](const Line& line) { return line.kind == Line::Kind::Key && SameName(line.name, key); });
 }
 
 IniResult IniFile::Save() {

@@ -96,6 +96,9 @@ private:
     std::size_t FindKey(std::string_view section, std::string_view key) const;
     // Every line index that belongs to the named section (headers included).
     template <typename Visit> void ForEachSectionLine(std::string_view section, Visit visit) const;
+    // Removes the lines of the named section for which drop(line) holds; the document counts as
+    // changed only when a line went.
+    template <typename Drop> void EraseSectionLines(std::string_view section, Drop drop);
 
     std::filesystem::path path_;
     std::vector<Line> lines_;

@@ -184,6 +184,32 @@ TEST(IniFile, DeleteKeyLeavesNoDuplicateBehind) {
     EXPECT_EQ(ini.Text(), "[F]\n0=a\n1=b\n");
 }
 
+// Erasing marks the document changed exactly when a line goes: a save prompt for nothing, or
+// none after a real removal, would both mislead the user.
+TEST(IniFile, ErasingChangesTheDocumentOnlyWhenALineGoes) {
+    const std::string text = "[F]\nCount=2\n0=a\n[Box]\nBType=0\n";
+    struct Case {
+        const char* what;
+        void (*erase)(IniFile&);
+        bool removes;
+    };
+    const Case cases[] = {
+        {"missing section", [](IniFile& ini) { ini.EraseSection("Driver"); }, false},
+        {"present section", [](IniFile& ini) { ini.EraseSection("box"); }, true},
+        {"missing key", [](IniFile& ini) { ini.DeleteKey("F", "1"); }, false},
+        {"key of another section", [](IniFile& ini) { ini.DeleteKey("Box", "Count"); }, false},
+        {"present key", [](IniFile& ini) { ini.DeleteKey("f", "count"); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        IniFile ini = FromText(text);
+        ASSERT_FALSE(ini.Modified());
+        c.erase(ini);
+        EXPECT_EQ(ini.Modified(), c.removes);
+        EXPECT_EQ(ini.Text() != text, c.removes);
+    }
+}
+
 TEST(IniFile, NumberedKeysRoundTripInOrder) {
     IniFile ini;
     for (int i = 0; i < 12; ++i)
