@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
+#include <optional>
 #include <pwd.h>
 #include <unistd.h>
 #include <vector>
@@ -27,17 +29,15 @@ struct BoolSetting {
     bool TConfig::*field;
 };
 
-// The Doubles in the order the reader completes them (the order of the stored key's table).
-constexpr FloatSetting kFloatsInStoreOrder[] = {
-    {"Environment_Temperature", &TConfig::Environment_Temperature},
-    {"Environment_AirPressure", &TConfig::Environment_AirPressure},
-    {"Environment_Humidy", &TConfig::Environment_Humidy},
+// Every Double with its stored name, in the order of the record, which is the order the writer
+// stores them.
+constexpr FloatSetting kFloatSettings[] = {
     {"Limits_FreqStart", &TConfig::Limits_FreqStart},
     {"Limits_FreqEnd", &TConfig::Limits_FreqEnd},
     {"Limits_GainStart", &TConfig::Limits_GainStart},
     {"Limits_GainEnd", &TConfig::Limits_GainEnd},
-    {"Limits_EQTFMagMax", &TConfig::Limits_EQTFMagMax},
     {"Limits_EQTFMagMin", &TConfig::Limits_EQTFMagMin},
+    {"Limits_EQTFMagMax", &TConfig::Limits_EQTFMagMax},
     {"Limits_GainPhaseStart", &TConfig::Limits_GainPhaseStart},
     {"Limits_GainPhaseEnd", &TConfig::Limits_GainPhaseEnd},
     {"Limits_SPLStart", &TConfig::Limits_SPLStart},
@@ -54,47 +54,70 @@ constexpr FloatSetting kFloatsInStoreOrder[] = {
     {"Limits_MaxPowerEnd", &TConfig::Limits_MaxPowerEnd},
     {"Limits_VelocityStart", &TConfig::Limits_VelocityStart},
     {"Limits_VelocityEnd", &TConfig::Limits_VelocityEnd},
+    {"Environment_Temperature", &TConfig::Environment_Temperature},
+    {"Environment_AirPressure", &TConfig::Environment_AirPressure},
+    {"Environment_Humidy", &TConfig::Environment_Humidy},
 };
 
-// The Doubles in the order the writer stores them (the order of the record).
-constexpr FloatSetting kFloatsInRecordOrder[] = {
-    {"Limits_FreqStart", &TConfig::Limits_FreqStart},
-    {"Limits_FreqEnd", &TConfig::Limits_FreqEnd},
-    {"Limits_GainStart", &TConfig::Limits_GainStart},
-    {"Limits_GainEnd", &TConfig::Limits_GainEnd},
-    {"Limits_EQTFMagMin", &TConfig::Limits_EQTFMagMin},
-    {"Limits_EQTFMagMax", &TConfig::Limits_EQTFMagMax},
-    {"Limits_GainPhaseStart", &TConfig::Limits_GainPhaseStart},
-    {"Limits_GainPhaseEnd", &TConfig::Limits_GainPhaseEnd},
-    {"Limits_SPLStart", &TConfig::Limits_SPLStart},
-    {"Limits_SPLEnd", &TConfig::Limits_SPLEnd},
-    {"Limits_ExcursionStart", &TConfig::Limits_ExcursionStart},
-    {"Limits_ExcursionEnd", &TConfig::Limits_ExcursionEnd},
-    {"Limits_ImpedanceStart", &TConfig::Limits_ImpedanceStart},
-    {"Limits_ImpedanceEnd", &TConfig::Limits_ImpedanceEnd},
-    {"Limits_ImpedancePhaseStart", &TConfig::Limits_ImpedancePhaseStart},
-    {"Limits_ImpedancePhaseEnd", &TConfig::Limits_ImpedancePhaseEnd},
-    {"Limits_DelayStart", &TConfig::Limits_DelayStart},
-    {"Limits_DelayEnd", &TConfig::Limits_DelayEnd},
-    {"Limits_MaxPowerStart", &TConfig::Limits_MaxPowerStart},
-    {"Limits_MaxPowerEnd", &TConfig::Limits_MaxPowerEnd},
-    {"Limits_VelocityStart", &TConfig::Limits_VelocityStart},
-    {"Limits_VelocityEnd", &TConfig::Limits_VelocityEnd},
-    {"Environment_Temperature", &TConfig::Environment_Temperature},
-    {"Environment_AirPressure", &TConfig::Environment_AirPressure},
-    {"Environment_Humidy", &TConfig::Environment_Humidy},
+// The Doubles in the order the reader completes them (the order of the stored key's table).
+constexpr double TConfig::*kFloatsInStoreOrder[] = {
+    &TConfig::Environment_Temperature,
+    &TConfig::Environment_AirPressure,
+    &TConfig::Environment_Humidy,
+    &TConfig::Limits_FreqStart,
+    &TConfig::Limits_FreqEnd,
+    &TConfig::Limits_GainStart,
+    &TConfig::Limits_GainEnd,
+    &TConfig::Limits_EQTFMagMax,
+    &TConfig::Limits_EQTFMagMin,
+    &TConfig::Limits_GainPhaseStart,
+    &TConfig::Limits_GainPhaseEnd,
+    &TConfig::Limits_SPLStart,
+    &TConfig::Limits_SPLEnd,
+    &TConfig::Limits_ExcursionStart,
+    &TConfig::Limits_ExcursionEnd,
+    &TConfig::Limits_ImpedanceStart,
+    &TConfig::Limits_ImpedanceEnd,
+    &TConfig::Limits_ImpedancePhaseStart,
+    &TConfig::Limits_ImpedancePhaseEnd,
+    &TConfig::Limits_DelayStart,
+    &TConfig::Limits_DelayEnd,
+    &TConfig::Limits_MaxPowerStart,
+    &TConfig::Limits_MaxPowerEnd,
+    &TConfig::Limits_VelocityStart,
+    &TConfig::Limits_VelocityEnd,
 };
+
+// The two orders hold the same Doubles, each once: a value only one of them knew would be read
+// and never written, or written and never completed.
+constexpr bool FloatOrdersAgree() {
+    if (std::size(kFloatsInStoreOrder) != std::size(kFloatSettings))
+        return false;
+    for (double TConfig::*field : kFloatsInStoreOrder) {
+        int inRecordOrder = 0;
+        int inStoreOrder = 0;
+        for (const FloatSetting& setting : kFloatSettings)
+            inRecordOrder += setting.field == field ? 1 : 0;
+        for (double TConfig::*other : kFloatsInStoreOrder)
+            inStoreOrder += other == field ? 1 : 0;
+        if (inRecordOrder != 1 || inStoreOrder != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(FloatOrdersAgree());
 
 constexpr BoolSetting kGridOn{"GridON", &TConfig::GridON};
 constexpr BoolSetting kButtonText{"ButtonText", &TConfig::ButtonText};
 
-// Integers in the stored key's order, before and after the never-read "Joystick".
+// Integers in the stored key's order, before and after the never-read "Joystick"; those after
+// it are the amplitude scales, indices 0..2.
 constexpr IntegerSetting kIntegersBeforeJoystick[] = {
     {"GridX", &TConfig::GridX},       {"GridY", &TConfig::GridY},     {"Line0dB", &TConfig::Line0dB},
     {"LineXmax", &TConfig::LineXmax}, {"Line3dB", &TConfig::Line3dB}, {"LineOther", &TConfig::LineOther},
     {"Back", &TConfig::Back},         {"Label", &TConfig::Label},
 };
-constexpr IntegerSetting kIntegersAfterJoystick[] = {
+constexpr IntegerSetting kAmplitudeScales[] = {
     {"ExcursionScale", &TConfig::ExcursionScale},
     {"VelocityScale", &TConfig::VelocityScale},
 };
@@ -133,30 +156,21 @@ constexpr LimitPair kValueRanges[] = {
 };
 
 const char* NameOf(double TConfig::*field) {
-    for (const FloatSetting& setting : kFloatsInStoreOrder)
+    for (const FloatSetting& setting : kFloatSettings)
         if (setting.field == field)
             return setting.name;
     return "";
 }
 
-std::string ReadStringDefault(SettingsStore& store, const char* name, const std::string& defaultValue) {
-    if (auto value = store.ReadString(name))
+// The stored value when there is one that reads as its type; else the default, written so that
+// the store holds every value.
+template <class T, class Written>
+T ReadOrComplete(SettingsStore& store, const char* name, const T& defaultValue,
+                 std::optional<T> (SettingsStore::*read)(std::string_view) const,
+                 void (SettingsStore::*write)(std::string_view, Written)) {
+    if (auto value = (store.*read)(name))
         return *value;
-    store.WriteString(name, defaultValue);
-    return defaultValue;
-}
-
-bool ReadBoolDefault(SettingsStore& store, const char* name, bool defaultValue) {
-    if (auto value = store.ReadBool(name))
-        return *value;
-    store.WriteBool(name, defaultValue);
-    return defaultValue;
-}
-
-std::int32_t ReadIntegerDefault(SettingsStore& store, const char* name, std::int32_t defaultValue) {
-    if (auto value = store.ReadInteger(name))
-        return *value;
-    store.WriteInteger(name, defaultValue);
+    (store.*write)(name, defaultValue);
     return defaultValue;
 }
 
@@ -168,9 +182,9 @@ void RestoreDefault(SettingsStore& store, TConfig& config, const TConfig& defaul
 // Replaces the values that later arithmetic cannot use (log of a non-positive frequency, an
 // empty axis range, air without density) by their defaults and stores the replacements.
 void RepairUnusableValues(SettingsStore& store, TConfig& config, const TConfig& defaults) {
-    for (const FloatSetting& setting : kFloatsInStoreOrder)
-        if (!std::isfinite(config.*setting.field))
-            RestoreDefault(store, config, defaults, setting.field);
+    for (double TConfig::*field : kFloatsInStoreOrder)
+        if (!std::isfinite(config.*field))
+            RestoreDefault(store, config, defaults, field);
 
     if (!(config.Environment_Temperature > 0))
         RestoreDefault(store, config, defaults, &TConfig::Environment_Temperature);
@@ -195,11 +209,10 @@ void RepairUnusableValues(SettingsStore& store, TConfig& config, const TConfig& 
         }
     }
 
-    for (std::int32_t TConfig::*scale : {&TConfig::ExcursionScale, &TConfig::VelocityScale}) {
-        if (config.*scale < 0 || config.*scale > 2) {
-            config.*scale = defaults.*scale;
-            store.WriteInteger(scale == &TConfig::ExcursionScale ? "ExcursionScale" : "VelocityScale",
-                               defaults.*scale);
+    for (const IntegerSetting& scale : kAmplitudeScales) {
+        if (config.*scale.field < 0 || config.*scale.field > 2) {
+            config.*scale.field = defaults.*scale.field;
+            store.WriteInteger(scale.name, defaults.*scale.field);
         }
     }
 }
@@ -250,18 +263,23 @@ bool ReadSettings(SettingsStore& store, const platform::JoystickProbe& joystick,
     defaults.UserName = LoginName();
     TConfig config = TC;
 
-    config.UserName = ReadStringDefault(store, "UserName", defaults.UserName);
-    config.*kGridOn.field = ReadBoolDefault(store, kGridOn.name, defaults.*kGridOn.field);
-    config.*kButtonText.field = ReadBoolDefault(store, kButtonText.name, defaults.*kButtonText.field);
-    for (const IntegerSetting& setting : kIntegersBeforeJoystick)
-        config.*setting.field = ReadIntegerDefault(store, setting.name, defaults.*setting.field);
+    config.UserName = ReadOrComplete(store, "UserName", defaults.UserName, &SettingsStore::ReadString,
+                                     &SettingsStore::WriteString);
+    for (const BoolSetting& setting : {kGridOn, kButtonText})
+        config.*setting.field = ReadOrComplete(store, setting.name, defaults.*setting.field,
+                                               &SettingsStore::ReadBool, &SettingsStore::WriteBool);
+    const auto readIntegers = [&](const auto& settings) {
+        for (const IntegerSetting& setting : settings)
+            config.*setting.field = ReadOrComplete(store, setting.name, defaults.*setting.field,
+                                                   &SettingsStore::ReadInteger, &SettingsStore::WriteInteger);
+    };
+    readIntegers(kIntegersBeforeJoystick);
     // Kept in the store for older tools; the program itself never reads it.
     if (!store.ValueExists("Joystick"))
         store.WriteInteger("Joystick", 0);
-    for (const IntegerSetting& setting : kIntegersAfterJoystick)
-        config.*setting.field = ReadIntegerDefault(store, setting.name, defaults.*setting.field);
-    for (const FloatSetting& setting : kFloatsInStoreOrder)
-        config.*setting.field = ReadFloatDefault(store, setting.name, defaults.*setting.field);
+    readIntegers(kAmplitudeScales);
+    for (double TConfig::*field : kFloatsInStoreOrder)
+        config.*field = ReadFloatDefault(store, NameOf(field), defaults.*field);
 
     RepairUnusableValues(store, config, defaults);
 
@@ -281,11 +299,11 @@ bool ReadSettings(SettingsStore& store, const platform::JoystickProbe& joystick,
 platform::StoreResult WriteSettings(SettingsStore& store) {
     store.WriteString("ProgramPath", TC.ProgramPath.empty() ? ProgramPathSetting() : TC.ProgramPath);
     store.WriteString("UserName", TC.UserName);
-    store.WriteBool(kGridOn.name, TC.*kGridOn.field);
-    store.WriteBool(kButtonText.name, TC.*kButtonText.field);
+    for (const BoolSetting& setting : {kGridOn, kButtonText})
+        store.WriteBool(setting.name, TC.*setting.field);
     for (const IntegerSetting& setting : kIntegersInWriteOrder)
         store.WriteInteger(setting.name, TC.*setting.field);
-    for (const FloatSetting& setting : kFloatsInRecordOrder)
+    for (const FloatSetting& setting : kFloatSettings)
         store.WriteFloat(setting.name, TC.*setting.field);
     return store.Flush();
 }
