@@ -6,8 +6,13 @@
 #include "model/Airmodel.h"
 #include "simulation/boxmath.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -182,5 +187,44 @@ inline constexpr TCurveKind AllSetUpKinds[] = {
     ckTransfer,          ckPRTransfer,       ckFrontPortGain, ckRearPortGain, ckSpare,
     ckFrontPortVelocity, ckRearPortVelocity, ckExcursion,     ckPRExcursion,  ckImpedance,
     ckMaxPower,          ckGroupDelay,       ckSPL,           ckMaxSPL};
+
+// Sets up every kind in turn on a copy of the caller: exactly the answered kinds give a value
+// other than 0 at each frequency, and no kind gives one that is not finite.
+inline void ExpectAnswersExactly(const Caller& caller, std::initializer_list<TCurveKind> answered,
+                                 std::initializer_list<double> frequencies) {
+    for (TCurveKind kind : AllSetUpKinds) {
+        SCOPED_TRACE(int(kind));
+        const bool expected = std::find(answered.begin(), answered.end(), kind) != answered.end();
+        Caller c = caller;
+        c.SetUp(kind);
+        for (double f : frequencies) {
+            const TComplex value = c.At(f);
+            EXPECT_TRUE(IsFinite(value));
+            EXPECT_EQ(!IsZero(value), expected) << "at " << f << " Hz";
+        }
+    }
+}
+
+// What a set-up of a circuit that does not exist may report: nothing, or only finite values.
+enum class ReportsOfNoCircuit { None, OnlyFinite };
+
+// Sets up every kind in turn on a copy of a caller whose circuit does not exist: the set-up and
+// every evaluation at the frequencies answer 0 + 0j.
+inline void ExpectNoCurveOfAnyKind(const Caller& caller, std::initializer_list<double> frequencies,
+                                   ReportsOfNoCircuit reports) {
+    for (TCurveKind kind : AllSetUpKinds) {
+        SCOPED_TRACE("kind " + std::to_string(int(kind)));
+        Caller c = caller;
+        EXPECT_TRUE(IsZero(c.SetUp(kind)));
+        if (reports == ReportsOfNoCircuit::None) {
+            EXPECT_TRUE(c.reports.empty());
+        } else {
+            for (const auto& [code, value] : c.reports)
+                EXPECT_TRUE(std::isfinite(value)) << "code " << int(code);
+        }
+        for (double f : frequencies)
+            EXPECT_TRUE(IsZero(c.At(f)));
+    }
+}
 
 } // namespace boxtest
