@@ -1,5 +1,7 @@
 #include "platform/Folders.h"
 
+#include "tests/platform/TempFolders.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,21 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "folders-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code code;
-        fs::remove_all(path_, code);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using platformtest::TempFolder;
 
 void Touch(const fs::path& path) {
     std::ofstream(path) << "x";

@@ -1,5 +1,7 @@
 #include "platform/IniFile.h"
 
+#include "tests/platform/TempFolders.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -13,22 +15,7 @@ using platform::IniFile;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "ini-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code code;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, code);
-        fs::remove_all(path_, code);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using platformtest::TempFolder;
 
 std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,6 +1,8 @@
 #include "platform/SettingsStore.h"
 #include "platform/JoystickProbe.h"
 
+#include "tests/platform/TempFolders.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -16,37 +18,12 @@ using platform::QtSettingsStore;
 
 namespace {
 
-fs::path MakeTempFolder(const char* stem) {
-    std::string pattern = (fs::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
-    return ::mkdtemp(pattern.data());
-}
+using platformtest::PrivateConfigHome;
+using platformtest::TempFolder;
 
 // QSettings settles its default folders on first use, so the configuration home must point at
 // a private folder before any test of this program constructs one.
-struct PrivateConfigHome {
-    PrivateConfigHome() : path(MakeTempFolder("settings-store-test")) {
-        ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-    }
-    ~PrivateConfigHome() {
-        std::error_code code;
-        fs::remove_all(path, code);
-    }
-    fs::path path;
-};
-const PrivateConfigHome configHome;
-
-class TempFolder {
-public:
-    TempFolder() : path_(MakeTempFolder("settings-store-file")) {}
-    ~TempFolder() {
-        std::error_code code;
-        fs::remove_all(path_, code);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+const PrivateConfigHome configHome("settings-store-test");
 
 const double kAwkwardDoubles[] = {0.1,
                                   1e-300,

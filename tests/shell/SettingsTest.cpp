@@ -1,6 +1,7 @@
 #include "shell/Settings.h"
 
 #include "platform/Folders.h"
+#include "tests/platform/TempFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -18,24 +19,12 @@ using platform::MemorySettingsStore;
 
 namespace {
 
-fs::path MakeTempFolder(const char* stem) {
-    std::string pattern = (fs::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
-    return ::mkdtemp(pattern.data());
-}
+using platformtest::MakeTempFolder;
+using platformtest::PrivateConfigHome;
 
 // QSettings settles its folders on first use: the configuration home is private to this program
 // from before main() on, so no test can reach the user's real settings.
-struct PrivateConfigHome {
-    PrivateConfigHome() : path(MakeTempFolder("settings-test")) {
-        ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-    }
-    ~PrivateConfigHome() {
-        std::error_code code;
-        fs::remove_all(path, code);
-    }
-    fs::path path;
-};
-const PrivateConfigHome configHome;
+const PrivateConfigHome configHome("settings-test");
 
 // The stored key as the first start leaves it: every value, in this order, with these defaults.
 const std::vector<std::string> kFirstStartOrder = {
