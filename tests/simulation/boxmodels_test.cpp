@@ -626,15 +626,27 @@ struct ClosedCase {
     double Qes;
 };
 
-class ClosedBoxPhysicsTest : public ::testing::TestWithParam<ClosedCase> {};
+class ClosedBoxPhysicsTest : public ::testing::TestWithParam<ClosedCase> {
+protected:
+    // The standard driver with the case's Qes.
+    static DriverSpec Spec() {
+        DriverSpec spec;
+        spec.Qes = GetParam().Qes;
+        return spec;
+    }
+    // Its lossless closed box of the case's size.
+    static TBoxData Box(const DriverSpec& spec) {
+        TBoxData box = MakeBox(btClosed);
+        MakeLossless(box);
+        box.Vr = spec.Vas * GetParam().boxToVas;
+        return box;
+    }
+};
 
 TEST_P(ClosedBoxPhysicsTest, ReportsTheTextbookQtcAndFc) {
     const ClosedCase& c = GetParam();
-    DriverSpec spec;
-    spec.Qes = c.Qes;
-    TBoxData box = MakeBox(btClosed);
-    MakeLossless(box);
-    box.Vr = spec.Vas * c.boxToVas;
+    const DriverSpec spec = Spec();
+    TBoxData box = Box(spec);
     box.alfaVC = 0;
     Curve curve(&ClosedBox_Func, box, MakeDriver(spec));
     curve.SetUp(ckTransfer);
@@ -647,12 +659,8 @@ TEST_P(ClosedBoxPhysicsTest, ReportsTheTextbookQtcAndFc) {
 
 TEST_P(ClosedBoxPhysicsTest, ImpedancePeaksAtFcWithTheTextbookHeight) {
     const ClosedCase& c = GetParam();
-    DriverSpec spec;
-    spec.Qes = c.Qes;
-    TBoxData box = MakeBox(btClosed);
-    MakeLossless(box);
-    box.Vr = spec.Vas * c.boxToVas;
-    Curve curve(&ClosedBox_Func, box, MakeDriver(spec));
+    const DriverSpec spec = Spec();
+    Curve curve(&ClosedBox_Func, Box(spec), MakeDriver(spec));
     curve.SetUp(ckImpedance);
     const double Fc = spec.Fs * std::sqrt(1 + 1 / c.boxToVas);
     // Zmax = Re·(1 + Qmc/Qec), and both Qs grow by the same factor in the box.
@@ -664,12 +672,8 @@ TEST_P(ClosedBoxPhysicsTest, ImpedancePeaksAtFcWithTheTextbookHeight) {
 
 TEST_P(ClosedBoxPhysicsTest, TransferIsTheSecondOrderHighPass) {
     const ClosedCase& c = GetParam();
-    DriverSpec spec;
-    spec.Qes = c.Qes;
-    TBoxData box = MakeBox(btClosed);
-    MakeLossless(box);
-    box.Vr = spec.Vas * c.boxToVas;
-    Curve curve(&ClosedBox_Func, box, MakeDriver(spec));
+    const DriverSpec spec = Spec();
+    Curve curve(&ClosedBox_Func, Box(spec), MakeDriver(spec));
     curve.SetUp(ckTransfer);
     const double Qts = 1 / (1 / spec.Qms + 1 / spec.Qes);
     const double Qtc = Qts * std::sqrt(1 + 1 / c.boxToVas);
