@@ -129,14 +129,8 @@ void CBoxCalculatorDlg::DoDataExchange(CDataExchange& dx) {
 
 bool CBoxCalculatorDlg::UpdateData(bool saveAndValidate) {
     CDataExchange dx(m_Host, this, saveAndValidate);
-    // A rejected text leaves every field as it was, not half read.
-    const CBoxCalculatorFields before = *this;
-    DoDataExchange(dx);
-    if (dx.Failed()) {
-        static_cast<CBoxCalculatorFields&>(*this) = before;
-        return false;
-    }
-    return true;
+    return dx.AllOrNothing(static_cast<CBoxCalculatorFields&>(*this),
+                           [this](CDataExchange& exchange) { DoDataExchange(exchange); });
 }
 
 void CBoxCalculatorDlg::OnInitDialog() {

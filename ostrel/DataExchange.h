@@ -18,6 +18,17 @@ class CDataExchange {
 public:
     CDataExchange(COstrelHost& host, QWidget* dialog, bool saveAndValidate);
 
+    // Runs one exchange over a dialog's fields. A rejected text puts every field back as it was,
+    // so a read is all or nothing and no field is left half read.
+    template <typename Fields, typename Exchange> bool AllOrNothing(Fields& fields, Exchange exchange) {
+        const Fields before = fields;
+        exchange(*this);
+        if (!m_Failed)
+            return true;
+        fields = before;
+        return false;
+    }
+
     const bool m_bSaveAndValidate;
     bool Failed() const { return m_Failed; }
 

@@ -372,13 +372,8 @@ void COstrelDlg::DoDataExchange(CDataExchange& dx) {
 
 bool COstrelDlg::UpdateData(bool saveAndValidate) {
     CDataExchange dx(m_Host, this, saveAndValidate);
-    const COstrelFields before = *this;
-    DoDataExchange(dx);
-    if (dx.Failed()) {
-        static_cast<COstrelFields&>(*this) = before;
-        return false;
-    }
-    return true;
+    return dx.AllOrNothing(static_cast<COstrelFields&>(*this),
+                           [this](CDataExchange& exchange) { DoDataExchange(exchange); });
 }
 
 void COstrelDlg::SyncCheckBoxes() {
