@@ -3,20 +3,18 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <numbers>
 #include <span>
 #include <system_error>
 
-#include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/Folders.h"
+#include "platform/IniFile.h"
 
 namespace {
 
@@ -423,29 +421,14 @@ bool TUnitStore::SaveLocked() {
         for (int b = 0; b < 4; ++b)
             record[256 + b] = static_cast<char>((raw >> (8 * b)) & 0xFF);
     }
-    // The whole file is replaced at once, so a crash never leaves a torn record behind.
     if (m_CreateFolder) {
         // The documents folder may not exist yet on a first run.
         std::error_code ignored;
         std::filesystem::create_directories(m_Path.parent_path(), ignored);
     }
-    std::filesystem::path temporary = m_Path;
-    temporary += ".tmp" + std::to_string(::getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
+    // The whole file is replaced at once, so a crash never leaves a torn record behind.
+    if (!platform::WriteFileAtomically(m_Path, bytes))
         return false;
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n <= 0)
-            break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool complete = written == bytes.size() && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !complete || ::rename(temporary.c_str(), m_Path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
     m_Stamp = StampOf(m_Path);
     return true;
 }
