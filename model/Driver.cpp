@@ -38,18 +38,13 @@ TDriverObject::TDriverObject() {
 }
 
 void TDriverObject::Clear() {
+    // The member initialisers are the empty driver (one coil in parallel, one driver, the
+    // letters of EmptyParState); only the date and the air come from outside.
     *this = TDriverObject(EmptyTag{});
-    Data.ParState.fill(ParNotDetermined);
     Data.DateAdded = TDate::Today();
     Data.DateModified = Data.DateAdded;
-    Data.numVC = 1;
-    Data.VCCon = 1;
-    NumDrivers = 1;
     Data.roo = AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy);
     Data.c = SpeedOfSound(TC.Environment_AirPressure, Data.roo);
-    Data.ParState[DriverPar::numVC] = ParEntered;
-    Data.ParState[47] = ParCalculated;
-    Data.ParState[48] = ParCalculated;
 }
 
 void TDriverObject::Assign(const TDriverObject& source) {
