@@ -376,12 +376,16 @@ bool COstrelDlg::UpdateData(bool saveAndValidate) {
                            [this](CDataExchange& exchange) { DoDataExchange(exchange); });
 }
 
-void COstrelDlg::SyncCheckBoxes() {
+bool COstrelDlg::ReadControls() {
+    if (UpdateData(true))
+        return true;
+    // The click that started the action did not take effect, so its check mark goes back too.
     m_OutputCheck->setChecked(m_OutputResponse != 0);
     m_PowerCheck->setChecked(m_PowerResponse != 0);
     m_QB3Check->setChecked(m_QB3 != 0);
     m_SBB4Check->setChecked(m_SBB4 != 0);
     m_SC4Check->setChecked(m_SC4 != 0);
+    return false;
 }
 
 MessageAnswer COstrelDlg::Message(std::string_view text, const QString& caption, MessageStyle style) {
@@ -416,12 +420,7 @@ bool COstrelDlg::OnInitDialog() {
     m_F3 = 0;
     m_Lp = 0;
     m_Calculated = 0;
-    m_VasUnit = QStringLiteral(" liters");
-    m_DiameterUnit = QStringLiteral(" cm");
-    m_XmaxUnit = QStringLiteral(" mm");
-    m_DpUnit = QStringLiteral(" cm");
-    m_VbUnit = QStringLiteral(" liters");
-    m_LpUnit = QStringLiteral(" cm");
+    SetUnitLabels(false);
     m_English = 0;
     m_Metric = 1;
     UpdateData(false);
@@ -432,10 +431,8 @@ bool COstrelDlg::OnInitDialog() {
 void COstrelDlg::OnCalculate() {
     const COstrelFields kept = *this;
     // A rejected text stops here: nothing is calculated and nothing typed is overwritten.
-    if (!UpdateData(true)) {
-        SyncCheckBoxes();
+    if (!ReadControls())
         return;
-    }
     const ostrel::VentedInputs shown{m_Qts, m_Qes, m_Vas, m_Fs, m_Pmax, m_Diameter, m_Xmax, m_Dp, m_Ports};
     if (const auto problem = ostrel::checkInputs(shown)) {
         Message(problem->message, QStringLiteral("Warning"), MessageStyle::OkStop);
@@ -493,10 +490,8 @@ void COstrelDlg::OnCalculate() {
 }
 
 void COstrelDlg::ApplyResponseRule(bool output) {
-    if (!UpdateData(true)) {
-        SyncCheckBoxes();
+    if (!ReadControls())
         return;
-    }
     m_OutputResponse = output ? 1 : 0;
     m_PowerResponse = output ? 0 : 1;
     UpdateData(false);
@@ -515,10 +510,8 @@ void COstrelDlg::OnPowerResponse() {
 }
 
 void COstrelDlg::ApplyAlignmentRule(int COstrelFields::*chosen) {
-    if (!UpdateData(true)) {
-        SyncCheckBoxes();
+    if (!ReadControls())
         return;
-    }
     m_QB3 = 0;
     m_SBB4 = 0;
     m_SC4 = 0;
@@ -559,40 +552,44 @@ void COstrelDlg::ConvertToMetric() {
     m_Lp = ostrel::toFloat(m_Lp * InchesToCentimetres);
 }
 
-void COstrelDlg::OnUnitsEnglish() {
-    if (!UpdateData(true)) {
-        SyncCheckBoxes();
-        return;
+void COstrelDlg::SetUnitLabels(bool english) {
+    if (english) {
+        m_VasUnit = QStringLiteral(" ft3");
+        m_DiameterUnit = QStringLiteral(" in");
+        m_XmaxUnit = QStringLiteral(" in");
+        m_VbUnit = QStringLiteral(" in3");
+        m_DpUnit = QStringLiteral(" in");
+        m_LpUnit = QStringLiteral(" in");
+    } else {
+        m_VasUnit = QStringLiteral(" liters");
+        m_DiameterUnit = QStringLiteral(" cm");
+        m_XmaxUnit = QStringLiteral(" mm");
+        m_VbUnit = QStringLiteral(" liters");
+        m_DpUnit = QStringLiteral(" cm");
+        m_LpUnit = QStringLiteral(" cm");
     }
-    m_VasUnit = QStringLiteral(" ft3");
-    m_DiameterUnit = QStringLiteral(" in");
-    m_XmaxUnit = QStringLiteral(" in");
-    m_VbUnit = QStringLiteral(" in3");
-    m_DpUnit = QStringLiteral(" in");
-    m_LpUnit = QStringLiteral(" in");
-    if (m_English != 1)
+}
+
+void COstrelDlg::SwitchUnits(bool english) {
+    if (!ReadControls())
+        return;
+    // Relabelled always, converted only on a real change of system.
+    SetUnitLabels(english);
+    if (english && m_English != 1)
         ConvertToEnglish();
-    m_English = 1;
-    m_Metric = 0;
+    else if (!english && m_Metric != 1)
+        ConvertToMetric();
+    m_English = english ? 1 : 0;
+    m_Metric = english ? 0 : 1;
     UpdateData(false);
 }
 
+void COstrelDlg::OnUnitsEnglish() {
+    SwitchUnits(true);
+}
+
 void COstrelDlg::OnUnitsMetric() {
-    if (!UpdateData(true)) {
-        SyncCheckBoxes();
-        return;
-    }
-    m_VasUnit = QStringLiteral(" liters");
-    m_DiameterUnit = QStringLiteral(" cm");
-    m_XmaxUnit = QStringLiteral(" mm");
-    m_VbUnit = QStringLiteral(" liters");
-    m_DpUnit = QStringLiteral(" cm");
-    m_LpUnit = QStringLiteral(" cm");
-    if (m_Metric != 1)
-        ConvertToMetric();
-    m_English = 0;
-    m_Metric = 1;
-    UpdateData(false);
+    SwitchUnits(false);
 }
 
 void COstrelDlg::OnBoxCalculator() {

@@ -151,8 +151,10 @@ protected:
 private:
     void ApplyResponseRule(bool output);
     void ApplyAlignmentRule(int COstrelFields::*chosen);
-    // Puts the check boxes back to the fields after an action stopped on a rejected text.
-    void SyncCheckBoxes();
+    // Controls to fields for an action; false, with the check boxes put back, on a rejected text.
+    bool ReadControls();
+    void SetUnitLabels(bool english);
+    void SwitchUnits(bool english);
     void OpenWebPageAfterAsking(const QString& text, const QString& caption, const QString& path);
     MessageAnswer Message(std::string_view text, const QString& caption, MessageStyle style);
 
