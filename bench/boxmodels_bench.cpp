@@ -1,8 +1,8 @@
 // Cost of the box models as the plot engine drives them: one set-up, then one evaluation per
 // pixel column, here 2,000 columns at log-spaced frequencies from 10 Hz to 20 kHz.
 
-#include "model/Driver.h"
 #include "simulation/boxmath.h"
+#include "workspace/DemoDriver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,23 +22,6 @@ const std::vector<double>& Frequencies() {
         return f;
     }();
     return frequencies;
-}
-
-TDriverObject MakeDriver() {
-    TDriverObject driver;
-    TDriverData& d = driver.Data;
-    d.Fs = 30;
-    d.Qms = 5;
-    d.Qes = 0.4;
-    d.Qts = 1 / (1 / d.Qms + 1 / d.Qes);
-    d.Vas = 0.05;
-    d.Sd = 0.0216;
-    d.Re = 6;
-    d.Le = 0.0008;
-    d.BL = 9.5;
-    d.Xmax = 0.005;
-    d.Pe = 100;
-    return driver;
 }
 
 TBoxData MakeBox(TBoxType type) {
@@ -75,7 +58,7 @@ void BoxCurve(benchmark::State& state, TBoxType type, TCurveKind kind) {
         return;
     }
     const TBoxData box = MakeBox(type);
-    TDriverObject driver = MakeDriver();
+    TDriverObject driver = DemoWoofer(box.T, box.p, box.phi, 0.0008);
     TBoxModelState model;
     TEvaluationPoint point{0, 0, 1};
     const ProjectResultCallback report;

@@ -1,9 +1,8 @@
 #include "workspace/PlotRender.h"
 
 #include "simulation/boxmath2.h"
+#include "workspace/DemoDriver.h"
 #include "workspace/QtPlotCanvas.h"
-
-#include "model/Airmodel.h"
 
 #ifdef BORVIK_HAVE_PROJECT_FILES
 #include "model/SaveToFile_Utils.h"
@@ -11,34 +10,13 @@
 
 #include <QPainter>
 
-#include <cmath>
-
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
 TDriverObject DemoDriver() {
-    TDriverObject driver;
-    TDriverData& d = driver.Data;
-    d.Brand = "Demo";
-    d.Model = "W8";
-    d.Fs = 30;
-    d.Qms = 5;
-    d.Qes = 0.4;
-    d.Qts = 1 / (1 / d.Qms + 1 / d.Qes);
-    d.Vas = 0.05;
-    d.Sd = 0.0216;
-    d.Re = 6;
-    d.Le = 0.0005;
-    d.Xmax = 0.005;
-    d.Pe = 100;
-    // Mechanical parameters that agree with the small-signal ones in the settings' air.
-    const double rho =
-        AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy);
-    const double c = SpeedOfSound(TC.Environment_AirPressure, rho);
-    d.Cms = d.Vas / (rho * c * c * d.Sd * d.Sd);
-    d.Mms = 1 / (std::pow(2 * Pi * d.Fs, 2) * d.Cms);
-    d.BL = std::sqrt(2 * Pi * d.Fs * d.Mms * d.Re / d.Qes);
+    TDriverObject driver = DemoWoofer(TC.Environment_Temperature, TC.Environment_AirPressure,
+                                      TC.Environment_Humidy, 0.0005);
+    driver.Data.Brand = "Demo";
+    driver.Data.Model = "W8";
     return driver;
 }
 

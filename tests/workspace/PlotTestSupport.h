@@ -7,6 +7,7 @@
 #include "model/Units.h"
 #include "shell/Settings.h"
 #include "simulation/boxmath.h"
+#include "workspace/DemoDriver.h"
 #include "workspace/PlotTypes.h"
 
 #include <gtest/gtest.h>
@@ -98,26 +99,10 @@ inline double SoundSpeed() {
     return SpeedOfSound(101325, Rho());
 }
 
-// A woofer whose mechanical parameters agree with its small-signal ones in the test air.
+// The sample woofer, its mechanical parameters agreeing with its small-signal ones in the test
+// air.
 inline TDriverObject Woofer(double Le = 0) {
-    TDriverObject driver;
-    TDriverData& d = driver.Data;
-    d.Fs = 30;
-    d.Qms = 5;
-    d.Qes = 0.4;
-    d.Qts = 1 / (1 / d.Qms + 1 / d.Qes);
-    d.Vas = 0.05;
-    d.Sd = 0.0216;
-    d.Re = 6;
-    d.Le = Le;
-    d.Xmax = 0.005;
-    d.Pe = 100;
-    const double rho = Rho();
-    const double c = SoundSpeed();
-    d.Cms = d.Vas / (rho * c * c * d.Sd * d.Sd);
-    d.Mms = 1 / (std::pow(2 * Pi * d.Fs, 2) * d.Cms);
-    d.BL = std::sqrt(2 * Pi * d.Fs * d.Mms * d.Re / d.Qes);
-    return driver;
+    return DemoWoofer(293.15, 101325, 0.3, Le);
 }
 
 // A closed box of volume V with negligible losses in the test air.
