@@ -617,18 +617,19 @@ void COstrelDlg::OnOnlineHelp() {
         QStringLiteral("Online Help"), QStringLiteral("/speaker/index.php"));
 }
 
-void COstrelDlg::OnWebsite() {
+void COstrelDlg::OpenSitePageAfterAsking(const QString& path) {
     const QString site = QString::fromLatin1(kMakerSite);
     OpenWebPageAfterAsking(QStringLiteral("Click OK to go to ") + site +
                                QStringLiteral(".  If you cannot access from this box goto:\n ") + site,
-                           QStringLiteral("Website: ") + site, QStringLiteral("/speaker/index.php"));
+                           QStringLiteral("Website: ") + site, path);
+}
+
+void COstrelDlg::OnWebsite() {
+    OpenSitePageAfterAsking(QStringLiteral("/speaker/index.php"));
 }
 
 void COstrelDlg::OnAudioBooks() {
-    const QString site = QString::fromLatin1(kMakerSite);
-    OpenWebPageAfterAsking(QStringLiteral("Click OK to go to ") + site +
-                               QStringLiteral(".  If you cannot access from this box goto:\n ") + site,
-                           QStringLiteral("Website: ") + site, QStringLiteral("/speaker/books.php"));
+    OpenSitePageAfterAsking(QStringLiteral("/speaker/books.php"));
 }
 
 void COstrelDlg::OnHelpAbout() {

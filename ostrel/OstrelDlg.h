@@ -156,6 +156,8 @@ private:
     void SetUnitLabels(bool english);
     void SwitchUnits(bool english);
     void OpenWebPageAfterAsking(const QString& text, const QString& caption, const QString& path);
+    // The web site's own question, shared by its pages.
+    void OpenSitePageAfterAsking(const QString& path);
     MessageAnswer Message(std::string_view text, const QString& caption, MessageStyle style);
 
     COstrelHost& m_Host;
