@@ -276,12 +276,11 @@ bool IsDerivedLetter(int letter) {
     return false;
 }
 
-// One consistency relation: the quantities that must all be known, the given
-// value (the first quantity) and its value computed from the others.
+// One consistency relation: the quantities that must all be known, the first of
+// them the given value, and that value computed from the others.
 struct TRelation {
     TLetters quantities;
     Air air;
-    double (*given)(const TDriverData& d);
     double (*computed)(const TDriverData& d);
 };
 
@@ -289,114 +288,72 @@ constexpr TRelation Relations[] = {
     /* 1 */
     {{Qms, Fs, Cms, Rms},
      Air::NotRead,
-     [](const TDriverData& d) { return d.Qms; },
      [](const TDriverData& d) { return 1.0 / (TwoPi * d.Fs * d.Cms * d.Rms); }},
     /* 2 */
-    {{BL, Fs, Mms, Re, Qes},
+    {{Qes, BL, Fs, Mms, Re},
      Air::NotRead,
-     [](const TDriverData& d) { return d.Qes; },
      [](const TDriverData& d) { return TwoPi * d.Fs * d.Mms * d.Re / (d.BL * d.BL); }},
     /* 3 */
-    {{Rme, BL, Re},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Rme; },
-     [](const TDriverData& d) { return d.BL * d.BL / d.Re; }},
+    {{Rme, BL, Re}, Air::NotRead, [](const TDriverData& d) { return d.BL * d.BL / d.Re; }},
     /* 4 */
-    {{Rme, Fs, Mms, Qes},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Rme; },
-     [](const TDriverData& d) { return TwoPi * d.Fs * d.Mms / d.Qes; }},
+    {{Rme, Fs, Mms, Qes}, Air::NotRead, [](const TDriverData& d) { return TwoPi * d.Fs * d.Mms / d.Qes; }},
     /* 5 */
-    {{Qts, Qms, Qes},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Qts; },
-     [](const TDriverData& d) { return 1.0 / (1.0 / d.Qms + 1.0 / d.Qes); }},
+    {{Qts, Qms, Qes}, Air::NotRead, [](const TDriverData& d) { return 1.0 / (1.0 / d.Qms + 1.0 / d.Qes); }},
     /* 6 */
-    {{Sd, Dd},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Sd; },
-     [](const TDriverData& d) { return Pi * d.Dd * d.Dd / 4.0; }},
+    {{Sd, Dd}, Air::NotRead, [](const TDriverData& d) { return Pi * d.Dd * d.Dd / 4.0; }},
     /* 7 */
     {{Mcost, Rme, Hc, Hg, Xmax},
      Air::NotRead,
-     [](const TDriverData& d) { return d.Mcost; },
      [](const TDriverData& d) { return d.Rme * (d.Xmax + Overhang(d)) / Overhang(d); }},
     /* 8 */
-    {{Mpow, BL, Re},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Mpow; },
-     [](const TDriverData& d) { return d.BL / std::sqrt(d.Re); }},
+    {{Mpow, BL, Re}, Air::NotRead, [](const TDriverData& d) { return d.BL / std::sqrt(d.Re); }},
     /* 9 */
-    {{Mpow, Rme},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Mpow; },
-     [](const TDriverData& d) { return std::sqrt(d.Rme); }},
+    {{Mpow, Rme}, Air::NotRead, [](const TDriverData& d) { return std::sqrt(d.Rme); }},
     /* 10 */
     {{Cms, Vas, Sd},
      Air::Both,
-     [](const TDriverData& d) { return d.Cms; },
      [](const TDriverData& d) { return d.Vas / (d.Sd * d.Sd * d.roo * d.c * d.c); }},
     /* 11 */
     {{Mms, Fs, Cms},
      Air::NotRead,
-     [](const TDriverData& d) { return d.Mms; },
      [](const TDriverData& d) { return 1.0 / (d.Cms * Squared(TwoPi * d.Fs)); }},
     /* 12 */
-    {{EBP, Fs, Qes},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.EBP; },
-     [](const TDriverData& d) { return d.Fs / d.Qes; }},
+    {{EBP, Fs, Qes}, Air::NotRead, [](const TDriverData& d) { return d.Fs / d.Qes; }},
     /* 13 */
-    {{DriverPar::gamma, BL, Mms},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.gamma; },
-     [](const TDriverData& d) { return d.BL / d.Mms; }},
+    {{DriverPar::gamma, BL, Mms}, Air::NotRead, [](const TDriverData& d) { return d.BL / d.Mms; }},
     /* 14 */
     {{no, Fs, Qes, Vas},
      Air::Sound,
-     [](const TDriverData& d) { return d.no; },
      [](const TDriverData& d) { return 4.0 * Pi * Pi * Cubed(d.Fs) * d.Vas / (Cubed(d.c) * d.Qes); }},
     /* 15 */
     {{no, Sd, BL, Mms, Re},
      Air::Both,
-     [](const TDriverData& d) { return d.no; },
      [](const TDriverData& d) {
          return Squared(d.Sd * d.BL) * d.roo / (TwoPi * d.c * d.Re * d.Mms * d.Mms);
      }},
     /* 16 */
     {{SPLmax, Pe, SPL},
      Air::NotRead,
-     [](const TDriverData& d) { return d.SPLmax; },
      [](const TDriverData& d) { return 10.0 * std::log10(d.Pe) + d.SPL - 3.0; }},
     /* 17 */
     {{USPL, SPL, Re},
      Air::NotRead,
-     [](const TDriverData& d) { return d.USPL; },
      [](const TDriverData& d) { return 10.0 * std::log10(2.83 * 2.83 / d.Re) + d.SPL; }},
     /* 18 */
     {{SPL, no},
      Air::Both,
-     [](const TDriverData& d) { return d.SPL; },
      [](const TDriverData& d) { return 10.0 * std::log10(d.no * d.roo * d.c / (TwoPi * P0 * P0)); }},
     /* 19 */
-    {{Xmax, Hc, Hg},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Xmax; },
-     [](const TDriverData& d) { return std::fabs(d.Hg - d.Hc) / 2.0; }},
+    {{Xmax, Hc, Hg}, Air::NotRead, [](const TDriverData& d) { return std::fabs(d.Hg - d.Hc) / 2.0; }},
     /* 20 */
-    {{Vd, Sd, Xmax},
-     Air::NotRead,
-     [](const TDriverData& d) { return d.Vd; },
-     [](const TDriverData& d) { return d.Sd * d.Xmax; }},
+    {{Vd, Sd, Xmax}, Air::NotRead, [](const TDriverData& d) { return d.Sd * d.Xmax; }},
     /* 21 */
     {{Gloss, Fs, Xmax},
      Air::NotRead,
-     [](const TDriverData& d) { return d.Gloss; },
      [](const TDriverData& d) { return Gravity / (Squared(TwoPi * d.Fs) * d.Xmax); }},
     /* 22 */
     {{SPLmaxLF, Vd},
      Air::Density,
-     [](const TDriverData& d) { return d.SPLmaxLF; },
      [](const TDriverData& d) {
          return 20.0 * std::log10(TwoPi * d.roo * d.Vd * 400.0 / std::sqrt(2.0) / P0);
      }},
@@ -596,7 +553,7 @@ bool TDriverObject::CheckConsistency() {
         for (const int quantity : relation.quantities)
             known = known && ValueOfLetter(d, quantity) > 0.0;
         if (known) {
-            const double given = relation.given(d);
+            const double given = ValueOfLetter(d, *relation.quantities.begin());
             error = (given - relation.computed(d)) / given;
         }
         d.Errors[static_cast<std::size_t>(k)] = error;
