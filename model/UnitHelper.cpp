@@ -19,15 +19,26 @@ std::string GetUnitName(const TUnitField& field) {
     return std::string(GetUnitInfo(field.Kind(), GetUnitIndex(field)).Name);
 }
 
+namespace {
+
+// Stores and returns the row after `index` of the field's kind, the first after the last. A
+// field without a kind has only the default row and stores nothing.
+int AdvanceUnit(const TUnitField& field, int index) {
+    const int kind = field.Kind();
+    if (kind < 1 || kind > QuantityKindCount)
+        return index;
+    const int next = index + 1 >= UnitCount(kind) ? 0 : index + 1;
+    SetUnitIndex(field, next);
+    return next;
+}
+
+} // namespace
+
 std::string CycleUnit(TUnitField& field) {
     const int kind = field.Kind();
     const int index = GetUnitIndex(field);
     const TStr2ValResult value = Str2Val(field.Text(), kind, index);
-    int next = index;
-    if (kind >= 1 && kind <= QuantityKindCount) {
-        next = index + 1 >= UnitCount(kind) ? 0 : index + 1;
-        SetUnitIndex(field, next);
-    }
+    const int next = AdvanceUnit(field, index);
     if (value.Converted)
         field.SetText(Val2Str(kind, next, value.Value));
     return std::string(GetUnitInfo(kind, next).Name);
@@ -189,10 +200,7 @@ std::string TUnitHelper::CycleUnit(TUnitField& field) {
         if (binding.Field != &field || !binding.Shown || ChangedByUser(field, binding.Shown))
             continue;
         const int kind = field.Kind();
-        const int index = GetUnitIndex(field);
-        const int next = index + 1 >= UnitCount(kind) ? 0 : index + 1;
-        if (kind >= 1 && kind <= QuantityKindCount)
-            SetUnitIndex(field, next);
+        const int next = AdvanceUnit(field, GetUnitIndex(field));
         Show(field, Val2Str(kind, next, *binding.Value), binding.Shown);
         return std::string(GetUnitInfo(kind, next).Name);
     }

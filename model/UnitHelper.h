@@ -114,8 +114,8 @@ private:
 
     static bool ChangedByUser(const TUnitField& field, const std::optional<std::string>& shown);
     static void Show(TUnitField& field, const std::string& text, std::optional<std::string>& shown);
-    TCommitResult CommitFloat(FloatBinding& binding, bool always);
-    TCommitResult CommitInteger(IntegerBinding& binding, bool always);
+    TCommitResult CommitFloat(FloatBinding& binding, bool firstRead);
+    TCommitResult CommitInteger(IntegerBinding& binding, bool firstRead);
 
     std::vector<FloatBinding> m_Floats;
     std::vector<IntegerBinding> m_Integers;
