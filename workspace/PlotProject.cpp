@@ -92,8 +92,8 @@ double TPlotProject::ValueAt(int plotType, double scale, double f) {
         return std::nan("");
     }
 
-    // Only what the plot type reads is evaluated: the delay costs two evaluations per stage,
-    // and most plots never look at it.
+    // Only what the plot type reads is evaluated: most plots never look at the chain's delay,
+    // and the driver's own curves (impedance, power limits) at no filter at all.
     TComplex H = MakeComplex(1, 0);
     double tau = 0;
     if (m_Filters != nullptr) {
