@@ -21,9 +21,7 @@ QLabel* MakeText(QWidget* parent, const QString& text, const QRect& rect, bool w
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("IDD_ABOUTBOX"));
     setWindowTitle(QStringLiteral("About Ostrel 2.0"));
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    UseDialogFont(*this);
     setFixedSize(DialogUnitsX(217), DialogUnitsY(130));
 
     auto* icon = new QLabel(this);

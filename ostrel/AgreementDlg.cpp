@@ -26,9 +26,7 @@ QPlainTextEdit* MakeReadOnlyText(QWidget* parent, int id, const QRect& rect) {
 CAgreementDlg::CAgreementDlg(COstrelHost& host, QWidget* parent) : QDialog(parent), m_Host(host) {
     setObjectName(QStringLiteral("IDD_AGREEMENT"));
     setWindowTitle(QStringLiteral("End User License Agreement and Copy Right Notice"));
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    UseDialogFont(*this);
     setFixedSize(DialogUnitsX(302), DialogUnitsY(217));
 
     m_AgreementEdit = MakeReadOnlyText(this, IDC_AGREEMENT, DialogRect(5, 5, 290, 100));

@@ -42,9 +42,7 @@ QCheckBox* MakeConstrain(QWidget* parent, int id, const QRect& rect) {
 CBoxCalculatorDlg::CBoxCalculatorDlg(COstrelHost& host, QWidget* parent) : QDialog(parent), m_Host(host) {
     setObjectName(QStringLiteral("IDD_BOX_CALCULATOR"));
     setWindowTitle(QStringLiteral("Box Calculator"));
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    UseDialogFont(*this);
     setFixedSize(DialogUnitsX(377), DialogUnitsY(250));
 
     m_VbCaption = MakeCaption(this, 1028, DialogRect(30, 15, 42, 8));

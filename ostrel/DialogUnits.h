@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QRect>
+#include <QWidget>
 
 // Layouts are given in dialog units of an 8-point dialog font: a quarter of the average
 // character width (6 pixels) across and an eighth of its height (13 pixels) down.
@@ -13,4 +15,11 @@ inline int DialogUnitsY(int units) {
 
 inline QRect DialogRect(int x, int y, int width, int height) {
     return QRect(DialogUnitsX(x), DialogUnitsY(y), DialogUnitsX(width), DialogUnitsY(height));
+}
+
+// The font the dialog units are measured in.
+inline void UseDialogFont(QWidget& dialog) {
+    QFont dialogFont = dialog.font();
+    dialogFont.setPointSize(8);
+    dialog.setFont(dialogFont);
 }

@@ -150,9 +150,7 @@ COstrelDlg::COstrelDlg(COstrelHost& host, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(OstrelIcon());
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    UseDialogFont(*this);
 
     m_MenuBar = new QMenuBar(this);
     m_MenuBar->setObjectName(QStringLiteral("IDR_MAINMENU"));
