@@ -41,22 +41,12 @@ bool IsIntegerVariant(const QVariant& value) {
     }
 }
 
-std::optional<std::int32_t> ParseInteger(std::string_view text) {
+// A whole text as one number of type T (blanks around it and a leading "+" allowed).
+template <typename T> std::optional<T> ParseNumber(std::string_view text) {
     text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-std::optional<double> ParseDouble(std::string_view text) {
-    text = TrimBlanks(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
+    T value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
@@ -113,7 +103,7 @@ std::optional<std::int32_t> QtSettingsStore::ReadInteger(std::string_view name) 
         return static_cast<std::int32_t>(number);
     }
     if (IsTextVariant(value))
-        return ParseInteger(VariantText(value));
+        return ParseNumber<std::int32_t>(VariantText(value));
     return std::nullopt;
 }
 
@@ -136,7 +126,7 @@ std::optional<double> QtSettingsStore::ReadFloat(std::string_view name) const {
     if (value.typeId() == QMetaType::Double)
         return value.toDouble();
     if (IsTextVariant(value))
-        return ParseDouble(VariantText(value));
+        return ParseNumber<double>(VariantText(value));
     return std::nullopt;
 }
 
@@ -227,23 +217,25 @@ std::optional<std::string> MemorySettingsStore::ReadString(std::string_view name
     return std::get<std::string>(*value);
 }
 
-void MemorySettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
-    values_.insert_or_assign(std::string(name), value);
+void MemorySettingsStore::Write(std::string_view name, Value value) {
+    values_.insert_or_assign(std::string(name), std::move(value));
     writes.emplace_back(name);
+}
+
+void MemorySettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
+    Write(name, value);
 }
 
 void MemorySettingsStore::WriteBool(std::string_view name, bool value) {
-    WriteInteger(name, value ? 1 : 0);
+    Write(name, std::int32_t{value ? 1 : 0});
 }
 
 void MemorySettingsStore::WriteFloat(std::string_view name, double value) {
-    values_.insert_or_assign(std::string(name), value);
-    writes.emplace_back(name);
+    Write(name, value);
 }
 
 void MemorySettingsStore::WriteString(std::string_view name, std::string_view value) {
-    values_.insert_or_assign(std::string(name), std::string(value));
-    writes.emplace_back(name);
+    Write(name, std::string(value));
 }
 
 StoreResult MemorySettingsStore::Flush() {

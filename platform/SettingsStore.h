@@ -109,6 +109,8 @@ public:
 
 private:
     const Value* Find(std::string_view name) const;
+    // Stores a value and logs the write.
+    void Write(std::string_view name, Value value);
     std::map<std::string, Value, std::less<>> values_;
 };
 
