@@ -101,14 +101,6 @@ bool BoxMath_LossFactorsUsable(std::initializer_list<double> factors) {
     return std::all_of(factors.begin(), factors.end(), BoxMath_IsPositive);
 }
 
-TComplex BoxMath_Excursion(const TDriverObject& driver, TComplex load, double f, double power) {
-    return driver.Excursion(load, f, power);
-}
-
-TComplex BoxMath_Impedance(const TDriverObject& driver, TComplex load, double f) {
-    return driver.InputImpedance(load, f);
-}
-
 double BoxMath_MaxPower(const TDriverObject& driver, const TBoxData& box, TComplex load, double f) {
     const double x1 = ComplexAbs(driver.Excursion(load, f, 1.0));
     const double ratio = driver.Data.Xmax / (std::sqrt(2.0) * x1);

@@ -215,10 +215,6 @@ inline TComplex BoxMath_Parallel(TComplex a, TComplex b) {
     return ComplexInv(ComplexAdd(ComplexInv(a), ComplexInv(b)));
 }
 
-// Cone excursion (kind 7) and electrical input impedance (kind 9) for the load L at f.
-TComplex BoxMath_Excursion(const TDriverObject& driver, TComplex load, double f, double power);
-TComplex BoxMath_Impedance(const TDriverObject& driver, TComplex load, double f);
-
 // Maximum input power (kind 10): the smaller of the excursion limit (Xmax reached) and the
 // thermal limit (Nd·Pe, doubled when isobaric).
 double BoxMath_MaxPower(const TDriverObject& driver, const TBoxData& box, TComplex load, double f);
@@ -276,10 +272,10 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
             out = BoxMath_OffAxis(out, f, state.c, driver.Data.Sd, box.Angle);
         return true;
     case ckExcursion:
-        out = BoxMath_Excursion(driver, model.Load(f), f, point.P);
+        out = driver.Excursion(model.Load(f), f, point.P);
         return true;
     case ckImpedance:
-        out = BoxMath_Impedance(driver, model.Load(f), f);
+        out = driver.InputImpedance(model.Load(f), f);
         return true;
     case ckMaxPower:
         out = MakeComplex(model.MaxPower(model.Load(f), f), 0.0);
