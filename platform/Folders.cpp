@@ -1,5 +1,7 @@
 #include "platform/Folders.h"
 
+#include "platform/AsciiCase.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -11,19 +13,6 @@
 namespace platform {
 
 namespace {
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameWithoutCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
 
 std::optional<std::string> Environment(const char* name) {
     const char* value = std::getenv(name);

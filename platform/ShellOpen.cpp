@@ -1,5 +1,7 @@
 #include "platform/ShellOpen.h"
 
+#include "platform/AsciiCase.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -9,24 +11,6 @@
 namespace platform {
 
 namespace {
-
-bool StartsWithoutCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
-
-bool EndsWithoutCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           StartsWithoutCase(text.substr(text.size() - suffix.size()), suffix);
-}
 
 bool HoldsControl(std::string_view text) {
     for (const char c : text) {
