@@ -22,34 +22,29 @@ void CDataExchange::Check(QCheckBox* box, int& value) {
 }
 
 void CDataExchange::Double(QLineEdit* edit, double& value) {
-    if (!m_bSaveAndValidate) {
+    if (!m_bSaveAndValidate)
         ShowNumber(edit, ostrel::formatDouble(value));
-        return;
-    }
-    if (!Reading())
-        return;
-    const std::optional<double> number = ostrel::parseNumber(edit->text().toStdString());
-    if (!number) {
-        Fail(edit);
-        return;
-    }
-    value = *number;
+    else if (const std::optional<double> number = ReadNumber(edit, DBL_MAX))
+        value = *number;
 }
 
 void CDataExchange::Float(QLineEdit* edit, float& value) {
-    if (!m_bSaveAndValidate) {
+    if (!m_bSaveAndValidate)
         ShowNumber(edit, ostrel::formatFloat(value));
-        return;
-    }
-    if (!Reading())
-        return;
-    const std::optional<double> number = ostrel::parseNumber(edit->text().toStdString());
     // A number beyond single precision would turn into infinity.
-    if (!number || std::fabs(*number) > FLT_MAX) {
+    else if (const std::optional<double> number = ReadNumber(edit, FLT_MAX))
+        value = static_cast<float>(*number);
+}
+
+std::optional<double> CDataExchange::ReadNumber(QLineEdit* edit, double largest) {
+    if (!Reading())
+        return std::nullopt;
+    const std::optional<double> number = ostrel::parseNumber(edit->text().toStdString());
+    if (!number || std::fabs(*number) > largest) {
         Fail(edit);
-        return;
+        return std::nullopt;
     }
-    value = static_cast<float>(*number);
+    return number;
 }
 
 void CDataExchange::Result(QLineEdit* edit, float value) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 
 class COstrelHost;
@@ -42,6 +43,8 @@ public:
 
 private:
     bool Reading() const { return m_bSaveAndValidate && !m_Failed; }
+    // The edit's number when it is one and no larger than largest; else the exchange fails there.
+    std::optional<double> ReadNumber(QLineEdit* edit, double largest);
     void Fail(QLineEdit* edit);
     static void ShowNumber(QLineEdit* edit, const std::string& text);
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 namespace {
@@ -192,6 +193,28 @@ TEST_F(OstrelBoxCalculatorTest, AZeroFixedSideOrABadTextStopsAndChangesNothing) 
         EXPECT_EQ(Edit(box, Box::IDC_BC_WIDTH)->text(), width);
         EXPECT_EQ(box.m_Length, 0.0f); // nothing is read from a failed exchange
     });
+}
+
+// Box values are single precision: a number beyond its range is refused, not stored as infinity.
+TEST_F(OstrelBoxCalculatorTest, ANumberBeyondSinglePrecisionIsRefused) {
+    const std::pair<const char*, bool> cases[] = {
+        {"3e38", true}, {"-3e38", true}, {"4e38", false}, {"-4e38", false}, {"1e300", false}};
+    for (const auto& [text, accepted] : cases) {
+        host.messages.clear();
+        Open([&](Box& box) {
+            const float kept = box.m_AddlV;
+            Edit(box, Box::IDC_BC_ADDL_V)->setText(QString::fromLatin1(text));
+            EXPECT_EQ(box.UpdateData(true), accepted) << text;
+            if (accepted) {
+                EXPECT_EQ(box.m_AddlV, std::stof(text)) << text;
+                EXPECT_TRUE(host.messages.empty()) << text;
+            } else {
+                EXPECT_EQ(box.m_AddlV, kept) << text;
+                ASSERT_EQ(host.messages.size(), 1u) << text;
+                EXPECT_EQ(host.messages[0].text, QStringLiteral("Please enter a number.")) << text;
+            }
+        });
+    }
 }
 
 } // namespace
