@@ -214,7 +214,7 @@ TStr2ValResult Str2Val(std::string_view text, int kind, int index) {
 
 std::string Val2Str(int kind, int index, double siValue) {
     const TUnitInfo unit = GetUnitInfo(kind, index);
-    const double display = (siValue + unit.Offset) * unit.Factor;
+    const double display = Val2Display(kind, index, siValue);
     if (std::isnan(display))
         return "NAN";
     if (std::isinf(display))
@@ -325,7 +325,7 @@ void SetDecimalSeparator(char separator) {
 }
 
 double AmplitudeFactor(int index) {
-    if (index < 0 || index >= 3)
+    if (index < 0 || index >= static_cast<int>(std::size(AmplitudeKinds)))
         return 1.0;
     return AmplitudeKinds[index].Factor;
 }
@@ -433,27 +433,29 @@ bool TUnitStore::SaveLocked() {
     return true;
 }
 
+TUnitStore::Record& TUnitStore::RecordLocked(std::string_view name, bool& added) {
+    std::string key(name.substr(0, MaxNameLength));
+    const auto [found, inserted] = m_ByName.try_emplace(key, m_Records.size());
+    added = inserted;
+    if (inserted)
+        m_Records.push_back({std::move(key), 0});
+    return m_Records[found->second];
+}
+
 int32_t TUnitStore::Lookup(std::string_view name) {
-    name = name.substr(0, std::min(name.size(), MaxNameLength));
     std::lock_guard guard(m_Lock);
     RefreshLocked();
-    if (auto found = m_ByName.find(std::string(name)); found != m_ByName.end())
-        return m_Records[found->second].Index;
-    m_ByName.emplace(std::string(name), m_Records.size());
-    m_Records.push_back({std::string(name), 0});
-    SaveLocked();
-    return 0;
+    bool added = false;
+    const int32_t index = RecordLocked(name, added).Index;
+    if (added)
+        SaveLocked();
+    return index;
 }
 
 bool TUnitStore::Store(std::string_view name, int32_t index) {
-    name = name.substr(0, std::min(name.size(), MaxNameLength));
     std::lock_guard guard(m_Lock);
     RefreshLocked();
-    if (auto found = m_ByName.find(std::string(name)); found != m_ByName.end()) {
-        m_Records[found->second].Index = index;
-    } else {
-        m_ByName.emplace(std::string(name), m_Records.size());
-        m_Records.push_back({std::string(name), index});
-    }
+    bool added = false;
+    RecordLocked(name, added).Index = index;
     return SaveLocked();
 }

@@ -152,6 +152,8 @@ private:
     };
 
     TUnitStore() = default;
+    // The record of a name cut to MaxNameLength, added with index 0 when the name is new.
+    Record& RecordLocked(std::string_view name, bool& added);
     void RefreshLocked();
     void LoadLocked();
     bool SaveLocked();
