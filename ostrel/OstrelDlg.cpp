@@ -58,18 +58,27 @@ QLabel* MakeText(QWidget* parent, const QString& text, const QRect& rect, Qt::Al
     return label;
 }
 
-// A caption right-aligned to the left of an edit, in the edit's height.
-QLabel* MakeCaption(QWidget* parent, const QString& text, int right, int y, int width) {
-    return MakeText(parent, text, DialogRect(right - width, y, width - 1, 14), Qt::AlignRight);
-}
+// A column of edits 40 units wide at `left`, each with its caption right-aligned in
+// `captionWidth` before it and, when it has one, its unit left-aligned after it; captions and
+// units take the edit's height.
+struct FieldColumn {
+    QWidget* parent;
+    int left;
+    int captionWidth;
+    bool readOnly;
 
-// A unit left-aligned to the right of an edit.
-QLabel* MakeUnit(QWidget* parent, const QString& text, int left, int y, const char* name = nullptr) {
-    QLabel* label = MakeText(parent, text, DialogRect(left + 1, y, 32, 14), Qt::AlignLeft);
-    if (name)
-        label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
+    QLineEdit* Field(const QString& caption, const char* name, int y) const {
+        MakeText(parent, caption, DialogRect(left - captionWidth, y, captionWidth - 1, 14), Qt::AlignRight);
+        return MakeEdit(parent, name, DialogRect(left, y, 40, 14), readOnly);
+    }
+
+    QLabel* Unit(const QString& text, int y, const char* name = nullptr) const {
+        QLabel* label = MakeText(parent, text, DialogRect(left + 41, y, 32, 14), Qt::AlignLeft);
+        if (name)
+            label->setObjectName(QString::fromLatin1(name));
+        return label;
+    }
+};
 
 QCheckBox* MakeCheck(QWidget* parent, const QString& text, const char* name, const QRect& rect) {
     auto* box = new QCheckBox(text, parent);
@@ -187,31 +196,24 @@ COstrelDlg::COstrelDlg(COstrelHost& host, QWidget* parent)
     auto* results = new QGroupBox(QStringLiteral("Box Results"), area);
     results->setGeometry(DialogRect(392, 10, 110, 115));
 
-    MakeCaption(area, QStringLiteral("Qts: "), 40, 25, 28);
-    m_QtsEdit = MakeEdit(area, "IDC_QTS", DialogRect(40, 25, 40, 14));
-    MakeCaption(area, QStringLiteral("Qes: "), 40, 46, 28);
-    m_QesEdit = MakeEdit(area, "IDC_QES", DialogRect(40, 46, 40, 14));
-    MakeCaption(area, QStringLiteral("Fs: "), 40, 65, 28);
-    m_FsEdit = MakeEdit(area, "IDC_FS", DialogRect(40, 65, 40, 14));
-    MakeUnit(area, QStringLiteral(" Hz"), 80, 65);
-    MakeCaption(area, QStringLiteral("Vas:  "), 40, 86, 28);
-    m_VasEdit = MakeEdit(area, "IDC_VAS", DialogRect(40, 86, 40, 14));
-    m_VasUnitLabel = MakeUnit(area, QString(), 80, 86, "IDC_VASUNIT");
-    MakeCaption(area, QStringLiteral("Pmax: "), 40, 105, 28);
-    m_PmaxEdit = MakeEdit(area, "IDC_PMAX", DialogRect(40, 105, 40, 14));
-    MakeUnit(area, QStringLiteral(" watts"), 80, 105);
+    const FieldColumn driver{area, 40, 28, false};
+    m_QtsEdit = driver.Field(QStringLiteral("Qts: "), "IDC_QTS", 25);
+    m_QesEdit = driver.Field(QStringLiteral("Qes: "), "IDC_QES", 46);
+    m_FsEdit = driver.Field(QStringLiteral("Fs: "), "IDC_FS", 65);
+    driver.Unit(QStringLiteral(" Hz"), 65);
+    m_VasEdit = driver.Field(QStringLiteral("Vas:  "), "IDC_VAS", 86);
+    m_VasUnitLabel = driver.Unit(QString(), 86, "IDC_VASUNIT");
+    m_PmaxEdit = driver.Field(QStringLiteral("Pmax: "), "IDC_PMAX", 105);
+    driver.Unit(QStringLiteral(" watts"), 105);
 
-    MakeCaption(area, QStringLiteral("Diameter: "), 150, 25, 40);
-    m_DiameterEdit = MakeEdit(area, "IDC_DIAMETER", DialogRect(150, 25, 40, 14));
-    m_DiameterUnitLabel = MakeUnit(area, QString(), 190, 25, "IDC_DIAMETERUNIT");
-    MakeCaption(area, QStringLiteral("Xmax: "), 150, 44, 40);
-    m_XmaxEdit = MakeEdit(area, "IDC_XMAX", DialogRect(150, 44, 40, 14));
-    m_XmaxUnitLabel = MakeUnit(area, QString(), 190, 44, "IDC_XMAXUNIT");
-    MakeCaption(area, QStringLiteral("Dp: "), 150, 64, 40);
-    m_DpEdit = MakeEdit(area, "IDC_DP", DialogRect(150, 64, 40, 14));
-    m_DpUnitLabel = MakeUnit(area, QString(), 190, 64, "IDC_DPUNIT");
-    MakeCaption(area, QStringLiteral("# Ports: "), 150, 84, 40);
-    m_PortsEdit = MakeEdit(area, "IDC_PORTS", DialogRect(150, 84, 40, 14));
+    const FieldColumn vent{area, 150, 40, false};
+    m_DiameterEdit = vent.Field(QStringLiteral("Diameter: "), "IDC_DIAMETER", 25);
+    m_DiameterUnitLabel = vent.Unit(QString(), 25, "IDC_DIAMETERUNIT");
+    m_XmaxEdit = vent.Field(QStringLiteral("Xmax: "), "IDC_XMAX", 44);
+    m_XmaxUnitLabel = vent.Unit(QString(), 44, "IDC_XMAXUNIT");
+    m_DpEdit = vent.Field(QStringLiteral("Dp: "), "IDC_DP", 64);
+    m_DpUnitLabel = vent.Unit(QString(), 64, "IDC_DPUNIT");
+    m_PortsEdit = vent.Field(QStringLiteral("# Ports: "), "IDC_PORTS", 84);
 
     MakeText(area, QStringLiteral("Alignment:"), DialogRect(225, 33, 50, 12), Qt::AlignLeft);
     m_SBB4Check = MakeCheck(area, QStringLiteral("SBB4"), "IDC_SBB4", DialogRect(235, 50, 34, 10));
@@ -230,18 +232,15 @@ COstrelDlg::COstrelDlg(COstrelHost& host, QWidget* parent)
     m_PowerCheck =
         MakeCheck(area, QStringLiteral("Power Response"), "IDC_POWER", DialogRect(310, 105, 70, 10));
 
-    MakeCaption(area, QStringLiteral("Vb: "), 430, 30, 30);
-    m_VbEdit = MakeEdit(area, "IDC_VB", DialogRect(430, 30, 40, 14), true);
-    m_VbUnitLabel = MakeUnit(area, QString(), 470, 30, "IDC_VBUNIT");
-    MakeCaption(area, QStringLiteral("Fb: "), 430, 50, 30);
-    m_FbEdit = MakeEdit(area, "IDC_FB", DialogRect(430, 50, 40, 14), true);
-    MakeUnit(area, QStringLiteral(" Hz"), 470, 50);
-    MakeCaption(area, QStringLiteral("F3: "), 430, 70, 30);
-    m_F3Edit = MakeEdit(area, "IDC_F3", DialogRect(430, 70, 40, 14), true);
-    MakeUnit(area, QStringLiteral(" Hz"), 470, 70);
-    MakeCaption(area, QStringLiteral("Lp: "), 430, 90, 30);
-    m_LpEdit = MakeEdit(area, "IDC_LP", DialogRect(430, 90, 40, 14), true);
-    m_LpUnitLabel = MakeUnit(area, QString(), 470, 90, "IDC_LPUNIT");
+    const FieldColumn boxResults{area, 430, 30, true};
+    m_VbEdit = boxResults.Field(QStringLiteral("Vb: "), "IDC_VB", 30);
+    m_VbUnitLabel = boxResults.Unit(QString(), 30, "IDC_VBUNIT");
+    m_FbEdit = boxResults.Field(QStringLiteral("Fb: "), "IDC_FB", 50);
+    boxResults.Unit(QStringLiteral(" Hz"), 50);
+    m_F3Edit = boxResults.Field(QStringLiteral("F3: "), "IDC_F3", 70);
+    boxResults.Unit(QStringLiteral(" Hz"), 70);
+    m_LpEdit = boxResults.Field(QStringLiteral("Lp: "), "IDC_LP", 90);
+    m_LpUnitLabel = boxResults.Unit(QString(), 90, "IDC_LPUNIT");
     for (QLineEdit* result : {m_VbEdit, m_FbEdit, m_F3Edit, m_LpEdit})
         result->setFocusPolicy(Qt::ClickFocus);
 
