@@ -14,23 +14,22 @@ TDate TDate::Today() {
     return TDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
+bool TDate::IsCalendarDate() const {
+    if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1) {
+        return false;
+    }
+    static constexpr std::int32_t daysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (Year % 4 == 0 && Year % 100 != 0) || Year % 400 == 0;
+    const std::int32_t lastDay = Month == 2 && leap ? 29 : daysInMonth[Month - 1];
+    return Day <= lastDay;
+}
+
 TDate TDate::FromYmd(std::int32_t ymd) {
     if (ymd <= 0) {
         return TDate{};
     }
-    const std::int32_t year = ymd / 10000;
-    const std::int32_t month = ymd / 100 % 100;
-    const std::int32_t day = ymd % 100;
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) {
-        return TDate{};
-    }
-    static constexpr std::int32_t daysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    const std::int32_t lastDay = month == 2 && leap ? 29 : daysInMonth[month - 1];
-    if (day > lastDay) {
-        return TDate{};
-    }
-    return TDate{year, month, day};
+    const TDate date{ymd / 10000, ymd / 100 % 100, ymd % 100};
+    return date.IsCalendarDate() ? date : TDate{};
 }
 
 TDriverObject::TDriverObject() {

@@ -21,11 +21,14 @@ struct TDate {
     // Today's date in local time.
     static TDate Today();
 
-    // The date as the number yyyymmdd, and back. FromYmd gives the empty date for a number that
-    // is not a valid calendar date.
+    // The date as the number yyyymmdd, and back. ToYmd is meant for a calendar date (on a
+    // wild year its arithmetic would overflow); FromYmd gives the empty date for a number that
+    // is not a calendar date.
     std::int32_t ToYmd() const { return Year * 10000 + Month * 100 + Day; }
     static TDate FromYmd(std::int32_t ymd);
 
+    // A day of the years 1..9999 that exists (29 February only in leap years).
+    bool IsCalendarDate() const;
     bool IsEmpty() const { return Year == 0 && Month == 0 && Day == 0; }
 
     friend auto operator<=>(const TDate&, const TDate&) = default;

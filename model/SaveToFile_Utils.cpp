@@ -291,12 +291,7 @@ std::string DecodeText(std::string_view stored, bool utf8File) {
 }
 
 std::string DateToText(const TDate& date) {
-    // Checked before ToYmd, whose arithmetic would overflow on a wild year.
-    const bool inRange = date.Year >= 1 && date.Year <= 9999 && date.Month >= 1 && date.Month <= 12 &&
-                         date.Day >= 1 && date.Day <= 31;
-    TDate valid = inRange ? TDate::FromYmd(date.ToYmd()) : TDate{};
-    if (valid.IsEmpty() || valid != date)
-        valid = TDate::Today();
+    const TDate valid = date.IsCalendarDate() ? date : TDate::Today();
     char buffer[16] = {};
     auto end = std::to_chars(buffer, buffer + sizeof buffer, valid.ToYmd()).ptr;
     std::string digits(buffer, end);
