@@ -20,12 +20,6 @@ namespace {
 
 using Box = CBoxCalculatorDlg;
 
-QLineEdit* Edit(const Box& box, int id) {
-    return qobject_cast<QLineEdit*>(box.Control(id));
-}
-QCheckBox* Check(const Box& box, int id) {
-    return qobject_cast<QCheckBox*>(box.Control(id));
-}
 double Number(const Box& box, int id) {
     return Edit(box, id)->text().toDouble();
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -48,6 +49,14 @@ public:
     std::vector<QString> modal;
     std::function<int(QDialog&)> onRunModal;
 };
+
+// A dialog's edit and check box by control number.
+template <typename Dialog> QLineEdit* Edit(const Dialog& dialog, int id) {
+    return qobject_cast<QLineEdit*>(dialog.Control(id));
+}
+template <typename Dialog> QCheckBox* Check(const Dialog& dialog, int id) {
+    return qobject_cast<QCheckBox*>(dialog.Control(id));
+}
 
 // One QApplication for the whole test program, headless unless told otherwise.
 class QtEnvironment : public ::testing::Environment {

@@ -28,12 +28,6 @@ namespace {
 
 using Dlg = COstrelDlg;
 
-QLineEdit* Edit(const Dlg& dialog, int id) {
-    return qobject_cast<QLineEdit*>(dialog.Control(id));
-}
-QCheckBox* Check(const Dlg& dialog, int id) {
-    return qobject_cast<QCheckBox*>(dialog.Control(id));
-}
 QString Label(const Dlg& dialog, int id) {
     return qobject_cast<QLabel*>(dialog.Control(id))->text();
 }
