@@ -284,9 +284,11 @@ bool ReadSettings(SettingsStore& store, const platform::JoystickProbe& joystick,
     RepairUnusableValues(store, config, defaults);
 
     config.ProgramPath = programPath;
+    // A grid step below 1 gives both steps their defaults, in the record only: the store keeps
+    // what the user set.
     if (config.GridX < 1 || config.GridY < 1) {
-        config.GridX = 20;
-        config.GridY = 20;
+        config.GridX = defaults.GridX;
+        config.GridY = defaults.GridY;
     }
     TC = std::move(config);
 
