@@ -55,8 +55,9 @@ public:
 
     // Writing replaces the first occurrence of the key, or adds it at the end of the section,
     // or adds the section at the end of the document. A section name that is empty or holds
-    // "]", a key that is empty or holds "=", or any text holding CR or LF would change the
-    // structure of the file: such a write is refused and returns false.
+    // "]", a key that is empty, holds "=" or starts with ";" or "[" (it would read back as a
+    // comment or a header), or any text holding CR or LF would change the structure of the
+    // file: such a write is refused and returns false.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     bool WriteBool(std::string_view section, std::string_view key, bool value);
