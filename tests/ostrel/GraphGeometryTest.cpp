@@ -1,3 +1,5 @@
+#include "StartDriver.h"
+
 #include "ostrel/GraphGeometry.h"
 #include "ostrel/VentedBox.h"
 
@@ -52,21 +54,12 @@ TEST(OstrelGraphGeometry, SegmentsAreDrawnOnlyStrictlyInsideThePlot) {
 // shows just above 100 Hz is its level rising through -0.2 dB, a pixel boundary of the
 // 5-pixels-per-dB scale, not a jump in the response.
 TEST(OstrelGraphGeometry, TheStepNear100HzIsTheLevelCrossingAPixelBoundary) {
-    VentedInputs in;
-    in.qts = 0.342;
-    in.qes = 0.353;
-    in.vas = 186.16;
-    in.fs = 24.0;
-    in.pmax = 500.0;
-    in.diameter = 30.38;
-    in.xmax = 6.0;
-    in.dp = 10.0;
-    in.ports = 1.0;
+    const VentedInputs in = startDriver();
     const VentedDesign d = designVentedBox(in, lookupAlignment(Alignment::SBB4, in.qts).values);
     for (int f = 50; f < 999; ++f) {
         const double step = d.output[f + 1 - FirstFrequency] - d.output[f - FirstFrequency];
         EXPECT_GE(step, -1e-3) << f; // above the tuning the response only rises towards 0 dB
-        EXPECT_LT(step, 0.1) << f; // less than half a pixel from one hertz to the next
+        EXPECT_LT(step, 0.1) << f;   // less than half a pixel from one hertz to the next
     }
     const int rise = [&] {
         for (int f = 90; f < 999; ++f)

@@ -1,3 +1,5 @@
+#include "StartDriver.h"
+
 #include "ostrel/VentedBox.h"
 
 #include <gtest/gtest.h>
@@ -7,21 +9,6 @@
 
 namespace ostrel {
 namespace {
-
-// The driver the program starts with.
-VentedInputs startDriver() {
-    VentedInputs in;
-    in.qts = 0.342;
-    in.qes = 0.353;
-    in.vas = 186.16;
-    in.fs = 24.0;
-    in.pmax = 500.0;
-    in.diameter = 30.38;
-    in.xmax = 6.0;
-    in.dp = 10.0;
-    in.ports = 1.0;
-    return in;
-}
 
 VentedDesign design(const VentedInputs& in, Alignment alignment) {
     return designVentedBox(in, lookupAlignment(alignment, in.qts).values);

@@ -5,6 +5,7 @@ borvik_test(ostrel_core_test
     ${CMAKE_CURRENT_LIST_DIR}/NumberTextTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoxDimensionsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GraphGeometryTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StartDriver.h
   LIBS ostrel_core)
 
 borvik_test(ostrel_ui_test
