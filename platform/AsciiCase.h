@@ -1,7 +1,7 @@
 #pragma once
-// Comparisons without regard to ASCII case, as the profile files, the file-name patterns and the
-// address schemes of the original platform make them. Bytes outside A..Z, those of UTF-8
-// characters included, compare as they are.
+// Comparisons without regard to ASCII case, as profile names, file-name patterns and address
+// schemes are compared. Bytes outside A..Z, those of UTF-8 characters included, compare as they
+// are, so the result never depends on the user's locale.
 
 #include <cstddef>
 #include <string_view>
