@@ -29,13 +29,14 @@ inline bool TransferOrdersValid(const TTransferFunction& tf) {
 inline TComplex EvalTransferFunction(const TTransferFunction& tf, double w) {
     if (!TransferOrdersValid(tf))
         return MakeComplex(std::nan(""), std::nan(""));
-    const TComplex s = MakeComplex(0.0, w);
+    // Each step is p·jw + coefficient; s = jw is purely imaginary, so the product needs two
+    // multiplications, not a full complex product (the same numbers for finite values).
     TComplex p = MakeComplex(tf.Num[tf.NumOrder], 0.0);
     for (std::int32_t k = tf.NumOrder - 1; k >= 0; --k)
-        p = ComplexAdd(ComplexMul(p, s), MakeComplex(tf.Num[k], 0.0));
+        p = MakeComplex(tf.Num[k] - w * p.im, w * p.re);
     TComplex q = MakeComplex(tf.Den[tf.DenOrder], 0.0);
     for (std::int32_t k = tf.DenOrder - 1; k >= 0; --k)
-        q = ComplexAdd(ComplexMul(q, s), MakeComplex(tf.Den[k], 0.0));
+        q = MakeComplex(tf.Den[k] - w * q.im, w * q.re);
     return ComplexDiv(p, q);
 }
 
