@@ -26,7 +26,8 @@ MessageButton EscapeButton(MessageButtons buttons) {
          {ButtonCancel, ButtonNo, ButtonAbort, ButtonOk, ButtonIgnore, ButtonRetry, ButtonYes})
         if ((buttons & button) != 0)
             return button;
-    return ButtonCancel;
+    // A box offered no button shows Ok alone; closing it answers that.
+    return ButtonOk;
 }
 
 MessageButton Dialogs::MessageDlg(const std::string& text, MessageKind kind, MessageButtons buttons) {

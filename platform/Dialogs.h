@@ -78,7 +78,8 @@ public:
     std::optional<std::string> OpenFile(const FileRequest& request);
 };
 
-// The button a closed box answers with, out of the offered ones.
+// The button a closed box answers with, out of the offered ones (Ok when none is offered: such a
+// box shows Ok alone).
 MessageButton EscapeButton(MessageButtons buttons);
 
 // Dialogs that answer without showing anything: every box its escape button, every file and

@@ -9,6 +9,9 @@ TEST(Dialogs, EscapeAnswersCancelThenNoThenTheOnlyButton) {
     EXPECT_EQ(EscapeButton(ButtonYes | ButtonNo), ButtonNo);
     EXPECT_EQ(EscapeButton(ButtonOk), ButtonOk);
     EXPECT_EQ(EscapeButton(ButtonAbort | ButtonRetry | ButtonIgnore), ButtonAbort);
+    // Without buttons a box shows Ok alone, so every implementation answers Ok, as the Qt box does.
+    EXPECT_EQ(EscapeButton(ButtonNone), ButtonOk);
+    EXPECT_EQ(SilentDialogs().MessageDlg("Done", MessageKind::Information, ButtonNone), ButtonOk);
 }
 
 TEST(Dialogs, SilentByDefaultScriptedWhileInstalled) {
