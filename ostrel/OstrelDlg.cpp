@@ -116,8 +116,9 @@ QAction* AddCommand(QMenu* menu, const char* text, const char* name, int command
 
 enum class Anchor { CentreTop, RightTop, LeftTop };
 
+// The graph's labels are drawn opaque, each on a box of its own text's size.
 void DrawTextAt(QPainter& painter, int x, int y, const QString& text, Anchor anchor,
-                std::optional<QColor> background) {
+                const QColor& background) {
     const QFontMetrics metrics = painter.fontMetrics();
     const int width = metrics.horizontalAdvance(text);
     int left = x;
@@ -126,8 +127,7 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text, Anchor anc
     else if (anchor == Anchor::RightTop)
         left = x - width;
     const QRect rect(left, y, width, metrics.height());
-    if (background)
-        painter.fillRect(rect, *background);
+    painter.fillRect(rect, background);
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
