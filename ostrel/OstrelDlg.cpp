@@ -432,7 +432,7 @@ void COstrelDlg::OnCalculate() {
         return;
     const ostrel::VentedInputs shown{m_Qts, m_Qes, m_Vas, m_Fs, m_Pmax, m_Diameter, m_Xmax, m_Dp, m_Ports};
     if (const auto problem = ostrel::checkInputs(shown)) {
-        Message(problem->message, QStringLiteral("Warning"), MessageStyle::OkStop);
+        Message(*problem, QStringLiteral("Warning"), MessageStyle::OkStop);
         m_Qes = kept.m_Qes;
         m_Qts = kept.m_Qts;
         m_Vas = kept.m_Vas;

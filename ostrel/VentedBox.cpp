@@ -14,26 +14,25 @@ VentedInputs toMetric(const VentedInputs& english) {
     return metric;
 }
 
-std::optional<InputProblem> checkInputs(const VentedInputs& inputs) {
+std::optional<std::string_view> checkInputs(const VentedInputs& inputs) {
     // A NaN fails the "> 0" test too, so it can never slip through as a valid input.
     const struct {
         double value;
-        InputField field;
         std::string_view message;
     } checks[] = {
-        {inputs.qts, InputField::Qts, "Calculation Stopped: Qts can't equal 0"},
-        {inputs.qes, InputField::Qes, "Calculation Stopped: Qes can't equal 0"},
-        {inputs.vas, InputField::Vas, "Calculation Stopped: Vas can't equal 0"},
-        {inputs.fs, InputField::Fs, "Calculation Stopped: Fs can't equal 0"},
-        {inputs.pmax, InputField::Pmax, "Calculation Stopped: Pmax can't equal 0"},
-        {inputs.diameter, InputField::Diameter, "Calculation Stopped: Speaker Diameter can't equal 0"},
-        {inputs.xmax, InputField::Xmax, "Calculation Stopped: Xmax can't equal 0"},
-        {inputs.dp, InputField::Dp, "Calculation Stopped: Port Diameter can't equal 0"},
-        {inputs.ports, InputField::Ports, "Calculation Stopped: # Ports can't equal 0"},
+        {inputs.qts, "Calculation Stopped: Qts can't equal 0"},
+        {inputs.qes, "Calculation Stopped: Qes can't equal 0"},
+        {inputs.vas, "Calculation Stopped: Vas can't equal 0"},
+        {inputs.fs, "Calculation Stopped: Fs can't equal 0"},
+        {inputs.pmax, "Calculation Stopped: Pmax can't equal 0"},
+        {inputs.diameter, "Calculation Stopped: Speaker Diameter can't equal 0"},
+        {inputs.xmax, "Calculation Stopped: Xmax can't equal 0"},
+        {inputs.dp, "Calculation Stopped: Port Diameter can't equal 0"},
+        {inputs.ports, "Calculation Stopped: # Ports can't equal 0"},
     };
     for (const auto& check : checks) {
         if (!(check.value > 0.0))
-            return InputProblem{check.field, check.message};
+            return check.message;
     }
     return std::nullopt;
 }

@@ -37,16 +37,10 @@ struct VentedInputs {
 // The same inputs given in ft3, in and in; Q values, Fs, Pmax and the vent count carry no unit.
 VentedInputs toMetric(const VentedInputs& english);
 
-enum class InputField { Qts, Qes, Vas, Fs, Pmax, Diameter, Xmax, Dp, Ports };
-
-struct InputProblem {
-    InputField field;
-    std::string_view message;
-};
-
-// The first input that is not above zero, in the order Qts, Qes, Vas, Fs, Pmax, Diameter, Xmax,
-// vent diameter, number of vents; a negative input is reported with the same text as zero.
-std::optional<InputProblem> checkInputs(const VentedInputs& inputs);
+// The message for the first input that is not above zero, in the order Qts, Qes, Vas, Fs, Pmax,
+// Diameter, Xmax, vent diameter, number of vents; a negative input is reported with the same
+// text as zero.
+std::optional<std::string_view> checkInputs(const VentedInputs& inputs);
 
 inline constexpr int FirstFrequency = 10;
 inline constexpr int CurvePoints = 990; // 10 to 999 Hz, index = frequency - 10

@@ -186,7 +186,7 @@ TEST_P(OstrelInputCheckTest, FirstInputNotAboveZeroStopsTheCalculation) {
         return;
     }
     ASSERT_TRUE(problem.has_value());
-    EXPECT_EQ(problem->message, GetParam().message);
+    EXPECT_EQ(*problem, GetParam().message);
 }
 
 VentedInputs allZero() {
