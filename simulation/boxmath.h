@@ -400,15 +400,13 @@ private:
 
 // The evaluation of a bandpass box set up into state: the gains (kinds 2, 3) and air velocities
 // (kinds 5, 6) of its ports, the rear port's only when RearPort, and the kinds of
-// BoxMath_EvaluateShared. 0 + 0j for every other kind and at a frequency that is not above 0.
+// BoxMath_EvaluateShared; 0 + 0j for every other kind. point.f is above 0 (BoxMath_Call sees to it).
 // Always inlined into each box's curve function, as an evaluation of the box's own would be.
 template <bool RearPort>
 [[gnu::always_inline]] inline TComplex
 BoxMath_EvaluateTwoChamber(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
                            const TDriverObject& driver, const TBoxModelState& state) {
     TComplex out = MakeComplex(0.0, 0.0);
-    if (!BoxMath_IsPositive(point.f))
-        return out;
     const double f = point.f;
     const double omega = 2.0 * HV_Pi * f;
     const BoxMath_TwoChamberModel<RearPort> model(driver, box, state);
@@ -439,11 +437,12 @@ BoxMath_EvaluateTwoChamber(TCurveKind kind, const TEvaluationPoint& point, const
 // tunings are known (dimensionsKnown), setUp(prepared) fills a fresh state (box type and kind
 // already set) and returns whether the circuit exists, and only then is the state kept. setUp
 // reports only after everything it reports has proved valid. An evaluation answers
-// evaluate(kind, state) when the caller's state holds a curve of this box type, and 0 + 0j
-// otherwise; an answer that is not finite becomes 0 + 0j. No exception leaves this call.
+// evaluate(kind, state) when the caller's state holds a curve of this box type and point.f is a
+// frequency (finite and above 0), and 0 + 0j otherwise; an answer that is not finite becomes
+// 0 + 0j. No exception leaves this call.
 template <class SetUp, class Evaluate>
-void BoxMath_Call(TBoxType type, bool dimensionsKnown, TCurveKind kind, TComplex& out, TBoxModelState& state,
-                  SetUp&& setUp, Evaluate&& evaluate) noexcept {
+void BoxMath_Call(TBoxType type, bool dimensionsKnown, TCurveKind kind, const TEvaluationPoint& point,
+                  TComplex& out, TBoxModelState& state, SetUp&& setUp, Evaluate&& evaluate) noexcept {
     out = MakeComplex(0.0, 0.0);
     try {
         if (kind != ckEvaluate) {
@@ -457,7 +456,9 @@ void BoxMath_Call(TBoxType type, bool dimensionsKnown, TCurveKind kind, TComplex
                 state = prepared;
             return;
         }
-        if (!dimensionsKnown || !state.IsSetUpFor(type))
+        // At 0 Hz and below the circuits' formulas give mirrored or limiting values that no
+        // curve shows; every box answers nothing there alike.
+        if (!dimensionsKnown || !state.IsSetUpFor(type) || !BoxMath_IsPositive(point.f))
             return;
         out = BoxMath_FiniteOrZero(evaluate(state.kind, static_cast<const TBoxModelState&>(state)));
     } catch (...) {

@@ -38,7 +38,7 @@ void Bandpass4_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
     // Without both volumes and the front tuning there is no box to describe: every call answers 0 + 0j.
     const bool dimensionsKnown = box.Vr > 0.0 && box.Vf > 0.0 && box.Ff > 0.0;
     BoxMath_Call(
-        btBandpass4, dimensionsKnown, kind, out, state,
+        btBandpass4, dimensionsKnown, kind, point, out, state,
         [&](TBoxModelState& prepared) { return SetUp(kind, point, box, report, driver, prepared); },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
             // The rear chamber is sealed: the circuit has no rear port.

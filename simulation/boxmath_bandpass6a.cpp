@@ -30,7 +30,7 @@ void Bandpass6_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
     // Without both volumes and both tunings there is no box to describe: every call answers 0 + 0j.
     const bool dimensionsKnown = box.Vr > 0.0 && box.Vf > 0.0 && box.Ff > 0.0 && box.Fr > 0.0;
     BoxMath_Call(
-        btBandpass6, dimensionsKnown, kind, out, state,
+        btBandpass6, dimensionsKnown, kind, point, out, state,
         [&](TBoxModelState& prepared) { return SetUp(kind, point, box, driver, prepared); },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
             // Both chambers are vented.

@@ -42,7 +42,7 @@ void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
                     const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
     (void)report; // the vented box derives nothing to report
     BoxMath_Call(
-        btVented, box.Vr > 0.0 && box.Fr > 0.0, kind, out, state,
+        btVented, box.Vr > 0.0 && box.Fr > 0.0, kind, point, out, state,
         [&](TBoxModelState& prepared) {
             // The vent's air velocity is the flow through the vent per area; without an area there
             // is no such curve.

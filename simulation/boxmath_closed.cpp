@@ -91,7 +91,7 @@ bool CharacteristicCubic(const TChamberElements& chamber, const TDriverObject& d
 void ClosedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TComplex& out,
                     const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
     BoxMath_Call(
-        btClosed, box.Vr > 0.0, kind, out, state,
+        btClosed, box.Vr > 0.0, kind, point, out, state,
         [&](TBoxModelState& prepared) {
             if (!BoxMath_CommonSetup(point, box, driver, prepared) ||
                 !BoxMath_LossFactorsUsable({box.Qlr, box.Qar}))

@@ -155,11 +155,9 @@ void PassiveRadiator_Func(TCurveKind kind, const TEvaluationPoint& point, const 
     // Without a chamber volume there is no box to describe: every call answers 0 + 0j.
     const bool dimensionsKnown = box.Vr > 0.0;
     BoxMath_Call(
-        btPassiveRadiator, dimensionsKnown, kind, out, state,
+        btPassiveRadiator, dimensionsKnown, kind, point, out, state,
         [&](TBoxModelState& prepared) { return SetUp(point, box, report, driver, prepared); },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
-            if (!BoxMath_IsPositive(point.f))
-                return MakeComplex(0.0, 0.0);
             return Evaluate(kept, point, box, driver, prepared);
         });
 }

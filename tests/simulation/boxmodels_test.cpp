@@ -491,6 +491,21 @@ TEST(BoxProtocol, NothingNonFiniteIsAnswered) {
     }
 }
 
+// No curve exists at 0 Hz or below: a sound box answers nothing there for any kind, where the
+// formulas alone would give mirrored values at -f and a limiting delay at 0.
+TEST(BoxProtocol, FrequencyNotAboveZeroAnswersZero) {
+    for (const TBoxType type : {btClosed, btVented}) {
+        Curve curve(BoxMath_GetFunc(type), MakeBox(type), MakeDriver());
+        for (int kind = ckTransfer; kind < ckEvaluate; ++kind) {
+            curve.SetUp(static_cast<TCurveKind>(kind));
+            for (const double f : {0.0, -0.0, -30.0, -std::numeric_limits<double>::infinity(), std::nan("")})
+                EXPECT_TRUE(IsZero(curve.At(f))) << type << " " << kind << " " << f;
+        }
+        curve.SetUp(ckImpedance);
+        EXPECT_FALSE(IsZero(curve.At(30))) << type;
+    }
+}
+
 // ----------------------------------------------------------------------------------------------
 // Shared pieces
 
