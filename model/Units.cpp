@@ -350,7 +350,7 @@ std::filesystem::path TUnitStore::Path() {
     return PathLocked();
 }
 
-std::filesystem::path TUnitStore::PathLocked() {
+const std::filesystem::path& TUnitStore::PathLocked() {
     if (!m_PathSet) {
         m_Path = platform::DocumentsFolder() / "UNITINDEX.DAT";
         m_PathSet = true;
@@ -372,7 +372,7 @@ TUnitStore::FileStamp TUnitStore::StampOf(const std::filesystem::path& path) con
 }
 
 void TUnitStore::RefreshLocked() {
-    const std::filesystem::path path = PathLocked();
+    const std::filesystem::path& path = PathLocked();
     // One stat per lookup: another program instance may have chosen a unit meanwhile.
     if (!m_Loaded || StampOf(path) != m_Stamp)
         LoadLocked();

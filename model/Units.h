@@ -157,7 +157,7 @@ private:
     void RefreshLocked();
     void LoadLocked();
     bool SaveLocked();
-    std::filesystem::path PathLocked();
+    const std::filesystem::path& PathLocked();
     FileStamp StampOf(const std::filesystem::path& path) const;
 
     std::mutex m_Lock;
