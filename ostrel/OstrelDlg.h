@@ -11,7 +11,6 @@
 #include <string_view>
 
 class CDataExchange;
-class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
