@@ -94,6 +94,10 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
     fileFound_ = true;
 }
 
+std::string_view IniFile::Line::Value() const {
+    return Trim(std::string_view(text).substr(valueStart));
+}
+
 IniFile::Line IniFile::ParseLine(std::string text) {
     Line line;
     line.text = std::move(text);
@@ -174,10 +178,7 @@ std::size_t IniFile::FindKey(std::string_view section, std::string_view key) con
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
     const std::size_t index = FindKey(section, key);
-    if (index == npos)
-        return std::string(defaultValue);
-    const Line& line = lines_[index];
-    return std::string(Trim(std::string_view(line.text).substr(line.valueStart)));
+    return index == npos ? std::string(defaultValue) : std::string(lines_[index].Value());
 }
 
 std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
@@ -185,8 +186,7 @@ std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key
     const std::size_t index = FindKey(section, key);
     if (index == npos)
         return defaultValue;
-    const Line& line = lines_[index];
-    std::string_view text = Trim(std::string_view(line.text).substr(line.valueStart));
+    std::string_view text = lines_[index].Value();
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
         negative = text.front() == '-';
@@ -318,8 +318,7 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionValues(std:
         const Line& line = lines_[i];
         if (line.kind != Line::Kind::Key || !seen.insert(Folded(line.name)).second)
             return true;
-        values.emplace_back(line.name,
-                            std::string(Trim(std::string_view(line.text).substr(line.valueStart))));
+        values.emplace_back(line.name, std::string(line.Value()));
         return true;
     });
     return values;

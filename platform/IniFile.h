@@ -90,6 +90,9 @@ private:
         enum class Kind { Other, Section, Key } kind = Kind::Other;
         std::string name; // trimmed section or key name
         std::size_t valueStart = 0;
+
+        // A key line's value without the blanks around it.
+        std::string_view Value() const;
     };
 
     static Line ParseLine(std::string text);
