@@ -346,8 +346,6 @@ void TPlotHelper::ToggleRelative() {
         m_Relative = false;
         return;
     }
-    m_ReferenceColumn = m_CursorColumn;
-    m_ReferenceRow = m_CursorRow;
     m_ReferenceFrequency = XToFrequency(m_CursorColumn);
     m_ReferenceValue = ValueAt(m_ReferenceFrequency);
     m_Relative = true;

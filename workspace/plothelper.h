@@ -136,8 +136,6 @@ private:
     int m_CursorColumn = 0;
     int m_CursorRow = 0;
     bool m_Relative = false;
-    int m_ReferenceColumn = 0;
-    int m_ReferenceRow = 0;
     double m_ReferenceFrequency = 0;
     double m_ReferenceValue = 0;
 
