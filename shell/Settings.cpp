@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 #include <pwd.h>
+#include <span>
 #include <unistd.h>
 #include <vector>
 
@@ -88,42 +89,11 @@ constexpr double TConfig::*kFloatsInStoreOrder[] = {
     &TConfig::Limits_VelocityEnd,
 };
 
-// The two orders hold the same Doubles, each once: a value only one of them knew would be read
-// and never written, or written and never completed.
-constexpr bool FloatOrdersAgree() {
-    if (std::size(kFloatsInStoreOrder) != std::size(kFloatSettings))
-        return false;
-    for (double TConfig::*field : kFloatsInStoreOrder) {
-        int inRecordOrder = 0;
-        int inStoreOrder = 0;
-        for (const FloatSetting& setting : kFloatSettings)
-            inRecordOrder += setting.field == field ? 1 : 0;
-        for (double TConfig::*other : kFloatsInStoreOrder)
-            inStoreOrder += other == field ? 1 : 0;
-        if (inRecordOrder != 1 || inStoreOrder != 1)
-            return false;
-    }
-    return true;
-}
-static_assert(FloatOrdersAgree());
-
 constexpr BoolSetting kGridOn{"GridON", &TConfig::GridON};
 constexpr BoolSetting kButtonText{"ButtonText", &TConfig::ButtonText};
 
-// Integers in the stored key's order, before and after the never-read "Joystick"; those after
-// it are the amplitude scales, indices 0..2.
-constexpr IntegerSetting kIntegersBeforeJoystick[] = {
-    {"GridX", &TConfig::GridX},       {"GridY", &TConfig::GridY},     {"Line0dB", &TConfig::Line0dB},
-    {"LineXmax", &TConfig::LineXmax}, {"Line3dB", &TConfig::Line3dB}, {"LineOther", &TConfig::LineOther},
-    {"Back", &TConfig::Back},         {"Label", &TConfig::Label},
-};
-constexpr IntegerSetting kAmplitudeScales[] = {
-    {"ExcursionScale", &TConfig::ExcursionScale},
-    {"VelocityScale", &TConfig::VelocityScale},
-};
-
-// Integers in the order the writer stores them.
-constexpr IntegerSetting kIntegersInWriteOrder[] = {
+// Every Integer with its stored name, in the order the writer stores them.
+constexpr IntegerSetting kIntegerSettings[] = {
     {"GridX", &TConfig::GridX},
     {"GridY", &TConfig::GridY},
     {"Line0dB", &TConfig::Line0dB},
@@ -135,6 +105,36 @@ constexpr IntegerSetting kIntegersInWriteOrder[] = {
     {"ExcursionScale", &TConfig::ExcursionScale},
     {"VelocityScale", &TConfig::VelocityScale},
 };
+
+// The Integers in the order the reader completes them (the order of the stored key's table). The
+// never-read "Joystick" stands before the last ones, the amplitude scales (indices 0..2).
+constexpr std::int32_t TConfig::*kIntegersInStoreOrder[] = {
+    &TConfig::GridX,          &TConfig::GridY,         &TConfig::Line0dB, &TConfig::LineXmax,
+    &TConfig::Line3dB,        &TConfig::LineOther,     &TConfig::Back,    &TConfig::Label,
+    &TConfig::ExcursionScale, &TConfig::VelocityScale,
+};
+constexpr std::size_t kAmplitudeScaleCount = 2;
+
+// A reader's order and the writer's table hold the same values, each once: a value only one of
+// them knew would be read and never written, or written and never completed.
+template <class Field, std::size_t N, class Setting, std::size_t M>
+constexpr bool OrdersAgree(const Field (&order)[N], const Setting (&settings)[M]) {
+    if (N != M)
+        return false;
+    for (const Field field : order) {
+        int inSettings = 0;
+        int inOrder = 0;
+        for (const Setting& setting : settings)
+            inSettings += setting.field == field ? 1 : 0;
+        for (const Field other : order)
+            inOrder += other == field ? 1 : 0;
+        if (inSettings != 1 || inOrder != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(OrdersAgree(kFloatsInStoreOrder, kFloatSettings));
+static_assert(OrdersAgree(kIntegersInStoreOrder, kIntegerSettings));
 
 // A value range of the plot limits: the two ends must differ, or the axis scale divides by zero.
 struct LimitPair {
@@ -155,11 +155,29 @@ constexpr LimitPair kValueRanges[] = {
     {&TConfig::Limits_VelocityStart, &TConfig::Limits_VelocityEnd},
 };
 
-const char* NameOf(double TConfig::*field) {
-    for (const FloatSetting& setting : kFloatSettings)
+template <class Setting, std::size_t N, class Field>
+const char* NameIn(const Setting (&settings)[N], Field field) {
+    for (const Setting& setting : settings)
         if (setting.field == field)
             return setting.name;
     return "";
+}
+
+const char* NameOf(double TConfig::*field) {
+    return NameIn(kFloatSettings, field);
+}
+
+const char* NameOf(std::int32_t TConfig::*field) {
+    return NameIn(kIntegerSettings, field);
+}
+
+// The Integers the reader completes before "Joystick", and the amplitude scales after it.
+std::span<std::int32_t TConfig::*const> IntegersBeforeJoystick() {
+    return std::span(kIntegersInStoreOrder).first(std::size(kIntegersInStoreOrder) - kAmplitudeScaleCount);
+}
+
+std::span<std::int32_t TConfig::*const> AmplitudeScales() {
+    return std::span(kIntegersInStoreOrder).last(kAmplitudeScaleCount);
 }
 
 // The stored value when there is one that reads as its type; else the default, written so that
@@ -209,10 +227,10 @@ void RepairUnusableValues(SettingsStore& store, TConfig& config, const TConfig& 
         }
     }
 
-    for (const IntegerSetting& scale : kAmplitudeScales) {
-        if (config.*scale.field < 0 || config.*scale.field > 2) {
-            config.*scale.field = defaults.*scale.field;
-            store.WriteInteger(scale.name, defaults.*scale.field);
+    for (std::int32_t TConfig::*scale : AmplitudeScales()) {
+        if (config.*scale < 0 || config.*scale > 2) {
+            config.*scale = defaults.*scale;
+            store.WriteInteger(NameOf(scale), defaults.*scale);
         }
     }
 }
@@ -268,16 +286,16 @@ bool ReadSettings(SettingsStore& store, const platform::JoystickProbe& joystick,
     for (const BoolSetting& setting : {kGridOn, kButtonText})
         config.*setting.field = ReadOrComplete(store, setting.name, defaults.*setting.field,
                                                &SettingsStore::ReadBool, &SettingsStore::WriteBool);
-    const auto readIntegers = [&](const auto& settings) {
-        for (const IntegerSetting& setting : settings)
-            config.*setting.field = ReadOrComplete(store, setting.name, defaults.*setting.field,
-                                                   &SettingsStore::ReadInteger, &SettingsStore::WriteInteger);
+    const auto readIntegers = [&](std::span<std::int32_t TConfig::*const> fields) {
+        for (std::int32_t TConfig::*field : fields)
+            config.*field = ReadOrComplete(store, NameOf(field), defaults.*field, &SettingsStore::ReadInteger,
+                                           &SettingsStore::WriteInteger);
     };
-    readIntegers(kIntegersBeforeJoystick);
+    readIntegers(IntegersBeforeJoystick());
     // Kept in the store for older tools; the program itself never reads it.
     if (!store.ValueExists("Joystick"))
         store.WriteInteger("Joystick", 0);
-    readIntegers(kAmplitudeScales);
+    readIntegers(AmplitudeScales());
     for (double TConfig::*field : kFloatsInStoreOrder)
         config.*field = ReadFloatDefault(store, NameOf(field), defaults.*field);
 
@@ -303,7 +321,7 @@ platform::StoreResult WriteSettings(SettingsStore& store) {
     store.WriteString("UserName", TC.UserName);
     for (const BoolSetting& setting : {kGridOn, kButtonText})
         store.WriteBool(setting.name, TC.*setting.field);
-    for (const IntegerSetting& setting : kIntegersInWriteOrder)
+    for (const IntegerSetting& setting : kIntegerSettings)
         store.WriteInteger(setting.name, TC.*setting.field);
     for (const FloatSetting& setting : kFloatSettings)
         store.WriteFloat(setting.name, TC.*setting.field);
