@@ -66,8 +66,13 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
         return;
     }
     const auto size = std::filesystem::file_size(path_, code);
+    const auto tooLarge = [this] {
+        // Driver and project files are read through here too, so the text names no kind of file.
+        return IniResult{false, "\"" + path_.string() + "\" is larger than " +
+                                    std::to_string(MaximumFileSize / (1024 * 1024)) + " MiB and is not read"};
+    };
     if (!code && size > MaximumFileSize) {
-        loadResult_ = {false, "\"" + path_.string() + "\" is too large to be a settings file"};
+        loadResult_ = tooLarge();
         return;
     }
     std::ifstream in(path_, std::ios::binary);
@@ -82,7 +87,7 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (bytes.size() > MaximumFileSize) {
-            loadResult_ = {false, "\"" + path_.string() + "\" is too large to be a settings file"};
+            loadResult_ = tooLarge();
             return;
         }
     }
