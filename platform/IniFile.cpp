@@ -362,12 +362,7 @@ void IniFile::DeleteKey(std::string_view section, std::string_view key) {
 IniResult IniFile::Save() {
     if (path_.empty())
         return {false, "The document has no file name"};
-    IniResult result = WriteFileAtomically(path_, Text());
-    if (result.ok) {
-        modified_ = false;
-        fileFound_ = true;
-    }
-    return result;
+    return SaveAs(path_);
 }
 
 IniResult IniFile::SaveAs(const std::filesystem::path& path) {
