@@ -131,14 +131,18 @@ MessageButton QtDialogs::Message(const MessageRequest& request) {
     box.setStandardButtons(standard);
     // Without a choice of the caller the first offered button (in the order of kButtons) is the
     // default, as the message dialogs have always had it.
-    MessageButton defaultButton = ButtonNone;
-    if ((offered & request.defaultButton) != 0)
-        defaultButton = request.defaultButton;
-    for (const ButtonMapping& mapping : kButtons)
-        if (defaultButton == ButtonNone && (offered & mapping.button) != 0)
-            defaultButton = mapping.button;
+    MessageButton defaultButton = request.defaultButton;
+    if ((offered & defaultButton) == 0) {
+        for (const ButtonMapping& mapping : kButtons) {
+            if ((offered & mapping.button) != 0) {
+                defaultButton = mapping.button;
+                break;
+            }
+        }
+    }
+    const MessageButton escapeButton = EscapeButton(offered);
     for (const ButtonMapping& mapping : kButtons) {
-        if (mapping.button == EscapeButton(offered))
+        if (mapping.button == escapeButton)
             box.setEscapeButton(mapping.standard);
         if (mapping.button == defaultButton)
             box.setDefaultButton(mapping.standard);
