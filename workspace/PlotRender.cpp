@@ -13,8 +13,8 @@
 namespace {
 
 TDriverObject DemoDriver() {
-    TDriverObject driver = DemoWoofer(TC.Environment_Temperature, TC.Environment_AirPressure,
-                                      TC.Environment_Humidy, 0.0005);
+    TDriverObject driver =
+        DemoWoofer(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy, 0.0005);
     driver.Data.Brand = "Demo";
     driver.Data.Model = "W8";
     return driver;
