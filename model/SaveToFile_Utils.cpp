@@ -331,9 +331,12 @@ void WriteDriver(platform::IniFile& file, const TDriverObject& driver) {
     file.WriteString(DriverSection, "ParState", std::string_view(data.ParState.data(), data.ParState.size()));
 }
 
-void ReadDriver(const platform::IniFile& file, TDriverObject& driver) {
+namespace {
+
+// The sections that hold texts are read with the document's encoding given, so that a project
+// file is judged once for all of them rather than once per section.
+void ReadDriverIn(const platform::IniFile& file, TDriverObject& driver, bool utf8) {
     TDriverData& data = driver.Data;
-    const bool utf8 = StoredUtf8(file);
     const auto text = [&](std::string_view key) {
         return DecodeText(file.ReadString(DriverSection, key, ""), utf8);
     };
@@ -363,6 +366,12 @@ void ReadDriver(const platform::IniFile& file, TDriverObject& driver) {
         file.ReadString(DriverSection, "ParState", std::string(ParStateLength, ParEntered));
     std::copy_n(letters.begin(), std::min<std::size_t>(letters.size(), ParStateLength),
                 data.ParState.begin());
+}
+
+} // namespace
+
+void ReadDriver(const platform::IniFile& file, TDriverObject& driver) {
+    ReadDriverIn(file, driver, StoredUtf8(file));
 }
 
 // --- box and vents ---------------------------------------------------------------------------
@@ -480,14 +489,21 @@ void WriteProjectInfo(platform::IniFile& file, const TProjectInfo& info) {
     file.WriteString("ProjectInfo", "ModifyDate", DateToText(info.ModifyDate));
 }
 
-void ReadProjectInfo(const platform::IniFile& file, TProjectInfo& info) {
-    const bool utf8 = StoredUtf8(file);
+namespace {
+
+void ReadProjectInfoIn(const platform::IniFile& file, TProjectInfo& info, bool utf8) {
     if (file.ValueExists("ProjectInfo", "Description"))
         info.Description = DecodeMultiLine(file.ReadString("ProjectInfo", "Description", ""), utf8);
     if (file.ValueExists("ProjectInfo", "Creator"))
         info.Creator = DecodeText(file.ReadString("ProjectInfo", "Creator", ""), utf8);
     info.CreateDate = ReadDate(file, "ProjectInfo", "CreateDate");
     info.ModifyDate = ReadDate(file, "ProjectInfo", "ModifyDate");
+}
+
+} // namespace
+
+void ReadProjectInfo(const platform::IniFile& file, TProjectInfo& info) {
+    ReadProjectInfoIn(file, info, StoredUtf8(file));
 }
 
 // --- filters -------------------------------------------------------------------------------
@@ -627,13 +643,14 @@ TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectPar
         report.ok = false;
         return report;
     }
-    ReadDriver(document, project.Driver);
+    const bool utf8 = StoredUtf8(document);
+    ReadDriverIn(document, project.Driver, utf8);
     ReadBox(document, project.Box);
     TReadReport filters = ReadFilters(document, project.Filters);
     report.warnings = std::move(filters.warnings);
     ReadVent(document, project.Box.FrontVent, "Front");
     ReadVent(document, project.Box.RearVent, "Rear");
-    ReadProjectInfo(document, project.Info);
+    ReadProjectInfoIn(document, project.Info, utf8);
     ReadPlotSettings(document, project.Color, project.Width);
     ReadSignalSource(document, project.Signal);
     if (project.Box.BType == PassiveRadiatorBox)
