@@ -363,7 +363,8 @@ TEST(IniFile, FolderOrOversizedFileIsReportedNotRead) {
     fs::resize_file(sparse, IniFile::MaximumFileSize + 1);
     IniFile oversized(sparse);
     EXPECT_FALSE(oversized.LoadResult().ok);
-    EXPECT_EQ(oversized.LoadResult().error, "\"" + sparse.string() + "\" is larger than 64 MiB and is not read");
+    EXPECT_EQ(oversized.LoadResult().error,
+              "\"" + sparse.string() + "\" is larger than 64 MiB and is not read");
     EXPECT_EQ(oversized.ReadString("A", "b", "d"), "d");
 }
 
