@@ -1,0 +1,17 @@
+# Borvik's executable, defined once every subsystem folder has added its libraries: the main
+# window with every window library this tree holds. Each window library offers one Link
+# function (named below in shell/main.cpp) that hands the main window its factories; a library
+# not in the tree leaves its factory empty and its command says the window is not built.
+if(EXISTS ${PROJECT_SOURCE_DIR}/shell/main.cpp AND TARGET borvik_mainwindow)
+  add_executable(borvik ${PROJECT_SOURCE_DIR}/shell/main.cpp)
+  target_include_directories(borvik PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(borvik PRIVATE borvik_mainwindow)
+  foreach(part projectwindow plotwindow newproject calculators_ui siggen_ui help_ui updatecheck)
+    if(TARGET borvik_${part})
+      string(TOUPPER ${part} upper)
+      target_link_libraries(borvik PRIVATE borvik_${part})
+      target_compile_definitions(borvik PRIVATE BORVIK_LINK_${upper}=1)
+    endif()
+  endforeach()
+  install(TARGETS borvik RUNTIME DESTINATION bin)
+endif()
