@@ -93,6 +93,16 @@ public:
     virtual void CloseAllHelpWindows() = 0;
 };
 
+// The driver editor, while it exists.
+class IDriverEditor {
+public:
+    virtual ~IDriverEditor() = default;
+    virtual QWidget* Widget() = 0;
+    // A driver dropped on the main window's editor button: copied into the edited driver and
+    // shown in the editor's fields.
+    virtual void ShowDriver(const TDriverObject& driver) = 0;
+};
+
 // One project slot of the main window.
 struct TProj {
     QString caption; // "[n]" + box-type name + " : " + brand and model; empty when free
@@ -146,6 +156,11 @@ struct TAppLinks {
     std::function<IPlotWindow*(IMainWindow& main)> createPlotWindow;
     // The one new-project wizard, created at start-up and shown by "New project".
     std::function<QWidget*(IMainWindow& main)> createNewProjectWizard;
+
+    // Driver editor, created by "Database Editing" when none exists.
+    std::function<IDriverEditor*(IMainWindow& main)> createDriverEditor;
+    // The database filter window, created at start-up and freed at the end.
+    std::function<QWidget*(IMainWindow& main)> createDatabaseFilter;
 
     // Calculators: reads one definition file as calculator `number` (1..60); false with a reason
     // when the file cannot be used. `createCalculator` opens the window of a calculator, or with
