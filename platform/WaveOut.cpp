@@ -29,10 +29,22 @@ public:
 WaveOut::WaveOut(std::unique_ptr<WaveSink> sink) : sink_(std::move(sink)) {}
 
 WaveOut::~WaveOut() {
-    if (IsOpen()) {
-        Reset();
-        Close();
+    Shutdown();
+}
+
+void WaveOut::Shutdown() {
+    if (!thread_.joinable() || OnDeviceThread())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
     }
+    Reset();
+    thread_.join();
+    sink_->Close();
+    std::lock_guard lock(mutex_);
+    open_ = false;
+    closing_ = false;
 }
 
 bool WaveOut::IsOpen() const {
@@ -120,14 +132,8 @@ int WaveOut::Close() {
             return WaveInvalidHandle;
         if (!queue_.empty())
             return WaveStillPlaying;
-        closing_ = true;
-        wake_.notify_all();
     }
-    thread_.join();
-    sink_->Close();
-    std::lock_guard lock(mutex_);
-    open_ = false;
-    closing_ = false;
+    Shutdown();
     return WaveOk;
 }
 

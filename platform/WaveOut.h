@@ -109,6 +109,8 @@ public:
 
 private:
     void Run();
+    // Refuses further writes, hands back what is queued and ends the thread, whatever the state.
+    void Shutdown();
     bool OnDeviceThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
     std::unique_ptr<WaveSink> sink_;
