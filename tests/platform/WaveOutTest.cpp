@@ -61,10 +61,10 @@ protected:
 };
 
 TEST_F(WaveOutFile, PlaysBuffersInOrderAndReportsCloseLast) {
-    WaveOut device(MakeWavFileSink(File()));
     Reports reports;
-    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     Buffer a(Ramp(-3, 5)), b(Ramp(100, 4)), c({32767, -32768});
+    WaveOut device(MakeWavFileSink(File()));
+    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     for (Buffer* buffer : {&a, &b, &c}) {
         ASSERT_EQ(device.PrepareHeader(buffer->header), WaveOk);
         ASSERT_EQ(device.Write(buffer->header), WaveOk);
@@ -91,10 +91,10 @@ TEST_F(WaveOutFile, PlaysBuffersInOrderAndReportsCloseLast) {
 }
 
 TEST_F(WaveOutFile, BufferRefilledFromItsDoneReportPlaysAgain) {
-    WaveOut device(MakeWavFileSink(File()));
     Buffer a(Ramp(0, 3));
     int refills = 0;
     Reports reports;
+    WaveOut device(MakeWavFileSink(File()));
     ASSERT_EQ(device.Open({1, 44100}, reports.Callback([&](WaveMessage message, WaveHeader* header) {
         if (message == WaveMessage::Done && refills < 4) {
             ++refills;
@@ -118,10 +118,10 @@ TEST_F(WaveOutFile, BufferRefilledFromItsDoneReportPlaysAgain) {
 }
 
 TEST_F(WaveOutFile, LoopingBufferRepeatsItsLoopCount) {
-    WaveOut device(MakeWavFileSink(File()));
     Reports reports;
-    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     Buffer a(Ramp(7, 2));
+    WaveOut device(MakeWavFileSink(File()));
+    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     a.header.flags = WaveBeginLoop | WaveEndLoop;
     a.header.loops = 3;
     ASSERT_EQ(device.PrepareHeader(a.header), WaveOk);
@@ -136,10 +136,10 @@ TEST_F(WaveOutFile, LoopingBufferRepeatsItsLoopCount) {
 TEST_F(WaveOutFile, ResetHandsBackEveryQueuedBufferBeforeReturning) {
     // The file "device" stalls after the first buffer, so the other two are still queued.
     auto progress = std::make_shared<WavFileProgress>();
-    WaveOut device(MakeWavFileSink(File(), {4, false}, progress));
     Reports reports;
-    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     Buffer a(Ramp(0, 4)), b(Ramp(10, 4)), c(Ramp(20, 4));
+    WaveOut device(MakeWavFileSink(File(), {4, false}, progress));
+    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     for (Buffer* buffer : {&a, &b, &c}) {
         ASSERT_EQ(device.PrepareHeader(buffer->header), WaveOk);
         ASSERT_EQ(device.Write(buffer->header), WaveOk);
@@ -167,10 +167,10 @@ TEST_F(WaveOutFile, ResetHandsBackEveryQueuedBufferBeforeReturning) {
 }
 
 TEST_F(WaveOutFile, LoopEndsAtReset) {
-    WaveOut device(MakeWavFileSink(File(), {0, true}));
     Reports reports;
-    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     Buffer a(std::vector<std::int16_t>(441, 5)); // 10 ms, looped for 11 minutes
+    WaveOut device(MakeWavFileSink(File(), {0, true}));
+    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
     a.header.flags = WaveBeginLoop | WaveEndLoop;
     a.header.loops = 65535;
     ASSERT_EQ(device.PrepareHeader(a.header), WaveOk);
@@ -182,16 +182,16 @@ TEST_F(WaveOutFile, LoopEndsAtReset) {
 
 TEST(WaveOut, RefusesWhatItCannotPlay) {
     platformtest::TempFolder folder;
+    Buffer odd(Ramp(0, 3));
+    Buffer a(Ramp(0, 3));
     WaveOut device(MakeWavFileSink(folder.path() / "x.wav"));
     EXPECT_EQ(device.Open({3, 44100}, {}), WaveBadFormat);
     EXPECT_EQ(device.Open({1, 100}, {}), WaveBadFormat);
     ASSERT_EQ(device.Open({1, 44100}, [](WaveMessage, WaveHeader*, int) {}), WaveOk);
     EXPECT_EQ(device.Open({1, 44100}, {}), WaveError);
 
-    Buffer odd(Ramp(0, 3));
     odd.header.bufferLength = 5; // half a sample
     EXPECT_EQ(device.PrepareHeader(odd.header), WaveInvalidParameter);
-    Buffer a(Ramp(0, 3));
     EXPECT_EQ(device.Write(a.header), WaveUnprepared);
     a.header.flags = WaveBeginLoop;
     ASSERT_EQ(device.PrepareHeader(a.header), WaveOk);
@@ -224,9 +224,10 @@ public:
 } // namespace
 
 TEST(WaveOut, FailureWhilePlayingIsReportedBeforeTheBufferComesBack) {
-    WaveOut device(std::make_unique<FailingSink>());
     Reports reports;
     std::atomic<int> code{0};
+    Buffer a(Ramp(0, 2)), b(Ramp(0, 2));
+    WaveOut device(std::make_unique<FailingSink>());
     ASSERT_EQ(device.Open({1, 44100},
                           [&](WaveMessage message, WaveHeader* header, int reported) {
                               if (message == WaveMessage::Error)
@@ -234,7 +235,6 @@ TEST(WaveOut, FailureWhilePlayingIsReportedBeforeTheBufferComesBack) {
                               reports.Callback()(message, header, reported);
                           }),
               WaveOk);
-    Buffer a(Ramp(0, 2)), b(Ramp(0, 2));
     for (Buffer* buffer : {&a, &b}) {
         ASSERT_EQ(device.PrepareHeader(buffer->header), WaveOk);
         ASSERT_EQ(device.Write(buffer->header), WaveOk);
