@@ -98,7 +98,17 @@ QPixmap Picture(const QString& name) {
 
 } // namespace
 
+static void LoadProjectPictures() {
+    // The pictures live in a static library: their resource registers on first use.
+    static const bool loaded = [] {
+        Q_INIT_RESOURCE(projectpictures);
+        return true;
+    }();
+    (void)loaded;
+}
+
 TfrmProject::TfrmProject(int slotNumber, QWidget* parent) : QWidget(parent) {
+    LoadProjectPictures();
     slot = slotNumber;
     setObjectName("frmProject");
     setAttribute(Qt::WA_DeleteOnClose);
