@@ -273,9 +273,12 @@ TEST(ClosedResonance, RootsWithoutAResonanceGiveNoValues) {
 // ----------------------------------------------------------------------------------------------
 // Protocol
 
-TEST(BoxMathGetFunc, KnowsTheClosedAndTheVentedBoxOnly) {
+TEST(BoxMathGetFunc, KnowsTheFiveBoxTypesOnly) {
     EXPECT_EQ(BoxMath_GetFunc(btClosed), &ClosedBox_Func);
     EXPECT_EQ(BoxMath_GetFunc(btVented), &VentedBox_Func);
+    EXPECT_EQ(BoxMath_GetFunc(btBandpass4), &Bandpass4_Func);
+    EXPECT_EQ(BoxMath_GetFunc(btBandpass6), &Bandpass6_Func);
+    EXPECT_EQ(BoxMath_GetFunc(btPassiveRadiator), &PassiveRadiator_Func);
     for (const std::int32_t unknown : {-1, 5, 99, std::numeric_limits<std::int32_t>::min()})
         EXPECT_EQ(BoxMath_GetFunc(unknown), nullptr) << unknown;
 }
