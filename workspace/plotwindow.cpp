@@ -20,7 +20,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QToolButton>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -93,7 +93,12 @@ QString FrequencyReadout(double frequency, bool relative) {
 }
 
 QString ValueReadout(double value, const std::string& unitText, bool relative) {
-    return WithUserDecimalSeparator(QString::asprintf(relative ? "%4.3f rel " : "%4.3f ", value)) +
+    // Three decimals, and more for small values so that four significant digits show: an
+    // excursion in metres would otherwise read 0.001 whatever it is.
+    int decimals = 3;
+    if (std::isfinite(value) && value != 0 && std::fabs(value) < 1)
+        decimals = std::min(9, 3 - static_cast<int>(std::floor(std::log10(std::fabs(value)))));
+    return WithUserDecimalSeparator(QString::asprintf(relative ? "%4.*f rel " : "%4.*f ", decimals, value)) +
            QString::fromStdString(unitText);
 }
 
@@ -187,7 +192,6 @@ private:
 TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(parent), m_Main(main) {
     setObjectName("frmPlotWindow");
     setWindowTitle("Plot window");
-    setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(250, 54);
 
     RunPrintDialog = [](QPrinter& printer, QWidget* owner) {
@@ -223,13 +227,11 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
     m_ActiveProjectMenu = new QMenu(this);
     m_ActiveProjectMenu->setObjectName("popActiveProject");
     connect(m_ActiveProjectMenu, &QMenu::aboutToShow, this, &TfrmPlotWindow::FillActiveProjectMenu);
-    m_ActiveProjectButton = new QToolButton(this);
+    m_ActiveProjectButton = new QPushButton(this);
     m_ActiveProjectButton->setObjectName("btnActiveProject");
     m_ActiveProjectButton->setText("No open projects");
     m_ActiveProjectButton->setToolTip("Click here to choose different project to follow with mouse");
     m_ActiveProjectButton->setMenu(m_ActiveProjectMenu);
-    m_ActiveProjectButton->setPopupMode(QToolButton::InstantPopup);
-    m_ActiveProjectButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     m_PlotMenu = new THV_PopupMenu(this);
     m_PlotMenu->setObjectName("popPlot");
@@ -246,18 +248,16 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
         const int tag = entry.Tag;
         connect(action, &QAction::triggered, this, [this, tag] { PlotClick(tag); });
     }
-    m_PlotButton = new QToolButton(this);
+    m_PlotButton = new QPushButton(this);
     m_PlotButton->setObjectName("btnPlot");
     m_PlotButton->setToolTip("Click here to change plot type");
     m_PlotButton->setMenu(m_PlotMenu);
-    m_PlotButton->setPopupMode(QToolButton::InstantPopup);
-    m_PlotButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
-    m_PrintButton = new QToolButton(this);
+    m_PrintButton = new QPushButton(this);
     m_PrintButton->setObjectName("btnPrint");
     m_PrintButton->setText("Print");
     m_PrintButton->setToolTip("Prints the active plot for active desing to paper.");
-    connect(m_PrintButton, &QToolButton::clicked, this, [this] { Print(); });
+    connect(m_PrintButton, &QPushButton::clicked, this, [this] { Print(); });
 
     m_ContextMenu = new QMenu(this);
     m_ContextMenu->setObjectName("popPlotMenu");

@@ -25,7 +25,7 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QPrinter;
-class QToolButton;
+class QPushButton;
 class THV_PopupMenu;
 class TPlotPaintBox;
 
@@ -42,7 +42,8 @@ const std::vector<TPlotMenuEntry>& PlotMenuEntries();
 QString PlotCaption(const QString& typeCaption, const std::string& unitText);
 
 // The two readouts: "10.00 Hz" and "-3.012 dB", with "rel" before the unit in relative mode;
-// the decimal separator is the user's.
+// a value below 1 gets the decimals for four significant digits ("0.001235 peak m"). The
+// decimal separator is the user's.
 QString FrequencyReadout(double frequency, bool relative);
 QString ValueReadout(double value, const std::string& unitText, bool relative);
 
@@ -86,8 +87,8 @@ public:
     QWidget* PaintBox() const;
     QMenu* PlotMenu() const;
     QMenu* ContextMenu() const { return m_ContextMenu; }
-    QToolButton* ActiveProjectButton() const { return m_ActiveProjectButton; }
-    QToolButton* PlotButton() const { return m_PlotButton; }
+    QPushButton* ActiveProjectButton() const { return m_ActiveProjectButton; }
+    QPushButton* PlotButton() const { return m_PlotButton; }
 
     // Device pixels per pixel of the paint box (1.5 at 150 %).
     double PixelRatio() const;
@@ -133,9 +134,9 @@ private:
     TPlotPaintBox* m_PaintBox = nullptr;
     QLabel* m_FrequencyPanel = nullptr;
     QLabel* m_ValuePanel = nullptr;
-    QToolButton* m_ActiveProjectButton = nullptr;
-    QToolButton* m_PlotButton = nullptr;
-    QToolButton* m_PrintButton = nullptr;
+    QPushButton* m_ActiveProjectButton = nullptr;
+    QPushButton* m_PlotButton = nullptr;
+    QPushButton* m_PrintButton = nullptr;
     QMenu* m_ActiveProjectMenu = nullptr;
     THV_PopupMenu* m_PlotMenu = nullptr;
     QActionGroup* m_PlotGroup = nullptr;

@@ -14,13 +14,19 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 #include <cmath>
 #include <memory>
+#include <ostream>
+
+// Failures show texts as texts.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -451,6 +457,11 @@ TEST(PlotWindowTexts, Readouts) {
     EXPECT_EQ(FrequencyReadout(-3.5, true), "-3.50 rel Hz");
     EXPECT_EQ(ValueReadout(-3.0104, "dB", false), "-3.010 dB");
     EXPECT_EQ(ValueReadout(1.5, "peak mm", true), "1.500 rel peak mm");
+    EXPECT_EQ(ValueReadout(0.5, "deg", false), "0.5000 deg");
+    EXPECT_EQ(ValueReadout(0.0012346, "peak m", false), "0.001235 peak m");
+    EXPECT_EQ(ValueReadout(-0.0012346, "peak m", true), "-0.001235 rel peak m");
+    EXPECT_EQ(ValueReadout(1e-30, "W", false), "0.000000000 W");
+    EXPECT_EQ(ValueReadout(0, "dB", false), "0.000 dB");
     SetDecimalSeparator(',');
     EXPECT_EQ(FrequencyReadout(10, false), "10,00 Hz");
     EXPECT_EQ(ValueReadout(2.25, "ohm", false), "2,250 ohm");
