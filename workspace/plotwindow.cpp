@@ -545,37 +545,19 @@ QString TfrmPlotWindow::PrintTitle() const {
     return m_PlotButton->text() + " [" + QString::fromStdString(m_Helper.UnitText()) + "] - " + project;
 }
 
-bool TfrmPlotWindow::Print() {
+bool TfrmPlotWindow::PaintPrintPage(QPainter& painter, const QSize& pagePixels, double dotsPerInch) {
     const int active = m_Main.ActiveProject();
     if (active < 1 || active > kMaxProjects || !m_Main.Proj(active).used ||
-        m_Main.Proj(active).window == nullptr)
+        m_Main.Proj(active).window == nullptr || !(dotsPerInch > 0))
         return false;
     const TProjectPlotData data = m_Main.Proj(active).window->PlotData();
     if (data.box == nullptr || data.driver == nullptr || data.source == nullptr)
         return false;
-
-    QPrinter printer(QPrinter::HighResolution);
-    const QString title = PrintTitle();
-    printer.setDocName(title);
-    if (!RunPrintDialog || !RunPrintDialog(printer, this))
-        return false;
-
-    const auto fail = [](const QString& why) {
-        platform::MessageRequest request;
-        request.kind = platform::MessageKind::Error;
-        request.text = ("The plot could not be printed: " + why).toStdString();
-        platform::AppDialogs().Message(request);
-        return false;
-    };
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return fail("the printer could not be opened.");
-
-    const double scale = printer.resolution() / kPrintUnitsPerInch;
+    const double scale = dotsPerInch / kPrintUnitsPerInch;
+    painter.save();
     painter.scale(scale, scale);
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int width = static_cast<int>(page.width() / scale);
-    const int height = static_cast<int>(page.height() / scale);
+    const int width = static_cast<int>(pagePixels.width() / scale);
+    const int height = static_cast<int>(pagePixels.height() / scale);
 
     QFont labels = font();
     labels.setPixelSize(13);
@@ -605,7 +587,40 @@ bool TfrmPlotWindow::Print() {
     heading.setPixelSize(static_cast<int>(std::lround(12 * kPrintUnitsPerInch / kPointsPerInch)));
     painter.setFont(heading);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(0, 0, width, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, title);
+    painter.drawText(QRect(0, 0, width, height), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     PrintTitle());
+    painter.restore();
+    return true;
+}
+
+bool TfrmPlotWindow::Print() {
+    const int active = m_Main.ActiveProject();
+    if (active < 1 || active > kMaxProjects || !m_Main.Proj(active).used ||
+        m_Main.Proj(active).window == nullptr)
+        return false;
+    const TProjectPlotData data = m_Main.Proj(active).window->PlotData();
+    if (data.box == nullptr || data.driver == nullptr || data.source == nullptr)
+        return false;
+
+    QPrinter printer(QPrinter::HighResolution);
+    const QString title = PrintTitle();
+    printer.setDocName(title);
+    if (!RunPrintDialog || !RunPrintDialog(printer, this))
+        return false;
+
+    const auto fail = [](const QString& why) {
+        platform::MessageRequest request;
+        request.kind = platform::MessageKind::Error;
+        request.text = ("The plot could not be printed: " + why).toStdString();
+        platform::AppDialogs().Message(request);
+        return false;
+    };
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return fail("the printer could not be opened.");
+
+    PaintPrintPage(painter, printer.pageLayout().paintRectPixels(printer.resolution()).size(),
+                   printer.resolution());
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         return fail("the print job failed.");
     return true;

@@ -24,6 +24,7 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QPainter;
 class QPrinter;
 class QPushButton;
 class THV_PopupMenu;
@@ -76,6 +77,9 @@ public:
     bool Print();
     // The title printed above the plot.
     QString PrintTitle() const;
+    // Draws the printed page of the active project on a painter whose device has the given
+    // size and resolution; false when there is no active project.
+    bool PaintPrintPage(QPainter& painter, const QSize& pagePixels, double dotsPerInch);
     // Runs the print dialog on the printer; true when confirmed. Tests replace it.
     std::function<bool(QPrinter& printer, QWidget* parent)> RunPrintDialog;
 

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -412,6 +413,44 @@ TEST_F(PlotWindowTest, PrintsTheActiveProjectOnOnePdfPageWithItsTitle) {
     }
     EXPECT_TRUE(bytes.contains(utf16)) << "title not found";
     EXPECT_TRUE(dialogs == 1 && this->dialogs.messages.empty());
+}
+
+TEST_F(PlotWindowTest, PrintedPageScalesWithThePrintersResolution) {
+    main.AddProject(1, btClosed);
+    main.SetActiveProject(1);
+    // The same 4 x 3 inch page at two resolutions: every length doubles, every area quadruples.
+    struct Page {
+        QImage image;
+        int frameTop = -1;
+        long long black = 0;
+    };
+    Page pages[2];
+    const int resolutions[2] = {150, 300};
+    for (int i = 0; i < 2; ++i) {
+        Page& page = pages[i];
+        page.image = QImage(4 * resolutions[i], 3 * resolutions[i], QImage::Format_RGB32);
+        page.image.fill(Qt::white);
+        QPainter painter(&page.image);
+        ASSERT_TRUE(window->PaintPrintPage(painter, page.image.size(), resolutions[i]));
+        painter.end();
+        for (int y = 0; y < page.image.height(); ++y) {
+            int rowBlack = 0;
+            for (int x = 0; x < page.image.width(); ++x)
+                rowBlack += page.image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+            page.black += rowBlack;
+            if (page.frameTop < 0 && rowBlack > page.image.width() / 2)
+                page.frameTop = y;
+        }
+    }
+    ASSERT_GT(pages[0].frameTop, 0);
+    EXPECT_NEAR(pages[1].frameTop, 2 * pages[0].frameTop, 3);
+    const double areaRatio = static_cast<double>(pages[1].black) / static_cast<double>(pages[0].black);
+    EXPECT_GT(areaRatio, 3.2);
+    EXPECT_LT(areaRatio, 4.8);
+    main.SetActiveProject(-1);
+    QImage none(100, 100, QImage::Format_RGB32);
+    QPainter painter(&none);
+    EXPECT_FALSE(window->PaintPrintPage(painter, none.size(), 300));
 }
 
 TEST_F(PlotWindowTest, PrintingNeedsAnActiveProjectAndAConfirmedDialogAndReportsFailure) {
