@@ -11,9 +11,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -487,6 +490,34 @@ TEST_F(PlotWindowTest, TakesTheSavedPlaceWhenFirstShownAndTheLinkMakesIt) {
     ASSERT_NE(dynamic_cast<TfrmPlotWindow*>(made.get()), nullptr);
     made->Widget()->show();
     EXPECT_EQ(made->Widget()->size(), QSize(500, 400));
+}
+
+TEST_F(PlotWindowTest, InTheWorkspaceItMinimisesInsteadOfClosingAndSnapsToTheGrid) {
+    QMdiArea area;
+    area.resize(1200, 900);
+    area.show();
+    auto owned = std::make_unique<TfrmPlotWindow>(main);
+    TfrmPlotWindow* plot = owned.get();
+    QMdiSubWindow* sub = area.addSubWindow(owned.release());
+    EXPECT_FALSE(sub->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(sub->windowFlags() & Qt::WindowMinimizeButtonHint);
+    sub->show();
+
+    TC.GridON = true;
+    TC.GridX = 20;
+    TC.GridY = 10;
+    sub->setGeometry(31, 49, 669, 613);
+    EXPECT_EQ(sub->geometry(), QRect(40, 50, 660, 610));
+    TC.GridON = false;
+    sub->setGeometry(31, 49, 669, 613);
+    EXPECT_EQ(sub->geometry(), QRect(31, 49, 669, 613));
+
+    QPointer<QMdiSubWindow> alive(sub);
+    sub->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(alive.isNull());
+    EXPECT_TRUE(sub->isMinimized());
+    EXPECT_EQ(sub->widget(), plot);
 }
 
 TEST(PlotWindowTexts, Readouts) {
