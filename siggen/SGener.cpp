@@ -270,7 +270,7 @@ bool TfrmSGenerator::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::Move && watched == parentWidget() && !snapping_) {
         auto* frame = static_cast<QWidget*>(watched);
         if (TC.GridON && !frame->isMinimized()) {
-            const QPoint snapped(SnapToGrid(frame->x(), TC.GridX), SnapToGrid(frame->y(), TC.GridY));
+            const QPoint snapped(GridPosition(frame->x(), TC.GridX), GridPosition(frame->y(), TC.GridY));
             if (snapped != frame->pos()) {
                 snapping_ = true;
                 frame->move(snapped);

@@ -59,7 +59,7 @@ std::string CursorFrequencyText(double frequency) {
     return std::to_string(static_cast<long long>(rounded));
 }
 
-int SnapToGrid(int position, int grid) {
+int GridPosition(int position, int grid) {
     if (grid < 1)
         return position;
     const double snapped = std::nearbyint(static_cast<double>(position) / grid) * grid;

@@ -39,4 +39,4 @@ std::string CursorFrequencyText(double frequency);
 
 // A window position rounded to the nearest multiple of the grid (halves to even); unchanged for
 // a grid below 1.
-int SnapToGrid(int position, int grid);
+int GridPosition(int position, int grid);

@@ -66,7 +66,7 @@ TEST(SignalControls, PositionsSnapToTheGridHalvesToEven) {
     for (const Case c :
          {Case{0, 20, 0}, Case{9, 20, 0}, Case{10, 20, 0}, Case{11, 20, 20}, Case{30, 20, 40},
           Case{50, 20, 40}, Case{-30, 20, -40}, Case{33, 8, 32}, Case{47, 0, 47}, Case{47, -5, 47}})
-        EXPECT_EQ(SnapToGrid(c.position, c.grid), c.snapped) << c.position << " on " << c.grid;
+        EXPECT_EQ(GridPosition(c.position, c.grid), c.snapped) << c.position << " on " << c.grid;
 }
 
 TEST(SignalControls, FrequencyTextUsesTheDecimalSeparator) {
