@@ -1,12 +1,13 @@
 #include "siggen/SGener.h"
 
+#include "flatctl/TFlatCheckBoxUnit.h"
+#include "flatctl/TFlatComboBoxUnit.h"
+#include "flatctl/TFlatEditUnit.h"
 #include "platform/Dialogs.h"
 #include "shell/Settings.h"
 #include "siggen/SignalControls.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -75,7 +76,9 @@ TfrmSGenerator::TfrmSGenerator(QWidget* parent) : QWidget(parent), joystick_(&pl
     setWindowTitle(QStringLiteral("Signal generator"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    cbMode_ = new QComboBox(this);
+    auto* mode = new TFlatComboBox(this);
+    mode->SetStyle(TFlatComboBox::csDropDownList);
+    cbMode_ = mode;
     cbMode_->setObjectName(QStringLiteral("cbMode"));
     cbMode_->addItems({QStringLiteral("Normal"), QStringLiteral("Slow sweep"), QStringLiteral("Fast sweep"),
                        QStringLiteral("White noise")});
@@ -83,9 +86,9 @@ TfrmSGenerator::TfrmSGenerator(QWidget* parent) : QWidget(parent), joystick_(&pl
     lblMode->setBuddy(cbMode_);
     cbMode_->setAccessibleName(lblMode->text());
 
-    edF1_ = new QLineEdit(QStringLiteral("100"), this);
+    edF1_ = new TFlatEdit(QStringLiteral("100"), this);
     edF1_->setObjectName(QStringLiteral("edF1"));
-    edF2_ = new QLineEdit(QStringLiteral("10000"), this);
+    edF2_ = new TFlatEdit(QStringLiteral("10000"), this);
     edF2_->setObjectName(QStringLiteral("edF2"));
     for (QLineEdit* edit : {edF1_, edF2_}) {
         edit->setAlignment(Qt::AlignRight);
@@ -105,12 +108,11 @@ TfrmSGenerator::TfrmSGenerator(QWidget* parent) : QWidget(parent), joystick_(&pl
     upDown2_->setObjectName(QStringLiteral("UpDown2"));
     auto* lblHz = new QLabel(QStringLiteral("Hz"), this);
 
-    cbGetFromCursor_ = new QCheckBox(QStringLiteral("Get frequency from cursor"), this);
+    cbGetFromCursor_ = new TFlatCheckBox(QStringLiteral("Get frequency from cursor"), this);
     cbGetFromCursor_->setObjectName(QStringLiteral("cbGetFromCursor"));
     cbGetFromCursor_->setToolTip(
         QStringLiteral("Check this to get signal generator frequency from plot window cursor."));
-    cbGetFromCursor_->installEventFilter(this);
-    chkJoyMode_ = new QCheckBox(QStringLiteral("Joystick mode"), this);
+    chkJoyMode_ = new TFlatCheckBox(QStringLiteral("Joystick mode"), this);
     chkJoyMode_->setObjectName(QStringLiteral("chkJoyMode"));
 
     panel4_ = new QFrame(this);
@@ -130,7 +132,7 @@ TfrmSGenerator::TfrmSGenerator(QWidget* parent) : QWidget(parent), joystick_(&pl
     tbAtt_->setMinimumHeight(120);
     tbAtt_->setAccessibleName(lblAtt->text());
     lblAtt->setBuddy(tbAtt_);
-    edAtt_ = new QLineEdit(panel4_);
+    edAtt_ = new TFlatEdit(panel4_);
     edAtt_->setObjectName(QStringLiteral("edAtt"));
     edAtt_->setReadOnly(true);
     edAtt_->setFocusPolicy(Qt::NoFocus);
@@ -201,7 +203,7 @@ TfrmSGenerator::TfrmSGenerator(QWidget* parent) : QWidget(parent), joystick_(&pl
     connect(tbAtt_, &QSlider::valueChanged, this, [this] { tbAttChange(); });
     connect(btnStart_, &QPushButton::clicked, this, [this] { btnStartClick(); });
     connect(btnExit_, &QPushButton::clicked, this, [this] { close(); });
-    connect(chkJoyMode_, &QCheckBox::toggled, this, [this] { chkJoyModeClick(); });
+    connect(chkJoyMode_, &QAbstractButton::toggled, this, [this] { chkJoyModeClick(); });
     connect(timerJoyMode_, &QTimer::timeout, this, [this] { timerJoyModeTimer(); });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
@@ -263,10 +265,6 @@ bool TfrmSGenerator::eventFilter(QObject* watched, QEvent* event) {
             else
                 edF2Change();
         }
-    } else if (event->type() == QEvent::ToolTip && watched == cbGetFromCursor_) {
-        // Hints show only in the main window's help mode.
-        if (IMainWindow* main = MainWindow(); main != nullptr && !main->HelpMode())
-            return true;
     } else if (event->type() == QEvent::Move && watched == parentWidget() && !snapping_) {
         auto* frame = static_cast<QWidget*>(watched);
         if (TC.GridON && !frame->isMinimized()) {

@@ -9,7 +9,7 @@
 
 #include <QWidget>
 
-class QCheckBox;
+class QAbstractButton;
 class QComboBox;
 class QFrame;
 class QLineEdit;
@@ -91,8 +91,8 @@ private:
     QLineEdit* edAtt_;
     QPushButton* btnStart_;
     QPushButton* btnExit_;
-    QCheckBox* chkJoyMode_;
-    QCheckBox* cbGetFromCursor_;
+    QAbstractButton* chkJoyMode_;
+    QAbstractButton* cbGetFromCursor_;
     QTimer* timerJoyMode_;
     bool shown_ = false;
     bool snapping_ = false;

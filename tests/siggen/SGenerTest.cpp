@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
@@ -66,8 +66,8 @@ protected:
     QLineEdit* Edit(const char* name) const { return Child<QLineEdit>(name); }
     QPushButton* Start() const { return Child<QPushButton>("btnStart"); }
     QComboBox* Mode() const { return Child<QComboBox>("cbMode"); }
-    QCheckBox* Cursor() const { return Child<QCheckBox>("cbGetFromCursor"); }
-    QCheckBox* JoyMode() const { return Child<QCheckBox>("chkJoyMode"); }
+    QAbstractButton* Cursor() const { return Child<QAbstractButton>("cbGetFromCursor"); }
+    QAbstractButton* JoyMode() const { return Child<QAbstractButton>("chkJoyMode"); }
 
     void ChooseMode(int index) {
         Mode()->setCurrentIndex(index);
@@ -122,7 +122,7 @@ TEST_F(SGenerTest, OpensIdleOnAHundredHertzTone) {
 
     JoystickPresent = true;
     TfrmSGenerator withJoystick;
-    EXPECT_FALSE(withJoystick.findChild<QCheckBox*>(QStringLiteral("chkJoyMode"))->isHidden());
+    EXPECT_FALSE(withJoystick.findChild<QAbstractButton*>(QStringLiteral("chkJoyMode"))->isHidden());
 }
 
 TEST_F(SGenerTest, ModesEnableTheirControls) {
