@@ -154,6 +154,7 @@ inline TfrmProject* NewProject(FakeMainWindow& main, std::int32_t boxType) {
     window->box.Qar = window->box.Qaf = 100;
     window->box.Qpr = window->box.Qpf = 100;
     window->box.Qiclfr = 100;
+    window->box.PassiveRadiator = TPassiveRadiatorData{0.06, 6, 20, 0.035, 0.01, 0};
     window->signal.P = 1;
     window->StartNow(1);
     return window;
