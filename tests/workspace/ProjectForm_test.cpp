@@ -2,6 +2,7 @@
 
 #include "workspace/DragUtil.h"
 #include "workspace/DrvParams.h"
+#include "workspace/HV_Menu.h"
 #include "workspace/ProjectLinks.h"
 
 #include <QAbstractButton>
@@ -383,6 +384,54 @@ TEST_F(ProjectWindowTest, TheLinkMakesProjectWindows) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Slot(), 3);
     delete window->Widget();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, AdvancedMenusShowTheLossesOfTheBoxTypeAndOpenTheValueEditor) {
+    struct Case {
+        std::int32_t type;
+        QStringList rear;
+    };
+    const Case cases[] = {
+        {pbClosed, {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]"}},
+        {pbVented, {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]", "*Qp", "Qp [rear]"}},
+        {pbBandpass4,
+         {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]", "*Qicl", "Qicl [interchamber]"}},
+        {pbBandpass6,
+         {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]", "*Qp", "Qp [rear]", "*Qicl",
+          "Qicl [interchamber]"}},
+        {pbPassiveRadiator, {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        TfrmProject* window = NewProject(main, c.type);
+        std::unique_ptr<THV_PopupMenu> menu = window->BuildAdvancedMenu(true);
+        QStringList shown;
+        for (QAction* action : menu->actions())
+            shown << (action->objectName().isEmpty() ? action->text() : action->objectName());
+        EXPECT_EQ(shown, c.rear);
+        for (QAction* action : menu->actions())
+            EXPECT_EQ(action->isEnabled(), !action->objectName().isEmpty());
+    }
+    // An item opens the editor on its value; every change marks the project and repaints.
+    TfrmProject* window = main.Window(2);
+    window->modified = false;
+    std::unique_ptr<THV_PopupMenu> menu = window->BuildAdvancedMenu(true);
+    QAction* qp = menu->findChild<QAction*>("Qp [rear]");
+    ASSERT_NE(qp, nullptr);
+    EXPECT_EQ(qp->text().toStdString(), Val2Str(qkNone, 0, window->box.Qpr));
+    qp->trigger();
+    TfrmEditor* editor = window->ValueEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), "Qp [rear]");
+    const int repaints = main.plot.repaints;
+    editor->StepBy(10);
+    EXPECT_NEAR(window->box.Qpr, 101, 1e-9);
+    EXPECT_TRUE(window->Modified());
+    EXPECT_GT(main.plot.repaints, repaints);
 }
 
 } // namespace
