@@ -8,3 +8,7 @@ add_library(borvik_net STATIC
 )
 target_include_directories(borvik_net PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_net PUBLIC Qt6::Core)
+target_sources(borvik_net PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/HttpReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HttpProt.cpp
+)
