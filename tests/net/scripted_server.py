@@ -33,6 +33,10 @@ def main():
                 request += chunk
         except OSError:
             pass
+        if not request:
+            # A probe that only checked that the port is open.
+            conn.close()
+            continue
         with open(log_path, "a", encoding="utf-8") as log:
             log.write(json.dumps(request.decode("latin-1")) + "\n")
         line = request.split(b"\r\n", 1)[0].decode("latin-1").split(" ")
