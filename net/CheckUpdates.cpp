@@ -172,6 +172,7 @@ TfrmCheckWebUpdate::TfrmCheckWebUpdate(std::string serverSetting, std::filesyste
     sbCheckWeb = new QLabel(statusBar);
     sbCheckWeb->setObjectName("sbCheckWebText");
     sbCheckWeb->setAccessibleName("Status");
+    sbCheckWeb->setIndent(fontMetrics().averageCharWidth());
     statusBar->addWidget(sbCheckWeb, 1);
 
     auto* layout = new QVBoxLayout(this);
