@@ -1,6 +1,7 @@
 #include "shell/MainForm.h"
 
 #include "shell/DesktopLayout.h"
+#include "shell/OptionsF.h"
 #include "shell/Settings.h"
 #include "shell/StartF.h"
 
@@ -90,6 +91,7 @@ TfrmMain::~TfrmMain() {
     }
     delete m_NewProjectWizard;
     delete m_UpdateCheck;
+    delete m_Options;
     delete m_DatabaseFilter;
     delete m_Splash;
     if (MainWindow() == this) {
@@ -443,6 +445,9 @@ void TfrmMain::CreateForms() {
             AddChildWindow(m_PlotWidget);
         }
     }
+    if (!m_Options && m_Startup.store != nullptr) {
+        m_Options = new TfrmOptions(*m_Startup.store, m_Startup.joystickReader, this);
+    }
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -784,7 +789,13 @@ void TfrmMain::NewProject() {
 }
 
 void TfrmMain::ShowOptions() {
-    NotBuilt(QStringLiteral("options window"));
+    if (!m_Options) {
+        NotBuilt(QStringLiteral("options window"));
+        return;
+    }
+    m_Options->show();
+    m_Options->raise();
+    m_Options->activateWindow();
 }
 
 void TfrmMain::ShowAbout() {

@@ -8,9 +8,11 @@
 
 #include "model/BV_Utils.h"
 #include "platform/Dialogs.h"
+#include "platform/Joystick.h"
 #include "platform/JoystickProbe.h"
 #include "platform/SettingsStore.h"
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -21,6 +23,7 @@
 #include <vector>
 
 class QAction;
+
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -32,6 +35,7 @@ class QToolButton;
 struct TMainStartup {
     platform::SettingsStore* store = nullptr;          // required
     const platform::JoystickProbe* joystick = nullptr; // none: no joystick
+    platform::Joystick* joystickReader = nullptr;      // the options window's joystick test
     // Where shipped files (version file, help file, calculators, texts) are looked up, in order;
     // empty: the program's own folders.
     std::vector<std::filesystem::path> shippedFolders;
@@ -53,8 +57,8 @@ public:
     // The start-up steps, announced on the splash screen. False when the program cannot go on
     // (the version file is missing); the reason was shown.
     bool Create();
-    // The windows the program entry creates after the main window: the update check and the
-    // plot window.
+    // The windows the program entry creates after the main window: the update check, the plot
+    // window and the options window.
     void CreateForms();
 
     // IMainWindow
@@ -108,6 +112,7 @@ public:
     std::optional<std::filesystem::path> FindShipped(std::string_view name) const;
     QMdiArea* MdiArea() const { return mdiMain; }
     TfrmSplashScreen* Splash() const { return m_Splash; }
+    QDialog* Options() const { return m_Options; }
     // Whether the command line's files were taken (after the first show).
     bool CommandLineTaken() const { return m_CommandLineTaken; }
 
@@ -161,6 +166,7 @@ private:
     QPointer<QWidget> m_UpdateCheck;
     QPointer<QWidget> m_DatabaseFilter;
     QPointer<QWidget> m_About;
+    QPointer<QDialog> m_Options;
     QPointer<TfrmSplashScreen> m_Splash;
 
     QMdiArea* mdiMain = nullptr;
