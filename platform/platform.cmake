@@ -5,7 +5,6 @@ add_library(borvik_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Folders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JoystickProbe.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Joystick.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShellOpen.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Dialogs.cpp
 )

@@ -446,7 +446,7 @@ void TfrmMain::CreateForms() {
         }
     }
     if (!m_Options && m_Startup.store != nullptr) {
-        m_Options = new TfrmOptions(*m_Startup.store, m_Startup.joystickReader, this);
+        m_Options = new TfrmOptions(*m_Startup.store, this);
     }
 }
 

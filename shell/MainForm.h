@@ -8,7 +8,6 @@
 
 #include "model/BV_Utils.h"
 #include "platform/Dialogs.h"
-#include "platform/Joystick.h"
 #include "platform/JoystickProbe.h"
 #include "platform/SettingsStore.h"
 
@@ -35,7 +34,6 @@ class QToolButton;
 struct TMainStartup {
     platform::SettingsStore* store = nullptr;          // required
     const platform::JoystickProbe* joystick = nullptr; // none: no joystick
-    platform::Joystick* joystickReader = nullptr;      // the options window's joystick test
     // Where shipped files (version file, help file, calculators, texts) are looked up, in order;
     // empty: the program's own folders.
     std::vector<std::filesystem::path> shippedFolders;

@@ -61,8 +61,8 @@ QPushButton* LabelButton(const char* name, QWidget* parent) {
 
 } // namespace
 
-TfrmOptions::TfrmOptions(platform::SettingsStore& store, platform::Joystick* joystick, QWidget* parent)
-    : QDialog(parent), m_Store(store), m_Joystick(joystick), m_Edit(TC) {
+TfrmOptions::TfrmOptions(platform::SettingsStore& store, QWidget* parent)
+    : QDialog(parent), m_Store(store), m_Edit(TC) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
 
@@ -560,8 +560,7 @@ void TfrmOptions::SetTesting(bool on) {
 }
 
 void TfrmOptions::JoyTimerTimer() {
-    const std::optional<platform::JoystickPosition> position =
-        m_Joystick != nullptr ? m_Joystick->Read() : std::nullopt;
+    const std::optional<platform::JoystickState> position = platform::AppJoystick().ReadPosition();
     if (!position) {
         JoyTimer->stop();
         chkTest->setChecked(false);
@@ -578,8 +577,8 @@ void TfrmOptions::JoyTimerTimer() {
         panel->setPalette(colours);
         panel->setProperty("pressed", pressed);
     };
-    light(pnlJoy1, position->Pressed(1));
-    light(pnlJoy2, position->Pressed(2));
+    light(pnlJoy1, position->Button(1));
+    light(pnlJoy2, position->Button(2));
     tbXPos->setValue(JoystickTrackPosition(position->x));
     tbYPos->setValue(JoystickTrackPosition(position->y));
 }

@@ -26,8 +26,8 @@ class TUnitWidgetField;
 class TfrmOptions : public QDialog {
     Q_OBJECT
 public:
-    // `store` receives the settings on OK; `joystick` serves the joystick test (may be null).
-    TfrmOptions(platform::SettingsStore& store, platform::Joystick* joystick, QWidget* parent = nullptr);
+    // `store` receives the settings on OK. The joystick test reads platform::AppJoystick().
+    explicit TfrmOptions(platform::SettingsStore& store, QWidget* parent = nullptr);
     ~TfrmOptions() override;
 
     // Fills the window from the settings when it opens; activating it again keeps what is typed.
@@ -63,7 +63,6 @@ private:
     TUnitWidgetField* UnitField(const std::string& name) const;
 
     platform::SettingsStore& m_Store;
-    platform::Joystick* m_Joystick;
     TConfig m_Edit;
     bool m_Loading = true;
 

@@ -3,6 +3,7 @@
 #include "model/Airmodel.h"
 #include "model/Units.h"
 
+#include <algorithm>
 #include <cmath>
 
 const std::vector<TLimitRow>& LimitRows() {
@@ -88,6 +89,7 @@ std::int32_t NextAmplitudeScale(std::int32_t scale) {
     return scale >= 0 && scale < 2 ? scale + 1 : 0;
 }
 
-int JoystickTrackPosition(std::uint16_t position) {
-    return static_cast<int>(std::lround(static_cast<double>(position) / 3855.0));
+int JoystickTrackPosition(std::uint32_t position) {
+    return static_cast<int>(
+        std::lround(static_cast<double>(std::min<std::uint32_t>(position, 65535)) / 3855.0));
 }

@@ -55,4 +55,4 @@ std::int32_t NextAmplitudeScale(std::int32_t scale);
 
 // Track-bar position of a joystick axis (0..65535 scale): steps of 3855, 0..kJoystickTrackMax.
 inline constexpr int kJoystickTrackMax = 17;
-int JoystickTrackPosition(std::uint16_t position);
+int JoystickTrackPosition(std::uint32_t position);

@@ -3,7 +3,6 @@
 #include "shell/AppLinks.h"
 #include "shell/MainForm.h"
 
-#include "platform/Joystick.h"
 #include "platform/JoystickProbe.h"
 #include "platform/QtDialogs.h"
 #include "platform/SettingsStore.h"
@@ -71,11 +70,9 @@ int main(int argc, char* argv[]) {
 
     platform::QtSettingsStore store;
     platform::LinuxJoystickProbe joystick;
-    platform::LinuxJoystick joystickReader;
     TMainStartup startup;
     startup.store = &store;
     startup.joystick = &joystick;
-    startup.joystickReader = &joystickReader;
     // Qt has taken its own options out of argv by now.
     for (int i = 1; i < argc; ++i) {
         startup.arguments << QString::fromLocal8Bit(argv[i]);

@@ -25,5 +25,5 @@ add_library(borvik_options STATIC
 )
 target_include_directories(borvik_options PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_options PUBLIC
-  borvik_applinks borvik_settings borvik_units borvik_unitwidgets borvik_platform_ui Qt6::Widgets)
+  borvik_applinks borvik_settings borvik_units borvik_unitwidgets borvik_joystick borvik_platform_ui Qt6::Widgets)
 target_link_libraries(borvik_mainwindow PUBLIC borvik_options)

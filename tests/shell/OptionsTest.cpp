@@ -19,10 +19,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <fcntl.h>
-#include <linux/joystick.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -104,61 +100,14 @@ TEST(OptionsRules, ScalesCycleAndTrackBarsCoverTheWholeRange) {
     EXPECT_EQ(NextAmplitudeScale(2), 0);
     EXPECT_EQ(NextAmplitudeScale(7), 0);
     struct Case {
-        std::uint16_t position;
+        std::uint32_t position;
         int track;
     };
     for (const Case& c :
-         std::vector<Case>{{0, 0}, {1927, 0}, {1928, 1}, {32767, 8}, {63000, 16}, {65535, 17}}) {
+         std::vector<Case>{{0, 0}, {1927, 0}, {1928, 1}, {32767, 8}, {63000, 16}, {65535, 17}, {70000, 17}}) {
         EXPECT_EQ(JoystickTrackPosition(c.position), c.track) << c.position;
     }
     EXPECT_EQ(JoystickTrackPosition(65535), kJoystickTrackMax);
-}
-
-// ---------------------------------------------------------------------------------------------
-// The joystick layer on a device that is a pipe the test writes events into.
-
-TEST(LinuxJoystick, ReadsAxesAndButtonsFromTheEventStreamAndNoticesTheDeviceGoing) {
-    TempFolder folder;
-    const std::filesystem::path device = folder.path() / "js0";
-    ASSERT_EQ(::mkfifo(device.c_str(), 0600), 0);
-    platform::LinuxJoystick joystick(device);
-    const int writer = ::open(device.c_str(), O_RDWR | O_NONBLOCK);
-    ASSERT_GE(writer, 0);
-    const auto send = [writer](unsigned char type, unsigned char number, std::int16_t value) {
-        js_event event{0, value, type, number};
-        ASSERT_EQ(::write(writer, &event, sizeof event), static_cast<ssize_t>(sizeof event));
-    };
-    send(JS_EVENT_AXIS | JS_EVENT_INIT, 0, -32767);
-    send(JS_EVENT_AXIS | JS_EVENT_INIT, 1, 32767);
-    send(JS_EVENT_BUTTON | JS_EVENT_INIT, 1, 1);
-    send(JS_EVENT_AXIS, 2, 100); // a third axis is not shown
-    std::optional<platform::JoystickPosition> position = joystick.Read();
-    ASSERT_TRUE(position);
-    EXPECT_EQ(position->x, 0);
-    EXPECT_EQ(position->y, 65534);
-    EXPECT_FALSE(position->Pressed(1));
-    EXPECT_TRUE(position->Pressed(2));
-
-    send(JS_EVENT_BUTTON, 1, 0);
-    send(JS_EVENT_AXIS, 0, 0);
-    position = joystick.Read();
-    ASSERT_TRUE(position);
-    EXPECT_EQ(position->x, 32767);
-    EXPECT_EQ(position->buttons, 0u);
-
-    ::close(writer); // the device goes away
-    EXPECT_FALSE(joystick.Read());
-    EXPECT_FALSE(platform::LinuxJoystick(folder.path() / "none").Read());
-}
-
-TEST(LinuxJoystick, AxisScale) {
-    struct Case {
-        std::int16_t axis;
-        std::uint16_t position;
-    };
-    for (const Case& c : std::vector<Case>{{-32768, 0}, {-32767, 0}, {0, 32767}, {32767, 65534}}) {
-        EXPECT_EQ(platform::AxisToPosition(c.axis), c.position) << c.axis;
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -181,7 +130,7 @@ protected:
     }
 
     std::unique_ptr<TfrmOptions> Open() {
-        auto window = std::make_unique<TfrmOptions>(store, &joystick);
+        auto window = std::make_unique<TfrmOptions>(store);
         window->show();
         QCoreApplication::processEvents();
         return window;
@@ -204,6 +153,7 @@ protected:
     TempFolder units;
     platform::MemorySettingsStore store;
     platform::FakeJoystick joystick;
+    platform::ScopedJoystick joystickInstalled{joystick};
     platform::ScriptedDialogs dialogs;
     platform::ScopedDialogs installed{dialogs};
 };
@@ -403,7 +353,7 @@ TEST_F(OptionsWindowTest, TheJoystickPageIsThereOnlyWithAJoystickAndFollowsIt) {
     auto* pages = Find<QTabWidget>(*window, "pcConfig");
     EXPECT_TRUE(pages->isTabVisible(2));
 
-    joystick.position = platform::JoystickPosition{65535, 0, 0b01};
+    joystick.answer = platform::JoystickState{65535, 0, 0b01};
     Find<QCheckBox>(*window, "chkTest")->setChecked(true);
     auto* timer = window->findChild<QTimer*>("JoyTimer");
     ASSERT_TRUE(timer->isActive());
@@ -416,7 +366,7 @@ TEST_F(OptionsWindowTest, TheJoystickPageIsThereOnlyWithAJoystickAndFollowsIt) {
     EXPECT_EQ(Find<QSlider>(*window, "tbXPos")->maximum(), 17);
     EXPECT_EQ(Find<QSlider>(*window, "tbYPos")->value(), 0);
 
-    joystick.position.reset();
+    joystick.answer.reset();
     const int reads = joystick.reads;
     ASSERT_TRUE(QTest::qWaitFor([&] { return joystick.reads > reads; }, 2000));
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can't read joystick position."});
