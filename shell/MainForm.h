@@ -28,6 +28,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class TFlatHint;
 
 // What start-up takes from outside; the program fills it from the real environment, tests from
 // temporary folders.
@@ -110,6 +111,7 @@ public:
     std::optional<std::filesystem::path> FindShipped(std::string_view name) const;
     QMdiArea* MdiArea() const { return mdiMain; }
     TfrmSplashScreen* Splash() const { return m_Splash; }
+    TFlatHint* HelpModeHint() const { return hintHelpMode; }
     QDialog* Options() const { return m_Options; }
     // Whether the command line's files were taken (after the first show).
     bool CommandLineTaken() const { return m_CommandLineTaken; }
@@ -166,6 +168,7 @@ private:
     QPointer<QWidget> m_About;
     QPointer<QDialog> m_Options;
     QPointer<TfrmSplashScreen> m_Splash;
+    TFlatHint* hintHelpMode = nullptr;
 
     QMdiArea* mdiMain = nullptr;
     QToolBar* ToolBar = nullptr;

@@ -404,8 +404,12 @@ void TfrmOptions::UpdateSoundVelocity() {
 void TfrmOptions::ShowColour(QPushButton* panel, std::int32_t colour) {
     const QColor background = ToQColor(colour);
     const QColor text = background.lightness() > 128 ? Qt::black : Qt::white;
-    panel->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; }")
-                             .arg(background.name(), text.name()));
+    // A plain fill shows the colour as the plot draws it; the focus frame keeps the keyboard visible.
+    panel->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid gray;"
+                       " padding: 3px 12px; }"
+                       "QPushButton:focus { border: 2px solid palette(highlight); }")
+            .arg(background.name(), text.name()));
     panel->setProperty("colour", colour);
 }
 

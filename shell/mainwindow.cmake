@@ -6,7 +6,7 @@ add_library(borvik_mainwindow STATIC
 )
 target_include_directories(borvik_mainwindow PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_mainwindow PUBLIC
-  borvik_applinks borvik_settings borvik_utils borvik_database borvik_dragutil
+  borvik_applinks borvik_settings borvik_utils borvik_database borvik_dragutil borvik_flatctl
   borvik_platform_ui Qt6::Widgets)
 
 # The version file ships beside the program: in the build tree next to the executable, and in
