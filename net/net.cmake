@@ -1,0 +1,10 @@
+# The network client: send buffer, socket library binding, event-driven sockets and HTTP. QtCore
+# only (event loop and socket notifier).
+add_library(borvik_net STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/WSockBuf.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WinsockApi.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WSocket.cpp
+)
+target_include_directories(borvik_net PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(borvik_net PUBLIC Qt6::Core)
