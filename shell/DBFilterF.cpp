@@ -1,5 +1,6 @@
 #include "shell/DBFilterF.h"
 
+#include "flatctl/TFlatEditUnit.h"
 #include "model/Driver.h"
 #include "model/UnitHelper.h"
 #include "model/Units.h"
@@ -137,7 +138,7 @@ TfrmDatabaseFilter::TfrmDatabaseFilter(QWidget* owner)
     auto* top = new QVBoxLayout(this);
     auto* nameRow = new QHBoxLayout;
     auto* nameCaption = new QLabel(tr("&Name contains text:"), this);
-    m_Name = new QLineEdit(this);
+    m_Name = new TFlatEdit(this);
     m_Name->setObjectName("edName");
     m_Name->setMaxLength(static_cast<int>(FilterNameLength));
     m_Name->setAccessibleName(tr("Name contains text"));
@@ -158,7 +159,7 @@ TfrmDatabaseFilter::TfrmDatabaseFilter(QWidget* owner)
         const int column = (index / rows) * 3;
         ++index;
         auto* caption = new QLabel(tr(field.caption), group);
-        field.widget = new QLineEdit(group);
+        field.widget = new TFlatEdit(group);
         field.widget->setObjectName(field.edit);
         field.widget->setAccessibleName(QString(field.caption).chopped(1));
         field.widget->setToolTip(tr("A value, or a range such as 20-40; 20- has no upper end"));

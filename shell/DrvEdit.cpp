@@ -1,5 +1,9 @@
 #include "shell/DrvEdit.h"
 
+#include "flatctl/TFlatCheckBoxUnit.h"
+#include "flatctl/TFlatComboBoxUnit.h"
+#include "flatctl/TFlatEditUnit.h"
+#include "flatctl/TFlatMemoUnit.h"
 #include "model/DB_Text2.h"
 #include "model/Derivation.h"
 #include "model/SaveToFile_Utils.h"
@@ -26,8 +30,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -117,17 +119,11 @@ QString FromCrLf(const std::string& text) {
     return out;
 }
 
-// Shows a window of the shell: a new one goes into the main window's MDI area when there is one.
-void ShowChild(QWidget* window, bool created) {
-    IMainWindow* main = MainWindow();
-    if (created && main != nullptr) {
+// Shows a window of the shell in the main window's MDI area when there is one.
+void ShowChild(QWidget* window) {
+    if (IMainWindow* main = MainWindow()) {
         main->AddChildWindow(window);
         return;
-    }
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
-        sub->show();
-        if (sub->mdiArea() != nullptr)
-            sub->mdiArea()->setActiveSubWindow(sub);
     }
     window->show();
     window->raise();
@@ -151,10 +147,11 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
     m_Pages->addTab(BuildGeneralPage(), tr("&General"));
 
     // The voice-coil count and connection close the parameters page.
-    m_NumVC = new QLineEdit;
+    m_NumVC = new TFlatEdit;
     m_NumVC->setObjectName(VoiceCoilCountEdit);
     m_NumVC->setAccessibleName(tr("Voice coils"));
-    m_ConMode = new QComboBox;
+    m_ConMode = new TFlatComboBox;
+    static_cast<TFlatComboBox*>(m_ConMode)->SetStyle(TFlatComboBox::csDropDownList);
     m_ConMode->setObjectName("edConMode");
     m_ConMode->addItems({tr("Parallel"), tr("Series")});
     m_ConMode->setAccessibleName(tr("Voice-coil connection"));
@@ -190,7 +187,7 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
         middle->addWidget(panel);
     }
     middle->addStretch(1);
-    m_AutoCalcBox = new QCheckBox(tr("A&uto calculate unknowns"), this);
+    m_AutoCalcBox = new TFlatCheckBox(tr("A&uto calculate unknowns"), this);
     m_AutoCalcBox->setObjectName("chkAutoCalc");
     m_AutoCalcBox->setChecked(true);
     middle->addWidget(m_AutoCalcBox);
@@ -224,7 +221,7 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
     }
     top->addLayout(buttons);
 
-    connect(m_AutoCalcBox, &QCheckBox::clicked, this, &TfrmDriverEditor::chkAutoCalcClick);
+    connect(m_AutoCalcBox, &QAbstractButton::clicked, this, &TfrmDriverEditor::chkAutoCalcClick);
     connect(m_ConMode, &QComboBox::activated, this, &TfrmDriverEditor::edConModeChange);
     auto* help =
         new QShortcut(QKeySequence(Qt::Key_F1), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
@@ -281,7 +278,7 @@ void TfrmDriverEditor::BuildFields() {
     m_Fields.reserve(DriverEditorFields.size());
     for (const TDriverFieldBinding& binding : DriverEditorFields) {
         TBoundField field{&binding, nullptr, nullptr, nullptr, nullptr};
-        field.edit = new QLineEdit;
+        field.edit = new TFlatEdit;
         field.edit->setObjectName(binding.edit);
         field.edit->setAccessibleName(CaptionText(binding.caption));
         field.edit->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000.00000")));
@@ -309,7 +306,7 @@ QWidget* TfrmDriverEditor::BuildGeneralPage() {
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
     const auto line = [page](const char* name, const QString& accessible) {
-        auto* edit = new QLineEdit(page);
+        auto* edit = new TFlatEdit(page);
         edit->setObjectName(name);
         edit->setAccessibleName(accessible);
         return edit;
@@ -320,7 +317,7 @@ QWidget* TfrmDriverEditor::BuildGeneralPage() {
     m_User = line("edUser", tr("Data provided by"));
     m_Date = line("edDate", tr("Date added"));
     m_Date->setReadOnly(true);
-    m_Comment = new QPlainTextEdit(page);
+    m_Comment = new TFlatMemo(page);
     m_Comment->setObjectName("memoComment");
     m_Comment->setAccessibleName(tr("Comment"));
     m_Comment->setTabChangesFocus(true);
@@ -639,10 +636,9 @@ void TfrmDriverEditor::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmDriverEditor::ShowErrors(const std::vector<std::string>& labels) {
-    const bool created = frmParErrors == nullptr;
     TfrmParErrors* list = TfrmParErrors::Instance();
     list->SetErrors(labels);
-    ShowChild(list, created);
+    ShowChild(list);
 }
 
 // --- the picture's drag ---------------------------------------------------------------------

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-class QCheckBox;
+class QAbstractButton;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -108,7 +108,7 @@ private:
     QComboBox* m_ConMode = nullptr;
     QLineEdit* m_NumVC = nullptr;
     TUnitWidgetField* m_NumVCField = nullptr;
-    QCheckBox* m_AutoCalcBox = nullptr;
+    QAbstractButton* m_AutoCalcBox = nullptr;
     QLabel* m_Picture = nullptr;
     QPoint m_PressPosition;
     bool m_Pressed = false;

@@ -2,9 +2,13 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 TUnitLabel::TUnitLabel(QWidget* parent) : QLabel(parent) {
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setToolTip(tr("Click (or press F4 in the field) to change the unit"));
     // Wide enough for the longest unit name, so switching units never moves the fields.
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("mH*sqrt(Hz)")) +
@@ -26,6 +30,27 @@ void TUnitLabel::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QLabel::mousePressEvent(event);
+}
+
+void TUnitLabel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        emit clicked();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void TUnitLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 bool TUnitLabel::eventFilter(QObject* watched, QEvent* event) {

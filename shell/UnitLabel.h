@@ -1,6 +1,6 @@
 #pragma once
-// A field's unit label that switches the field to its next display unit: by a click on the label,
-// or from the keyboard by F4 in the field itself.
+// A field's unit label that switches the field to its next display unit: by a click, by Space or
+// Enter while the label has the focus (it takes it by Tab), or by F4 in the field itself.
 
 #include <QLabel>
 
@@ -19,6 +19,8 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
