@@ -172,7 +172,8 @@ struct TAppLinks {
 
     // Calculators: reads one definition file as calculator `number` (1..60); false with a reason
     // when the file cannot be used. `createCalculator` opens the window of a calculator, or with
-    // 0 the plain calculators window.
+    // 0 the plain calculators window (brought to the front when it is open already); it puts the
+    // window into the main window's MDI area itself (AddChildWindow) and returns it.
     std::function<bool(const QString& path, int number, QString& category, QString& name,
                        QString& error)>
         loadCalculatorFile;
