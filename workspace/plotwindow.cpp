@@ -2,6 +2,7 @@
 
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "shell/DesktopLayout.h"
 #include "workspace/HV_Menu.h"
 #include "workspace/QtPlotCanvas.h"
 
@@ -636,8 +637,9 @@ QWidget* TfrmPlotWindow::Frame() {
 }
 
 void TfrmPlotWindow::ApplySavedGeometry() {
-    if (const std::optional<QRect> saved = m_Main.SavedPlotWindowGeometry())
-        Frame()->setGeometry(*saved);
+    if (DesktopLayout.valid)
+        Frame()->setGeometry(DesktopLayout.PlotLeft, DesktopLayout.PlotTop, DesktopLayout.PlotWidth,
+                             DesktopLayout.PlotHeight);
 }
 
 bool TfrmPlotWindow::event(QEvent* event) {
