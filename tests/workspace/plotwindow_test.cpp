@@ -331,7 +331,7 @@ TEST_F(PlotWindowTest, ChoosingAPlotTypeFromTheMenuSetsCaptionAndUnit) {
         EXPECT_EQ(chosen->text(), c.Caption);
         chosen->trigger();
         EXPECT_EQ(window->PlotType(), c.Tag);
-        EXPECT_EQ(window->PlotButton()->text(), c.Caption);
+        EXPECT_EQ(window->PlotButton()->FullText(), c.Caption);
         EXPECT_EQ(window->windowTitle(), c.Title);
         int checked = 0;
         for (QAction* action : actions)
@@ -367,7 +367,7 @@ TEST_F(PlotWindowTest, ActiveProjectMenuListsTheUsedSlotsAndChoosesOne) {
     main.AddProject(2, btClosed);
     main.AddProject(7, btVented);
     main.SetActiveProject(2);
-    EXPECT_EQ(window->ActiveProjectButton()->text(), "[2]Closed box : Demo W8 && co");
+    EXPECT_EQ(window->ActiveProjectButton()->FullText(), "[2]Closed box : Demo W8 && co");
     QMenu* menu = window->ActiveProjectButton()->menu();
     emit menu->aboutToShow();
     const QList<QAction*> items = menu->actions();
