@@ -375,6 +375,7 @@ void TfrmPlotWindow::DrawOnPicture(const std::function<void()>& draw) {
     TQtPlotCanvas canvas(painter);
     m_Helper.SetCanvas(canvas);
     draw();
+    m_Helper.ClearCanvas();
     painter.end();
     m_Picture.setDevicePixelRatio(PixelRatio());
 }
