@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -432,6 +433,22 @@ TEST_F(ProjectWindowTest, AdvancedMenusShowTheLossesOfTheBoxTypeAndOpenTheValueE
     EXPECT_NEAR(window->box.Qpr, 101, 1e-9);
     EXPECT_TRUE(window->Modified());
     EXPECT_GT(main.plot.repaints, repaints);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, EveryControlSitsInALayout) {
+    TfrmProject* window = NewProject(main, pbBandpass6);
+    QStringList loose;
+    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow() && window->layout()->indexOf(child) < 0)
+            loose << child->objectName();
+    EXPECT_TRUE(loose.isEmpty()) << loose.join(", ").toStdString();
+    // Unit labels sit beside their field, in the field's row.
+    for (const char* name : {"lblReVolume", "lblTemp", "lblVCTRise", "lblAirSpeed", "lblRVentLen"})
+        EXPECT_NE(window->Control(name)->parentWidget(), window) << name;
 }
 
 } // namespace
