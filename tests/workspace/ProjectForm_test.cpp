@@ -452,3 +452,25 @@ TEST_F(ProjectWindowTest, EveryControlSitsInALayout) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, TheWindowFrameSnapsToTheGridWhileItIsOn) {
+    QWidget frame;
+    TfrmProject* window = NewProject(main, pbVented);
+    window->setParent(&frame);
+    frame.show();
+    TC.GridON = true;
+    TC.GridX = 20;
+    TC.GridY = 25;
+    frame.move(31, 49);
+    QApplication::processEvents();
+    EXPECT_EQ(frame.pos(), QPoint(40, 50));
+    TC.GridON = false;
+    frame.move(31, 49);
+    QApplication::processEvents();
+    EXPECT_EQ(frame.pos(), QPoint(31, 49));
+    window->setParent(nullptr);
+}
+
+} // namespace
