@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -1279,8 +1280,12 @@ bool TfrmProject::event(QEvent* event) {
             main->SetActiveProject(slot);
         break;
     case QEvent::ParentChange:
-        if (QWidget* frame = parentWidget())
+        if (QWidget* frame = parentWidget()) {
             frame->installEventFilter(this);
+            // However the window is closed, its frame in the main window's area goes with it.
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(frame))
+                connect(this, &QObject::destroyed, sub, &QObject::deleteLater, Qt::UniqueConnection);
+        }
         break;
     default:
         break;

@@ -12,6 +12,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QTest>
 
 #include "simulation/Lowpass.h"
@@ -471,6 +472,22 @@ TEST_F(ProjectWindowTest, TheWindowFrameSnapsToTheGridWhileItIsOn) {
     QApplication::processEvents();
     EXPECT_EQ(frame.pos(), QPoint(31, 49));
     window->setParent(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, AClosedWindowTakesItsFrameAlong) {
+    QMdiArea area;
+    TfrmProject* window = NewProject(main, pbClosed);
+    area.addSubWindow(window);
+    area.show();
+    dialogs.messageAnswers.push_back(platform::ButtonNo);
+    EXPECT_TRUE(window->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(area.subWindowList().isEmpty());
 }
 
 } // namespace
