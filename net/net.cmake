@@ -5,6 +5,7 @@ add_library(borvik_net STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WinsockApi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WSocket.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WSocketModes.cpp
 )
 target_include_directories(borvik_net PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_net PUBLIC Qt6::Core)
