@@ -241,7 +241,8 @@ struct Watch {
 
 int g_epoll = -1;
 bool g_started = false;
-QSocketNotifier* g_notifier = nullptr;
+// Owned by the application object, so that it never outlives the event loop it serves.
+QPointer<QSocketNotifier> g_notifier;
 std::map<int, Watch> g_watches;
 std::map<int, std::uint64_t> g_incarnations;
 std::uint64_t g_nextIncarnation = 0;
@@ -406,8 +407,7 @@ int PosixCleanup() {
         g_lastError = WSANOTINITIALISED;
         return kSocketError;
     }
-    delete g_notifier;
-    g_notifier = nullptr;
+    delete g_notifier.data();
     g_watches.clear();
     if (g_epoll >= 0)
         ::close(g_epoll);
@@ -527,7 +527,7 @@ int PosixAsyncSelect(TSocket s, TMessageWindow* window, unsigned msg, long event
     if (flags < 0 || ::fcntl(s, F_SETFL, flags | O_NONBLOCK) < 0)
         return Fail();
     if (g_notifier == nullptr) {
-        g_notifier = new QSocketNotifier(g_epoll, QSocketNotifier::Read);
+        g_notifier = new QSocketNotifier(g_epoll, QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(g_notifier, &QSocketNotifier::activated, [] { PollEvents(); });
     }
     Watch watch;
@@ -855,6 +855,11 @@ public:
         return nullptr;
     }
 };
+
+// A library still loaded when the program ends is cleaned up and freed.
+struct TUnloadAtExit {
+    ~TUnloadAtExit() { UnloadSocketLibrary(); }
+} g_unloadAtExit;
 
 // Reported when a library lacks an entry point (there is no platform error to give).
 constexpr int kEntryNotFound = 127;

@@ -309,6 +309,22 @@ TEST(THttpCli, RefusedConnectionAndMissingLibraryAreFailures) {
     EXPECT_EQ(client.ReasonPhrase(), "Connection refused (Error #10061)");
 }
 
+TEST(THttpCli, ASocketLibraryThatCannotBeLoadedFailsTheRequest) {
+    UnloadSocketLibrary();
+    SetSocketLibraryOpener([](const std::string&, int& error) -> std::unique_ptr<TSocketLibrary> {
+        error = 126;
+        return nullptr;
+    });
+    {
+        THttpCli client;
+        QByteArray received;
+        EXPECT_EQ(GetInto(client, "http://127.0.0.1:1/x", received),
+                  "404 Unable to load wsock32.dll Error #126");
+        EXPECT_EQ(client.State(), httpReady);
+    }
+    SetSocketLibraryOpener({});
+}
+
 TEST(THttpCli, ASecondRequestWhileOneRunsIsRefusedAndLeavesItAlone) {
     LocalPeer peer;
     THttpCli client;
