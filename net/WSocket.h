@@ -106,7 +106,7 @@ public:
     int MultiCastIpTTL = 1;
     bool ReuseAddr = false;
     TWSocketOptions ComponentOptions = 0;
-    int FlushTimeout = 60; // kept for callers; nothing reads it
+    int FlushTimeout = 60; // seconds Flush and WaitUntilClosed wait at most
     TSocketLingerOnOff LingerOnOff = wsLingerOn;
     int LingerTimeout = 0;
 

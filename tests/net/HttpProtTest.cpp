@@ -369,7 +369,7 @@ TEST(THttpCli, ThroughAProxyTheRequestLineCarriesTheWholeAddress) {
     EXPECT_EQ(client.EndPointHost(), "127.0.0.1");
 }
 
-TEST(THttpCli, RefusedConnectionAndMissingLibraryAreFailures) {
+TEST(THttpCli, ARefusedConnectionIsAFailure) {
     THttpCli client;
     QByteArray received;
     EXPECT_EQ(GetInto(client, "http://127.0.0.1:" + std::to_string(FreePort()) + "/x", received),
@@ -428,6 +428,23 @@ TEST(THttpCli, ASilentServerMeetsTheTimeOut) {
     QByteArray received;
     EXPECT_EQ(GetInto(client, "http://127.0.0.1:" + peer.PortText() + "/", received),
               "404 Request timed out");
+    EXPECT_EQ(client.CtrlSocket().State(), wsClosed);
+}
+
+TEST(THttpCli, AWaitingRequestEndsWithTheApplication) {
+    LocalPeer peer; // never answers
+    THttpCli client;
+    client.RequestTimeout = 5000;
+    std::string failure;
+    // Inside the application's own loop, as in the program; quitting ends the waiting request.
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(100, [] { QCoreApplication::quit(); });
+        QByteArray received;
+        failure = GetInto(client, "http://127.0.0.1:" + peer.PortText() + "/", received);
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(failure, "404 The program is closing");
+    EXPECT_EQ(client.State(), httpReady);
     EXPECT_EQ(client.CtrlSocket().State(), wsClosed);
 }
 
