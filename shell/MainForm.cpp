@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 
+#include "shell/About.h"
 #include "shell/DesktopLayout.h"
 #include "shell/OptionsF.h"
 #include "shell/Settings.h"
@@ -18,6 +19,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -70,7 +72,7 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     BuildMenus();
     BuildToolbar();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    statusBar()->showMessage(QStringLiteral("Loudspeaker enclosure design"));
+    statusBar()->addWidget(new QLabel(QStringLiteral("Loudspeaker enclosure design"), statusBar()));
     // Without a saved layout the frame takes most of the screen: project windows are large.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -103,6 +105,7 @@ TfrmMain::~TfrmMain() {
     delete m_NewProjectWizard;
     delete m_UpdateCheck;
     delete m_Options;
+    delete m_About;
     delete m_DatabaseFilter;
     delete m_Splash;
     if (MainWindow() == this) {
@@ -810,7 +813,13 @@ void TfrmMain::ShowOptions() {
 }
 
 void TfrmMain::ShowAbout() {
-    NotBuilt(QStringLiteral("About box"));
+    // At most one About box; it frees itself when closed.
+    if (m_About) {
+        return;
+    }
+    auto* about = new TfrmAbout(m_Startup.shippedFolders, this);
+    m_About = about;
+    about->show();
 }
 
 void TfrmMain::CheckForUpdates() {
