@@ -135,6 +135,7 @@ private:
     void OpenCommandLineFiles();
     void ApplyToolbarRule();
     void ApplyDesktopLayout();
+    void PlacePlotWindow();
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     void Inform(const QString& text, platform::MessageKind kind);
