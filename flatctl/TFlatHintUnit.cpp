@@ -139,6 +139,8 @@ void TFlatHintWindow::paintEvent(QPaintEvent*) {
 TFlatHint::TFlatHint(QObject* parent) : QObject(parent) {
     m_HideTimer.setSingleShot(true);
     connect(&m_HideTimer, &QTimer::timeout, this, &TFlatHint::HideHint);
+    if (qApp == nullptr)
+        return;
     if (g_Installed != nullptr)
         qApp->removeEventFilter(g_Installed);
     g_Installed = this;
@@ -147,7 +149,8 @@ TFlatHint::TFlatHint(QObject* parent) : QObject(parent) {
 
 TFlatHint::~TFlatHint() {
     if (g_Installed == this) {
-        qApp->removeEventFilter(this);
+        if (qApp != nullptr)
+            qApp->removeEventFilter(this);
         g_Installed = nullptr;
     }
     delete m_Window;

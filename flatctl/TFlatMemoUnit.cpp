@@ -16,10 +16,14 @@ QColor ParentWindowColor(const QWidget* widget) {
 } // namespace
 
 TFlatMemo::TFlatMemo(QWidget* parent) : QPlainTextEdit(parent) {
-    setFrameStyle(QFrame::NoFrame);
-    // The frame's three pixels stand where the platform's border would; the scroll bars
-    // sit inside them.
-    setContentsMargins(3, 3, 3, 3);
+    // A plain three-pixel frame keeps the viewport and the scroll bars inside the flat frame,
+    // which is painted over it.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(3);
+    // The square between the two scroll bars shows the face colour.
+    auto* corner = new QWidget(this);
+    corner->setAutoFillBackground(true);
+    setCornerWidget(corner);
     m_LastParentColor = ParentWindowColor(this);
     connect(qApp, &QApplication::focusChanged, this, [this] {
         if (m_MouseInside)
@@ -99,6 +103,13 @@ void TFlatMemo::Redraw() {
     }
     if (changed)
         setPalette(colours);
+    if (QWidget* corner = cornerWidget()) {
+        QPalette cornerColours = corner->palette();
+        if (cornerColours.color(QPalette::Window) != face) {
+            cornerColours.setColor(QPalette::Window, face);
+            corner->setPalette(cornerColours);
+        }
+    }
     update();
     viewport()->update();
 }
@@ -106,17 +117,11 @@ void TFlatMemo::Redraw() {
 bool TFlatMemo::event(QEvent* event) {
     const bool result = QPlainTextEdit::event(event);
     if (event->type() == QEvent::Paint) {
-        // The scroll area's own paint event covers the frame and the corner between the
-        // scroll bars; the text is painted by the viewport.
+        // The scroll area's own paint event covers the frame; the text is painted by the
+        // viewport.
         QPainter painter(this);
         const QColor face = FaceColor();
         PaintFlatFrame(painter, rect(), ResolveColor(m_Colors.ColorBorder, palette()), face);
-        if (verticalScrollBar()->isVisible() && horizontalScrollBar()->isVisible()) {
-            const QRect corner(verticalScrollBar()->geometry().left(),
-                               horizontalScrollBar()->geometry().top(), verticalScrollBar()->width(),
-                               horizontalScrollBar()->height());
-            painter.fillRect(corner, face);
-        }
     }
     return result;
 }

@@ -221,3 +221,6 @@ private:
     void Do_FD_CLOSE(const TMessage& message);
     void Dispatch(const TMessage& message);
 };
+
+// The socket with every mode's properties and events; adds no behaviour.
+class TWSocket : public TCustomWSocket {};

@@ -1,9 +1,11 @@
 #include "shell/MainForm.h"
 
 #include "shell/DesktopLayout.h"
+#include "shell/OptionsF.h"
 #include "shell/Settings.h"
 #include "shell/StartF.h"
 
+#include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
@@ -16,7 +18,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QHelpEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -27,7 +28,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 
 #include <system_error>
 
@@ -71,14 +71,26 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     BuildToolbar();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->showMessage(QStringLiteral("Loudspeaker enclosure design"));
-    resize(1000, 700);
+    // Without a saved layout the frame takes most of the screen: project windows are large.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(area.width() * 9 / 10, area.height() * 9 / 10);
+        move(area.left() + area.width() / 20, area.top() + area.height() / 20);
+    } else {
+        resize(1000, 700);
+    }
 
-    // Hints are shown only in help mode, and then for 3 s on white.
-    qApp->installEventFilter(this);
-    QPalette hintPalette = QToolTip::palette();
-    hintPalette.setColor(QPalette::ToolTipBase, Qt::white);
-    hintPalette.setColor(QPalette::ToolTipText, Qt::black);
-    QToolTip::setPalette(hintPalette);
+    // Hint bubbles of every window show only in help mode, for 3 s on white.
+    hintHelpMode = new TFlatHint(this);
+    hintHelpMode->setObjectName(QStringLiteral("hintHelpMode"));
+    QFont hintFont(QStringLiteral("Comic Sans MS"));
+    hintFont.setStyleHint(QFont::Cursive);
+    hintHelpMode->SetFont(hintFont);
+    hintHelpMode->SetColorArrowBackground(0xFFFF00); // aqua
+    hintHelpMode->SetColorBackground(0xFFFFFF);
+    hintHelpMode->SetHintHidePause(3000);
+    hintHelpMode->SetShowHintHandler(
+        [this](QString&, bool& canShow, THintInfo&) { canShow = canShow && m_HelpMode; });
 }
 
 TfrmMain::~TfrmMain() {
@@ -90,6 +102,7 @@ TfrmMain::~TfrmMain() {
     }
     delete m_NewProjectWizard;
     delete m_UpdateCheck;
+    delete m_Options;
     delete m_DatabaseFilter;
     delete m_Splash;
     if (MainWindow() == this) {
@@ -443,6 +456,9 @@ void TfrmMain::CreateForms() {
             AddChildWindow(m_PlotWidget);
         }
     }
+    if (!m_Options && m_Startup.store != nullptr) {
+        m_Options = new TfrmOptions(*m_Startup.store, this);
+    }
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -784,7 +800,13 @@ void TfrmMain::NewProject() {
 }
 
 void TfrmMain::ShowOptions() {
-    NotBuilt(QStringLiteral("options window"));
+    if (!m_Options) {
+        NotBuilt(QStringLiteral("options window"));
+        return;
+    }
+    m_Options->show();
+    m_Options->raise();
+    m_Options->activateWindow();
 }
 
 void TfrmMain::ShowAbout() {
@@ -827,8 +849,8 @@ void TfrmMain::SetHelpMode(bool on) {
     if (tbHelpMode != nullptr && tbHelpMode->isChecked() != on) {
         tbHelpMode->setChecked(on);
     }
-    if (!on) {
-        QToolTip::hideText();
+    if (!on && hintHelpMode != nullptr) {
+        hintHelpMode->HideHint();
     }
 }
 
@@ -952,18 +974,6 @@ void TfrmMain::ProjectListItemClick(const QString& fileName) {
 // Events.
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        if (!m_HelpMode) {
-            return true;
-        }
-        auto* help = static_cast<QHelpEvent*>(event);
-        if (auto* widget = qobject_cast<QWidget*>(watched);
-            widget != nullptr && !widget->toolTip().isEmpty()) {
-            QToolTip::showText(help->globalPos(), widget->toolTip(), widget, {}, 3000);
-            return true;
-        }
-        return false;
-    }
     if (watched == tbDriverEditor) {
         switch (event->type()) {
         case QEvent::DragEnter:

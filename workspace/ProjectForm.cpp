@@ -7,7 +7,9 @@
 #include "simulation/boxmath2.h"
 #include "workspace/DragUtil.h"
 #include "workspace/DrvParams.h"
+#include "workspace/HV_Menu.h"
 #include "workspace/UnitWidgets.h"
+#include "workspace/ValueChanger.h"
 #include "workspace/plothelper.h"
 
 #include <QApplication>
@@ -1111,10 +1113,10 @@ void TfrmProject::LockLabelClick(TDragLocks::Label label) {
         DrawLocks();
 }
 
-void TfrmProject::AdvancedMenu(bool rear) {
-    QMenu menu(this);
-    menu.setObjectName(rear ? "pmRearAdv" : "pmFrontAdv");
-    menu.addSection(rear ? tr("Rear chamber") : tr("Front chamber"));
+std::unique_ptr<THV_PopupMenu> TfrmProject::BuildAdvancedMenu(bool rear) {
+    auto menu = std::make_unique<THV_PopupMenu>(this);
+    menu->setObjectName(rear ? "pmRearAdv" : "pmFrontAdv");
+    menu->addAction(rear ? "#Rear chamber" : "#Front chamber");
     const std::int32_t type = box.BType;
     struct Item {
         const char* band;
@@ -1122,32 +1124,45 @@ void TfrmProject::AdvancedMenu(bool rear) {
         const char* caption;
         bool shown;
     };
-    const bool rearQp = !(rear && (type == pbClosed || type == pbPassiveRadiator || type == pbBandpass4));
-    const bool rearQicl = !(rear && (type == pbClosed || type == pbVented || type == pbPassiveRadiator));
+    // The rear menu shows only the losses the box type has: no vent loss without a rear vent,
+    // no leak between chambers without a front chamber.
+    const bool qp = !rear || (type != pbClosed && type != pbPassiveRadiator && type != pbBandpass4);
+    const bool qicl = !rear || type == pbBandpass4 || type == pbBandpass6;
     const Item items[] = {
-        {"Ql", rear ? &box.Qlr : &box.Qlf, rear ? "Ql [rear]" : "Ql [front]", true},
-        {"Qa", rear ? &box.Qar : &box.Qaf, rear ? "Qa [rear]" : "Qa [front]", true},
-        {"Qp", rear ? &box.Qpr : &box.Qpf, rear ? "Qp [rear]" : "Qp [front]", rearQp},
-        {"Qicl", &box.Qiclfr, "Qicl [interchamber]", rearQicl},
+        {"*Ql", rear ? &box.Qlr : &box.Qlf, rear ? "Ql [rear]" : "Ql [front]", true},
+        {"*Qa", rear ? &box.Qar : &box.Qaf, rear ? "Qa [rear]" : "Qa [front]", true},
+        {"*Qp", rear ? &box.Qpr : &box.Qpf, rear ? "Qp [rear]" : "Qp [front]", qp},
+        {"*Qicl", &box.Qiclfr, "Qicl [interchamber]", qicl},
     };
     for (const Item& item : items) {
         if (!item.shown)
             continue;
-        menu.addSection(item.band);
-        QAction* action = menu.addAction(Q(Val2Str(qkNone, 0, *item.value)));
+        menu->addAction(item.band);
+        QAction* action = menu->addAction(Q(Val2Str(qkNone, 0, *item.value)));
+        action->setObjectName(item.caption);
         double* value = item.value;
         const QString caption = item.caption;
         connect(action, &QAction::triggered, this,
                 [this, value, caption] { OpenValueEditor(value, caption); });
     }
+    return menu;
+}
+
+void TfrmProject::AdvancedMenu(bool rear) {
+    std::unique_ptr<THV_PopupMenu> menu = BuildAdvancedMenu(rear);
     QWidget* button = Control(rear ? "btnRAdv" : "btnFAdv");
-    menu.exec(button->mapToGlobal(QPoint(button->width(), 0)));
+    menu->exec(button->mapToGlobal(QPoint(button->width(), 0)));
 }
 
 void TfrmProject::OpenValueEditor(double* value, const QString& caption) {
-    (void)value;
-    (void)caption;
-    Message("The value editor is not built yet.", platform::MessageKind::Information);
+    // Every change of the loss factor is the project's change and is drawn at once.
+    m_ValueEditor = TfrmEditor::CreateFor(
+        this, value,
+        [this] {
+            MarkChanged();
+            PlotNow();
+        },
+        0.1, caption);
 }
 
 // --- filters -----------------------------------------------------------------------------

@@ -5,7 +5,9 @@
 
 #include "shell/AppLinks.h"
 #include "workspace/ProjectDocument.h"
+#include "workspace/ValueChanger.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <map>
@@ -28,6 +30,7 @@ class TfrmTinyParams;
 class TUnitHelper;
 class TUnitWidgetField;
 class TBoxPicture;
+class THV_PopupMenu;
 
 class TfrmProject : public QWidget, public IProjectWindow, public TProjectDocument {
     Q_OBJECT
@@ -87,6 +90,11 @@ public:
     void btnDelEqClick();
     // A filter editor that changed a filter of this project (or appended one) tells the window.
     void FiltersChanged();
+
+    // The advanced loss-factor menu of a chamber; each item opens a value editor.
+    std::unique_ptr<THV_PopupMenu> BuildAdvancedMenu(bool rear);
+    // The value editor opened last, while it is open.
+    TfrmEditor* ValueEditor() const { return m_ValueEditor; }
 
     // How many times this window asked for a repaint, for tests of the chain.
     int repaintRequests = 0;
@@ -148,6 +156,7 @@ private:
     bool m_Closing = false;
     bool m_Started = false;
     bool m_DisplayPending = false;
+    QPointer<TfrmEditor> m_ValueEditor;
     QPoint m_LastMouse;
     bool m_Dragging = false;
     // Keeps the callback's target alive at a fixed address for the plot engine.

@@ -5,6 +5,7 @@
 #include "shell/DesktopLayout.h"
 #include "shell/Settings.h"
 
+#include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
 #include "platform/Dialogs.h"
 #include "workspace/DragUtil.h"
@@ -24,7 +25,6 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 
 #include <memory>
 
@@ -447,22 +447,23 @@ TEST_F(MainFormTest, OpenCommandUsesTheDialogStartingInTheProjectsFolder) {
 
 TEST_F(MainFormTest, HintsShowOnlyInHelpMode) {
     auto main = Start(Links());
+    TFlatHint* hint = main->HelpModeHint();
+    ASSERT_EQ(TFlatHint::Installed(), hint);
+    EXPECT_EQ(hint->HintHidePause(), 3000);
     auto* button = main->findChild<QToolButton*>("tbNewProject");
-    const QPoint at = button->rect().center();
-    QHelpEvent outside(QEvent::ToolTip, at, button->mapToGlobal(at));
-    QCoreApplication::sendEvent(button, &outside);
-    EXPECT_FALSE(QToolTip::isVisible());
+    const QPoint at = button->mapToGlobal(button->rect().center());
+    EXPECT_FALSE(hint->ShowHint(button, at));
 
     main->findChild<QToolButton*>("tbHelpMode")->click();
     EXPECT_TRUE(main->HelpMode());
-    QHelpEvent inside(QEvent::ToolTip, at, button->mapToGlobal(at));
-    QCoreApplication::sendEvent(button, &inside);
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "Opens new project wizard");
+    EXPECT_TRUE(hint->ShowHint(button, at));
+    ASSERT_NE(hint->HintWindow(), nullptr);
+    EXPECT_EQ(hint->HintWindow()->Text(), "Opens new project wizard");
 
     main->findChild<QToolButton*>("tbHelpMode")->click();
     EXPECT_FALSE(main->HelpMode());
-    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    EXPECT_FALSE(hint->HintWindow()->isVisible());
+    EXPECT_FALSE(hint->ShowHint(button, at));
 }
 
 TEST_F(MainFormTest, OnlyADriverIsAcceptedOnTheEditorButton) {
