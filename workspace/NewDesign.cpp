@@ -786,5 +786,10 @@ void TfrmNewProject::keyPressEvent(QKeyEvent* event) {
         close();
         return;
     }
+    // Enter anywhere the field itself does not take it goes on, as in a dialog.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_Next->isEnabled()) {
+        m_Next->click();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }

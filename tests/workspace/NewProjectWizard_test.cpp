@@ -292,6 +292,18 @@ TEST_F(WizardTest, AnAlignmentWithoutABoxDisablesFinishWithAReason) {
     EXPECT_TRUE(Find<QLabel>("lblFinishReason")->text().isEmpty());
 }
 
+TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
+    Store(Woofer("W", 27, 0.4), "W");
+    Open();
+    QTest::keyClick(Find<QComboBox>("sDriver"), Qt::Key_Return);
+    EXPECT_EQ(wizard->ActivePage(), wpDriverUsage);
+    QTest::keyClick(wizard.get(), Qt::Key_Enter);
+    EXPECT_EQ(wizard->ActivePage(), wpBoxType);
+    QTest::keyClick(wizard.get(), Qt::Key_Escape);
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_FALSE(main.projects[0].used);
+}
+
 TEST_F(WizardTest, NewDriverOpensTheEditorAndClosesTheWizard) {
     Open();
     Find<QPushButton>("btnNew")->click();
