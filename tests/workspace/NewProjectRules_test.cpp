@@ -351,4 +351,65 @@ TEST(NewProjectResponse, BandpassRowsGiveTheirPassbandRipple) {
     }
 }
 
+// The frequency where a response in dB first rises to 3 dB below its passband level (taken at the
+// last frequency), by linear interpolation; 0 when it never does.
+double LowerCornerHz(const std::vector<double>& frequencies, const std::vector<double>& db) {
+    const double target = db.back() - 3;
+    for (std::size_t i = 1; i < db.size(); ++i)
+        if (db[i - 1] < target && db[i] >= target)
+            return frequencies[i - 1] +
+                   (frequencies[i] - frequencies[i - 1]) * (target - db[i - 1]) / (db[i] - db[i - 1]);
+    return 0;
+}
+
+// Lossless vented box of the classic theory: G(s) = s^4/(s^4 + a1 s^3 + a2 s^2 + a3 s + 1) in
+// s normalised to sqrt(ws wb), with h = fb/fs, alpha = Vas/Vb and the driver's total Q.
+double ClassicVentedCornerOverFs(double h, double alpha, double qt) {
+    const double a1 = 1 / (qt * std::sqrt(h));
+    const double a2 = (alpha + 1 + h * h) / h;
+    const double a3 = std::sqrt(h) / qt;
+    const auto magnitude = [&](double x) { // x = f/sqrt(fs fb)
+        const double x2 = x * x;
+        const double re = x2 * x2 - a2 * x2 + 1;
+        const double im = a3 * x - a1 * x * x2;
+        return x2 * x2 / std::hypot(re, im);
+    };
+    double low = 1e-3;
+    double high = 100;
+    for (int i = 0; i < 200; ++i) {
+        const double mid = std::sqrt(low * high);
+        (magnitude(mid) < std::sqrt(0.5) ? low : high) = mid;
+    }
+    return low * std::sqrt(h);
+}
+
+TEST(NewProjectResponse, VentedRowsGiveTheCornerOfTheirAlignment) {
+    const TDriverObject wizardDriver = FixtureDriver();
+    const TAlignmentChoice rows = AlignmentChoices(1, ProjectDriver(wizardDriver, 1, false));
+    ASSERT_EQ(rows.items.size(), 5u);
+    std::vector<double> frequencies;
+    for (double f = 3; f < 3000; f *= 1.002)
+        frequencies.push_back(f);
+    for (const std::string& row : rows.items) {
+        TProjectDocument project;
+        std::string reason;
+        ASSERT_TRUE(FillNewProject({1, 1, false, {}, row}, wizardDriver, project, reason)) << row;
+        project.box.T = 293.15;
+        project.box.p = 101325;
+        project.box.phi = 0.3;
+        // As the project window starts it: the vent is cut for the tuning.
+        project.Start(1, "tester");
+        project.VentUpdate();
+        project.box.Qlr = project.box.Qar = project.box.Qpr = 1e12;
+        TReports reports;
+        const std::vector<double> db = ResponseDb(project, frequencies, reports);
+        const TDriverObject& d = project.driver;
+        const double h = project.box.Fr / d.FsTotal;
+        const double alpha = d.VasTotal / project.box.Vr;
+        const double expected = ClassicVentedCornerOverFs(h, alpha, d.QtsTotal);
+        ASSERT_GT(expected, 0.2) << row;
+        EXPECT_NEAR(LowerCornerHz(frequencies, db) / d.FsTotal, expected, 0.005 * expected) << row;
+    }
+}
+
 } // namespace
