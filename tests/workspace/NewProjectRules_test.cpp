@@ -286,6 +286,7 @@ std::vector<double> ResponseDb(TProjectDocument& project, const std::vector<doub
 TEST(NewProjectResponse, ClosedRowsGiveTheirTotalQ) {
     const TDriverObject wizardDriver = FixtureDriver();
     const TAlignmentChoice rows = AlignmentChoices(0, ProjectDriver(wizardDriver, 1, false));
+    ASSERT_EQ(rows.items.size(), 9u);
     for (const std::string& row : rows.items) {
         const double promised = std::stod(row.substr(0, 5));
         TProjectDocument project;
