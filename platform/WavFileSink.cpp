@@ -75,6 +75,9 @@ public:
             if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
                 return WaveCannotWrite;
             samples_ += take;
+            // The sizes stay right after every buffer, so a check may read the file while it grows.
+            if (!WriteSizes())
+                return WaveCannotWrite;
             progress_->Add(take);
         }
         std::unique_lock lock(mutex_);
@@ -109,16 +112,22 @@ public:
     void Close() override {
         if (file_ == nullptr)
             return;
-        // The sizes are known only now; a file longer than a WAV header can say is cut at its limit.
-        const std::uint64_t dataBytes = std::min<std::uint64_t>(2 * samples_, 0xFFFFFFFFu - 36);
-        const auto header = WavHeader(format_, static_cast<std::uint32_t>(dataBytes));
-        if (std::fseek(file_, 0, SEEK_SET) == 0)
-            std::fwrite(header.data(), 1, header.size(), file_);
+        WriteSizes();
         std::fclose(file_);
         file_ = nullptr;
     }
 
 private:
+    // The header with the sizes so far; the file position stays at the end. Past what a WAV
+    // header can say, the sizes stop at its limit.
+    bool WriteSizes() {
+        const std::uint64_t dataBytes = std::min<std::uint64_t>(2 * samples_, 0xFFFFFFFFu - 36);
+        const auto header = WavHeader(format_, static_cast<std::uint32_t>(dataBytes));
+        return std::fseek(file_, 0, SEEK_SET) == 0 &&
+               std::fwrite(header.data(), 1, header.size(), file_) == header.size() &&
+               std::fseek(file_, 0, SEEK_END) == 0 && std::fflush(file_) == 0;
+    }
+
     bool Aborted() {
         std::lock_guard lock(mutex_);
         return aborted_;

@@ -143,6 +143,9 @@ public:
     virtual void RunDatabaseMaintenance() = 0;
     // Whether hint bubbles are shown (the toolbar's Help Mode button is down).
     virtual bool HelpMode() const = 0;
+
+    // The "Options" command: the options window.
+    virtual void RunOptions() {}
 };
 
 // The running main window; null before it exists and in tests that set none.
@@ -164,7 +167,8 @@ struct TAppLinks {
 
     // Calculators: reads one definition file as calculator `number` (1..60); false with a reason
     // when the file cannot be used. `createCalculator` opens the window of a calculator, or with
-    // 0 the plain calculators window.
+    // 0 the plain calculators window (brought to the front when it is open already); it puts the
+    // window into the main window's MDI area itself (AddChildWindow) and returns it.
     std::function<bool(const QString& path, int number, QString& category, QString& name,
                        QString& error)>
         loadCalculatorFile;

@@ -1,9 +1,12 @@
 #include "shell/MainForm.h"
 
+#include "shell/About.h"
 #include "shell/DesktopLayout.h"
+#include "shell/OptionsF.h"
 #include "shell/Settings.h"
 #include "shell/StartF.h"
 
+#include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
@@ -16,7 +19,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QHelpEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -27,7 +30,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 
 #include <system_error>
 
@@ -70,15 +72,27 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     BuildMenus();
     BuildToolbar();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    statusBar()->showMessage(QStringLiteral("Loudspeaker enclosure design"));
-    resize(1000, 700);
+    statusBar()->addWidget(new QLabel(QStringLiteral("Loudspeaker enclosure design"), statusBar()));
+    // Without a saved layout the frame takes most of the screen: project windows are large.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(area.width() * 9 / 10, area.height() * 9 / 10);
+        move(area.left() + area.width() / 20, area.top() + area.height() / 20);
+    } else {
+        resize(1000, 700);
+    }
 
-    // Hints are shown only in help mode, and then for 3 s on white.
-    qApp->installEventFilter(this);
-    QPalette hintPalette = QToolTip::palette();
-    hintPalette.setColor(QPalette::ToolTipBase, Qt::white);
-    hintPalette.setColor(QPalette::ToolTipText, Qt::black);
-    QToolTip::setPalette(hintPalette);
+    // Hint bubbles of every window show only in help mode, for 3 s on white.
+    hintHelpMode = new TFlatHint(this);
+    hintHelpMode->setObjectName(QStringLiteral("hintHelpMode"));
+    QFont hintFont(QStringLiteral("Comic Sans MS"));
+    hintFont.setStyleHint(QFont::Cursive);
+    hintHelpMode->SetFont(hintFont);
+    hintHelpMode->SetColorArrowBackground(0xFFFF00); // aqua
+    hintHelpMode->SetColorBackground(0xFFFFFF);
+    hintHelpMode->SetHintHidePause(3000);
+    hintHelpMode->SetShowHintHandler(
+        [this](QString&, bool& canShow, THintInfo&) { canShow = canShow && m_HelpMode; });
 }
 
 TfrmMain::~TfrmMain() {
@@ -90,6 +104,8 @@ TfrmMain::~TfrmMain() {
     }
     delete m_NewProjectWizard;
     delete m_UpdateCheck;
+    delete m_Options;
+    delete m_About;
     delete m_DatabaseFilter;
     delete m_Splash;
     if (MainWindow() == this) {
@@ -443,6 +459,9 @@ void TfrmMain::CreateForms() {
             AddChildWindow(m_PlotWidget);
         }
     }
+    if (!m_Options && m_Startup.store != nullptr) {
+        m_Options = new TfrmOptions(*m_Startup.store, this);
+    }
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -472,8 +491,25 @@ void TfrmMain::FormShow() {
     ApplyToolbarRule();
     ApplyDesktopLayout();
 
-    // The command line's files open once, after the window is up.
+    // The plot window takes its place once the frame has its size; then the command line's
+    // files open, once.
+    QTimer::singleShot(0, this, &TfrmMain::PlacePlotWindow);
     QTimer::singleShot(0, this, &TfrmMain::OpenCommandLineFiles);
+}
+
+void TfrmMain::PlacePlotWindow() {
+    QMdiSubWindow* frame = SubWindowOf(m_PlotWidget);
+    if (frame == nullptr) {
+        return;
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    TScreenRect place{0, 0, area.width() * 11 / 20, area.height()};
+    if (DesktopLayout.valid) {
+        place = {DesktopLayout.PlotLeft, DesktopLayout.PlotTop, DesktopLayout.PlotWidth,
+                 DesktopLayout.PlotHeight};
+    }
+    place = ClampToArea(place, {0, 0, area.width(), area.height()});
+    frame->setGeometry(place.left, place.top, place.width, place.height);
 }
 
 void TfrmMain::ApplyDesktopLayout() {
@@ -591,6 +627,15 @@ int TfrmMain::AllocateProjectSlot() {
     m_Slots[n].window = window;
     QMdiSubWindow* sub = mdiMain->addSubWindow(window->Widget());
     sub->hide(); // shown when the project starts
+    // Projects stand in a cascade beside the plot window rather than on top of it.
+    const QRect area = mdiMain->viewport()->rect();
+    const QMdiSubWindow* plot = SubWindowOf(m_PlotWidget);
+    const int left = plot != nullptr && plot->geometry().right() + area.width() / 4 < area.width()
+                         ? plot->geometry().right() + 1
+                         : 0;
+    const int step = 24 * ((n - 1) % 5);
+    sub->move(std::min(left + step, std::max(0, area.width() - 200)),
+              std::min(step, std::max(0, area.height() - 200)));
     return n;
 }
 
@@ -784,11 +829,23 @@ void TfrmMain::NewProject() {
 }
 
 void TfrmMain::ShowOptions() {
-    NotBuilt(QStringLiteral("options window"));
+    if (!m_Options) {
+        NotBuilt(QStringLiteral("options window"));
+        return;
+    }
+    m_Options->show();
+    m_Options->raise();
+    m_Options->activateWindow();
 }
 
 void TfrmMain::ShowAbout() {
-    NotBuilt(QStringLiteral("About box"));
+    // At most one About box; it frees itself when closed.
+    if (m_About) {
+        return;
+    }
+    auto* about = new TfrmAbout(m_Startup.shippedFolders, this);
+    m_About = about;
+    about->show();
 }
 
 void TfrmMain::CheckForUpdates() {
@@ -827,8 +884,8 @@ void TfrmMain::SetHelpMode(bool on) {
     if (tbHelpMode != nullptr && tbHelpMode->isChecked() != on) {
         tbHelpMode->setChecked(on);
     }
-    if (!on) {
-        QToolTip::hideText();
+    if (!on && hintHelpMode != nullptr) {
+        hintHelpMode->HideHint();
     }
 }
 
@@ -952,18 +1009,6 @@ void TfrmMain::ProjectListItemClick(const QString& fileName) {
 // Events.
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ToolTip) {
-        if (!m_HelpMode) {
-            return true;
-        }
-        auto* help = static_cast<QHelpEvent*>(event);
-        if (auto* widget = qobject_cast<QWidget*>(watched);
-            widget != nullptr && !widget->toolTip().isEmpty()) {
-            QToolTip::showText(help->globalPos(), widget->toolTip(), widget, {}, 3000);
-            return true;
-        }
-        return false;
-    }
     if (watched == tbDriverEditor) {
         switch (event->type()) {
         case QEvent::DragEnter:

@@ -11,6 +11,7 @@
 #include "platform/JoystickProbe.h"
 #include "platform/SettingsStore.h"
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -21,11 +22,13 @@
 #include <vector>
 
 class QAction;
+
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class TFlatHint;
 
 // What start-up takes from outside; the program fills it from the real environment, tests from
 // temporary folders.
@@ -53,8 +56,8 @@ public:
     // The start-up steps, announced on the splash screen. False when the program cannot go on
     // (the version file is missing); the reason was shown.
     bool Create();
-    // The windows the program entry creates after the main window: the update check and the
-    // plot window.
+    // The windows the program entry creates after the main window: the update check, the plot
+    // window and the options window.
     void CreateForms();
 
     // IMainWindow
@@ -72,6 +75,7 @@ public:
     IHelpSystem* Help() override { return m_Help.get(); }
     void RunDatabaseMaintenance() override;
     bool HelpMode() const override { return m_HelpMode; }
+    void RunOptions() override { ShowOptions(); }
 
     // Opens a project file into a new slot; false when nothing was opened (the reason was shown).
     bool OpenProjectFile(const QString& fileName);
@@ -108,6 +112,8 @@ public:
     std::optional<std::filesystem::path> FindShipped(std::string_view name) const;
     QMdiArea* MdiArea() const { return mdiMain; }
     TfrmSplashScreen* Splash() const { return m_Splash; }
+    TFlatHint* HelpModeHint() const { return hintHelpMode; }
+    QDialog* Options() const { return m_Options; }
     // Whether the command line's files were taken (after the first show).
     bool CommandLineTaken() const { return m_CommandLineTaken; }
 
@@ -129,6 +135,7 @@ private:
     void OpenCommandLineFiles();
     void ApplyToolbarRule();
     void ApplyDesktopLayout();
+    void PlacePlotWindow();
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     void Inform(const QString& text, platform::MessageKind kind);
@@ -161,7 +168,9 @@ private:
     QPointer<QWidget> m_UpdateCheck;
     QPointer<QWidget> m_DatabaseFilter;
     QPointer<QWidget> m_About;
+    QPointer<QDialog> m_Options;
     QPointer<TfrmSplashScreen> m_Splash;
+    TFlatHint* hintHelpMode = nullptr;
 
     QMdiArea* mdiMain = nullptr;
     QToolBar* ToolBar = nullptr;

@@ -5,7 +5,9 @@
 
 #include "shell/AppLinks.h"
 #include "workspace/ProjectDocument.h"
+#include "workspace/ValueChanger.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <map>
@@ -14,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -28,6 +31,7 @@ class TfrmTinyParams;
 class TUnitHelper;
 class TUnitWidgetField;
 class TBoxPicture;
+class THV_PopupMenu;
 
 class TfrmProject : public QWidget, public IProjectWindow, public TProjectDocument {
     Q_OBJECT
@@ -88,6 +92,11 @@ public:
     // A filter editor that changed a filter of this project (or appended one) tells the window.
     void FiltersChanged();
 
+    // The advanced loss-factor menu of a chamber; each item opens a value editor.
+    std::unique_ptr<THV_PopupMenu> BuildAdvancedMenu(bool rear);
+    // The value editor opened last, while it is open.
+    TfrmEditor* ValueEditor() const { return m_ValueEditor; }
+
     // How many times this window asked for a repaint, for tests of the chain.
     int repaintRequests = 0;
 
@@ -113,6 +122,9 @@ private:
     // A numeric field bound to a record value, with its change rule and unit label.
     QLineEdit* AddField(const QString& name, TProjectField field, double* value, int kind,
                         const QString& unitLabelName, bool stepKeys);
+    // The same in a new row of a grid: caption, field, unit label.
+    QLineEdit* FieldRow(QGridLayout* grid, const QString& caption, const QString& name, TProjectField rule,
+                        double* value, int kind, const QString& unitLabelName, bool stepKeys);
     QLabel* MakeUnitLabel(const QString& name, TUnitWidgetField* field);
     void FieldCommitted(TUnitWidgetField* field, TProjectField rule, double* value);
     void IntegerCommitted(TUnitWidgetField* field, TProjectField rule, std::int32_t* value);
@@ -148,6 +160,7 @@ private:
     bool m_Closing = false;
     bool m_Started = false;
     bool m_DisplayPending = false;
+    QPointer<TfrmEditor> m_ValueEditor;
     QPoint m_LastMouse;
     bool m_Dragging = false;
     // Keeps the callback's target alive at a fixed address for the plot engine.

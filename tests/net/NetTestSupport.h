@@ -159,8 +159,8 @@ public:
     // Starts `program` with `arguments` and waits until it accepts connections on `port`.
     bool Start(const QString& program, const QStringList& arguments, int port, const QString& folder = {}) {
         process_ = std::make_unique<QProcess>();
-        process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_->setStandardOutputFile(QProcess::nullDevice());
+        process_->setStandardErrorFile(QProcess::nullDevice());
         if (!folder.isEmpty())
             process_->setWorkingDirectory(folder);
         process_->start(program, arguments);

@@ -199,6 +199,39 @@ TEST(WaveOut, RefusesWhatItCannotPlay) {
     // Left open: the destructor resets and closes.
 }
 
+TEST(WaveOut, AlsaSinkPlaysThroughAlsasNullDevice) {
+    Reports reports;
+    Buffer a(Ramp(0, 441)), b(Ramp(1000, 441));
+    WaveOut device(MakeAlsaWaveSink("null"));
+    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
+    for (Buffer* buffer : {&a, &b}) {
+        ASSERT_EQ(device.PrepareHeader(buffer->header), WaveOk);
+        ASSERT_EQ(device.Write(buffer->header), WaveOk);
+    }
+    ASSERT_TRUE(reports.WaitFor(2));
+    ASSERT_EQ(device.Reset(), WaveOk);
+    ASSERT_EQ(device.Close(), WaveOk);
+    const auto messages = reports.Taken();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].second, &a.header);
+    EXPECT_EQ(messages[1].second, &b.header);
+    EXPECT_EQ(messages[2].first, WaveMessage::Close);
+}
+
+TEST_F(WaveOutFile, FileIsCompleteWhileItGrows) {
+    auto progress = std::make_shared<WavFileProgress>();
+    Reports reports;
+    Buffer a(Ramp(0, 6));
+    WaveOut device(MakeWavFileSink(File(), {6, false}, progress));
+    ASSERT_EQ(device.Open({1, 44100}, reports.Callback()), WaveOk);
+    ASSERT_EQ(device.PrepareHeader(a.header), WaveOk);
+    ASSERT_EQ(device.Write(a.header), WaveOk);
+    ASSERT_TRUE(reports.WaitFor(1));
+    const auto wav = platformtest::ReadWav(File()); // still open
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->samples, a.samples);
+}
+
 TEST(WaveOut, SinksThatCannotOpenSayWhy) {
     EXPECT_EQ(WaveOut(MakeNullWaveSink()).Open({1, 44100}, {}), WaveNoDriver);
     EXPECT_EQ(WaveOut(MakeWavFileSink("/nonexistent/folder/x.wav")).Open({1, 44100}, {}), WaveCannotOpen);
@@ -245,6 +278,24 @@ TEST(WaveOut, FailureWhilePlayingIsReportedBeforeTheBufferComesBack) {
     EXPECT_EQ(messages[1], std::make_pair(WaveMessage::Error, &b.header));
     EXPECT_EQ(messages[2], std::make_pair(WaveMessage::Done, &b.header));
     EXPECT_EQ(code, WaveError);
+}
+
+TEST(WaveOut, EnvironmentChoosesTheSinkWhenNoFactoryIsInstalled) {
+    platformtest::TempFolder folder;
+    const std::string wav = (folder.path() / "take.wav").string();
+    struct Case {
+        std::string chosen;
+        int opened;
+    };
+    const Case cases[] = {
+        {"none", WaveNoDriver}, {"no-such-alsa-device", WaveNoDriver}, {"null", WaveOk}, {wav, WaveOk}};
+    for (const Case& c : cases) {
+        ::setenv("BORVIK_WAVE_OUT", c.chosen.c_str(), 1);
+        WaveOut device(CreateWaveSink());
+        EXPECT_EQ(device.Open({1, 44100}, [](WaveMessage, WaveHeader*, int) {}), c.opened) << c.chosen;
+    }
+    ::unsetenv("BORVIK_WAVE_OUT");
+    EXPECT_TRUE(std::filesystem::exists(wav));
 }
 
 TEST(WaveOut, InstalledFactoryChoosesTheSink) {

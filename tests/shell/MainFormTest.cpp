@@ -2,9 +2,12 @@
 
 #include "ShellTestSupport.h"
 
+#include "shell/About.h"
 #include "shell/DesktopLayout.h"
+#include "shell/OptionsF.h"
 #include "shell/Settings.h"
 
+#include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
 #include "platform/Dialogs.h"
 #include "workspace/DragUtil.h"
@@ -24,7 +27,6 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 
 #include <memory>
 
@@ -432,6 +434,25 @@ TEST_F(MainFormTest, SaveActiveSavesTheActiveSlotOnly) {
     EXPECT_EQ(projects[1]->saves, 0);
 }
 
+TEST_F(MainFormTest, AboutAndOptionsExistOnceEach) {
+    auto main = Start(Links());
+    QAction* about = main->findChild<QAction*>("N2");
+    about->trigger();
+    about->trigger();
+    ASSERT_EQ(main->findChildren<TfrmAbout*>().size(), 1);
+    main->findChildren<TfrmAbout*>().front()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main->findChildren<TfrmAbout*>().isEmpty());
+    about->trigger();
+    EXPECT_EQ(main->findChildren<TfrmAbout*>().size(), 1);
+
+    main->findChild<QAction*>("actOptions")->trigger();
+    main->findChild<QAction*>("actOptions")->trigger();
+    EXPECT_EQ(main->findChildren<TfrmOptions*>().size(), 1);
+    EXPECT_TRUE(main->Options()->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(MainFormTest, OpenCommandUsesTheDialogStartingInTheProjectsFolder) {
     auto main = Start(Links());
     const QString file = Project("chosen.bvp");
@@ -447,22 +468,23 @@ TEST_F(MainFormTest, OpenCommandUsesTheDialogStartingInTheProjectsFolder) {
 
 TEST_F(MainFormTest, HintsShowOnlyInHelpMode) {
     auto main = Start(Links());
+    TFlatHint* hint = main->HelpModeHint();
+    ASSERT_EQ(TFlatHint::Installed(), hint);
+    EXPECT_EQ(hint->HintHidePause(), 3000);
     auto* button = main->findChild<QToolButton*>("tbNewProject");
-    const QPoint at = button->rect().center();
-    QHelpEvent outside(QEvent::ToolTip, at, button->mapToGlobal(at));
-    QCoreApplication::sendEvent(button, &outside);
-    EXPECT_FALSE(QToolTip::isVisible());
+    const QPoint at = button->mapToGlobal(button->rect().center());
+    EXPECT_FALSE(hint->ShowHint(button, at));
 
     main->findChild<QToolButton*>("tbHelpMode")->click();
     EXPECT_TRUE(main->HelpMode());
-    QHelpEvent inside(QEvent::ToolTip, at, button->mapToGlobal(at));
-    QCoreApplication::sendEvent(button, &inside);
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "Opens new project wizard");
+    EXPECT_TRUE(hint->ShowHint(button, at));
+    ASSERT_NE(hint->HintWindow(), nullptr);
+    EXPECT_EQ(hint->HintWindow()->Text(), "Opens new project wizard");
 
     main->findChild<QToolButton*>("tbHelpMode")->click();
     EXPECT_FALSE(main->HelpMode());
-    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    EXPECT_FALSE(hint->HintWindow()->isVisible());
+    EXPECT_FALSE(hint->ShowHint(button, at));
 }
 
 TEST_F(MainFormTest, OnlyADriverIsAcceptedOnTheEditorButton) {

@@ -1,0 +1,124 @@
+// The calculators window offscreen: grids built from the definition, Calculate filling the
+// outputs, errors in the standard error box, Esc closing, and the plain window.
+#include "calculators/FilterWindow.h"
+#include "calculators/CalculatorLinks.h"
+#include "platform/Dialogs.h"
+#include "shell/AppLinks.h"
+
+#include "../platform/TempFolders.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+namespace {
+
+class CalculatorsWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_calculators_window";
+        static char* argv[] = {name, nullptr};
+        if (QApplication::instance() == nullptr)
+            application = std::make_unique<QApplication>(argc, argv);
+    }
+    // Destroyed here: a QApplication that outlives main() crashes in the exit handlers.
+    static void TearDownTestSuite() { application.reset(); }
+
+    void SetUp() override {
+        CalculatorTable().Clear();
+        const auto path = folder_.path() / "divider.flt";
+        std::ofstream(path)
+            << "[Main]\nName=Divider & more\nCategory=Basics\nInputPages=1\nOutputPages=1\n"
+               "[InputPage1]\nPageName=In & out\nItems=2\nItem1=Top\nSymbol1=R1\nItem2=Bottom\n"
+               "Symbol2=R2\n[OutputPage1]\nPageName=Result\nItems=2\nItem1=Ratio\n"
+               "Ratio=R2 / (R1 + R2)\nPrec1=3\nUnit1=V/V\nItem2=Sum\nSum=R1 + R2\nUnit2=Ohm\n";
+        TAppLinks links;
+        LinkCalculators(links);
+        QString category, name, error;
+        ASSERT_TRUE(links.loadCalculatorFile(QString::fromStdString(path.string()), 1, category, name, error))
+            << error.toStdString();
+        EXPECT_EQ(category, "Basics");
+        EXPECT_EQ(name, "Divider & more");
+    }
+    void TearDown() override { CalculatorTable().Clear(); }
+
+    static inline std::unique_ptr<QApplication> application;
+    platformtest::TempFolder folder_{"borvik-calculators-window"};
+    platform::ScriptedDialogs dialogs_;
+    platform::ScopedDialogs scope_{dialogs_};
+};
+
+TEST_F(CalculatorsWindow, ShowsTheDefinitionAndCalculates) {
+    TfrmCalculators window(1);
+    EXPECT_EQ(window.windowTitle(), "Calculator");
+    auto* tabs = window.findChild<QTabWidget*>("pgFilter");
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), "Filter");
+    EXPECT_EQ(tabs->tabText(1), "In && out");
+    EXPECT_EQ(tabs->tabText(2), "Result");
+    EXPECT_EQ(window.findChild<QLabel*>("Label1")->text(), "Divider & more");
+    auto* input = window.InputGrid(0);
+    EXPECT_EQ(input->rowCount(), 2);
+    EXPECT_EQ(input->item(1, 0)->text(), "Bottom");
+    EXPECT_FALSE(input->item(1, 0)->flags() & Qt::ItemIsEditable);
+    EXPECT_TRUE(input->item(1, 1)->flags() & Qt::ItemIsEditable);
+
+    input->item(0, 1)->setText("3");
+    input->item(1, 1)->setText("R1 * 3");
+    QTest::mouseClick(window.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text(), "0.75 V/V");
+    EXPECT_EQ(window.OutputGrid(0)->item(1, 1)->text(), "12 Ohm");
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(CalculatorsWindow, ShowsErrorsAndKeepsEarlierResults) {
+    TfrmCalculators window(1);
+    window.InputGrid(0)->item(0, 1)->setText("0");
+    window.InputGrid(0)->item(1, 1)->setText("0");
+    window.Button1Click();
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text, "Division by zero");
+    EXPECT_EQ(dialogs_.messages[0].kind, platform::MessageKind::Error);
+    EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text(), "");
+}
+
+TEST_F(CalculatorsWindow, EscapeClosesAndFreesTheWindow) {
+    QPointer<TfrmCalculators> window = TfrmCalculators::CreateCalculator(1);
+    window->show();
+    QTest::keyClick(window.data(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(CalculatorsWindow, PlainWindowHasNothingToCalculate) {
+    TfrmCalculators window(0);
+    EXPECT_EQ(window.findChild<QTabWidget*>("pgFilter")->count(), 1);
+    EXPECT_EQ(window.findChild<QLabel*>("Label1")->text(), "Filter type:");
+    window.Button1Click();
+    EXPECT_TRUE(dialogs_.messages.empty());
+    // A number the table does not hold gives the plain window too.
+    TfrmCalculators unknown(42);
+    EXPECT_EQ(unknown.CalculatorNumber(), 0);
+}
+
+TEST_F(CalculatorsWindow, LinksRefuseNumbersOutsideTheTable) {
+    TAppLinks links;
+    LinkCalculators(links);
+    QString category, name, error;
+    const auto path = QString::fromStdString((folder_.path() / "divider.flt").string());
+    EXPECT_FALSE(links.loadCalculatorFile(path, 61, category, name, error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+} // namespace
