@@ -107,5 +107,5 @@ double TPlotProject::ValueAt(int plotType, double scale, double f) {
         if (info->NeedsDelay())
             tau = ChainGroupDelay(*m_Filters, f);
     }
-    return PlotValue(plotType, scale, r, H, tau, m_Flags, m_Point.Rg, m_Point.P, m_Driver->Data.Re);
+    return PlotValue(*info, scale, r, H, tau, m_Flags, m_Point.Rg, m_Point.P, m_Driver->Data.Re);
 }
