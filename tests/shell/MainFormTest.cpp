@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -471,6 +472,7 @@ TEST_F(MainFormTest, HintsShowOnlyInHelpMode) {
     TFlatHint* hint = main->HelpModeHint();
     ASSERT_EQ(TFlatHint::Installed(), hint);
     EXPECT_EQ(hint->HintHidePause(), 3000);
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 200);
     auto* button = main->findChild<QToolButton*>("tbNewProject");
     const QPoint at = button->mapToGlobal(button->rect().center());
     EXPECT_FALSE(hint->ShowHint(button, at));
