@@ -364,9 +364,14 @@ TEST_F(MainFormTest, SavedWindowPositionsAreRestoredClampedToTheScreen) {
         auto main = Start(Links());
         main->move(40, 50);
         main->resize(700, 500);
+        QCoreApplication::processEvents();
+        plot->parentWidget()->setGeometry(30, 20, 300, 200);
         main->findChild<QAction*>("Savewindowpositions1")->trigger();
-        EXPECT_TRUE(LoadDesktop(store).valid);
-        EXPECT_EQ(LoadDesktop(store).MainWidth, main->geometry().width());
+        const TDesktopLayout saved = LoadDesktop(store);
+        EXPECT_TRUE(saved.valid);
+        EXPECT_EQ(saved.MainWidth, main->geometry().width());
+        EXPECT_EQ(saved.PlotLeft, 30);
+        EXPECT_EQ(saved.PlotHeight, 200);
     }
     store.Seed("Desktop/MainLeft", 100000);
     auto main = Start(Links());
@@ -374,6 +379,7 @@ TEST_F(MainFormTest, SavedWindowPositionsAreRestoredClampedToTheScreen) {
     const QRect area = main->screen()->availableGeometry();
     EXPECT_LE(main->x() + main->width(), area.right() + 1);
     EXPECT_EQ(main->width(), 700);
+    EXPECT_EQ(plot->parentWidget()->geometry(), QRect(30, 20, 300, 200));
 }
 
 TEST_F(MainFormTest, EveryCommandOfAWindowNotBuiltSaysSo) {
