@@ -11,13 +11,17 @@
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/ProjectForm.h"
 #include "workspace/ProjectLinks.h"
+#include "workspace/plotwindow.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 
 namespace {
 
@@ -115,6 +119,26 @@ TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEveryt
     EXPECT_TRUE(main->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(main->Proj(1).used);
+}
+
+TEST_F(MainFormWindowsTest, ANewFrequencyRangeFromTheOptionsReachesThePlotAxis) {
+    auto main = Start();
+    auto* plot = dynamic_cast<TfrmPlotWindow*>(main->PlotWindow());
+    ASSERT_NE(plot, nullptr);
+    EXPECT_EQ(plot->Helper().FMax(), 500);
+
+    main->findChild<QAction*>("actOptions")->trigger();
+    QDialog* options = main->Options();
+    ASSERT_TRUE(options->isVisible());
+    options->findChild<QLineEdit*>("edFreqStart")->setText("20");
+    options->findChild<QLineEdit*>("edFreqEnd")->setText("20000");
+    options->findChild<QPushButton*>("Button2")->click();
+
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(options->isVisible());
+    EXPECT_EQ(plot->Helper().FMin(), 20);
+    EXPECT_EQ(plot->Helper().FMax(), 20000);
+    EXPECT_EQ(store.ReadFloat("Limits_FreqEnd"), 20000);
 }
 
 } // namespace
