@@ -1,5 +1,7 @@
 #include "calculators/FilterWindow.h"
 
+#include "help/HelpContexts.h"
+
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
 #include "shell/Settings.h"
@@ -39,6 +41,7 @@ TfrmCalculators::TfrmCalculators(int number, QWidget* parent)
       sheet_(CalculatorTable().Calculator(number_)) {
     setObjectName("frmCalculators");
     setWindowTitle("Calculator");
+    setProperty("helpContext", HelpContext::Calculators);
     setAttribute(Qt::WA_DeleteOnClose);
 
     pgFilter_ = new QTabWidget(this);
