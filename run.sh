@@ -1,23 +1,28 @@
 #!/usr/bin/env bash
-# Builds the toolkit and starts a program: ./run.sh [borvik|ostrel] [arguments...]
+# Builds a program and starts it: ./run.sh [borvik|ostrel] [arguments...]
+# Only the program and what it links are built, so the first start does not wait for the tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/ensure-deps.sh
 
 program=${1:-borvik}
 [ $# -gt 0 ] && shift
+case "$program" in
+  borvik|ostrel) ;;
+  *) echo "Usage: ./run.sh [borvik|ostrel] [arguments...]" >&2; exit 2 ;;
+esac
 build_dir=${BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build_dir" -j "$(nproc)"
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build_dir" -j "$(nproc)" --target "$program"
 
-exe=$(find "$build_dir" -maxdepth 3 -type f -name "$program" -perm -u+x | head -n 1)
-if [ -z "$exe" ] && [ "$program" = "borvik" ]; then
-  echo "Borvik's main window is not built yet; starting Ostrel, the vented-box designer, instead."
-  program=ostrel
-  exe=$(find "$build_dir" -maxdepth 3 -type f -name ostrel -perm -u+x | head -n 1)
-fi
+exe="$build_dir/$program"
+[ -x "$exe" ] || exe=$(find "$build_dir" -maxdepth 3 -type f -name "$program" -perm -u+x | head -n 1)
 if [ -z "$exe" ]; then
-  echo "Not yet: no runnable '$program' has been built." >&2
+  echo "No runnable '$program' has been built." >&2
+  exit 1
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "$program is a desktop program: run it inside a graphical session (or under xvfb-run)." >&2
   exit 1
 fi
 exec "$exe" "$@"

@@ -1,5 +1,6 @@
 // One whole picture of the plot window: ten projects of all five box types with four filter
 // stages each, on a 1,900-pixel-wide picture, values and drawing into a QImage.
+#include "bench/BenchApplication.h"
 #include "simulation/Highpass.h"
 #include "simulation/Lowpass.h"
 #include "simulation/ParametricEQ.h"
@@ -7,7 +8,6 @@
 #include "workspace/PlotRender.h"
 #include "workspace/QtPlotCanvas.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -22,14 +22,7 @@ namespace {
 
 // Text needs a GUI application; the benchmarks run headless.
 void EnsureGuiApplication() {
-    static std::unique_ptr<QGuiApplication> application = [] {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "borvik_bench";
-        static char* argv[] = {name, nullptr};
-        return std::make_unique<QGuiApplication>(argc, argv);
-    }();
+    EnsureBenchApplication();
 }
 
 std::vector<std::unique_ptr<TRenderProject>> TenProjects() {

@@ -15,3 +15,7 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/shell/main.cpp AND TARGET borvik_mainwindow)
   endforeach()
   install(TARGETS borvik RUNTIME DESTINATION bin)
 endif()
+
+if(TARGET ostrel)
+  install(TARGETS ostrel RUNTIME DESTINATION bin)
+endif()

@@ -116,8 +116,10 @@ void TUnitHelper::SetModified(bool modified) {
         binding.Field->SetModified(modified);
 }
 
-bool TUnitHelper::ChangedByUser(const TUnitField& field, const std::optional<std::string>& shown) {
-    return field.Modified() || (shown && field.Text() != *shown);
+bool TUnitHelper::ChangedByUser(const TUnitField& field, const std::optional<std::string>&) {
+    // Only the user's change counts: text the program wrote into a field, through the binder
+    // or not, is never read back (it would come back rounded and, for a parameter, as entered).
+    return field.Modified();
 }
 
 void TUnitHelper::Show(TUnitField& field, const std::string& text, std::optional<std::string>& shown) {
@@ -204,5 +206,10 @@ std::string TUnitHelper::CycleUnit(TUnitField& field) {
         Show(field, Val2Str(kind, next, *binding.Value), binding.Shown);
         return std::string(GetUnitInfo(kind, next).Name);
     }
-    return ::CycleUnit(field);
+    // What the user typed and did not commit yet stays the user's change in the new unit.
+    const bool typed = field.Modified();
+    std::string name = ::CycleUnit(field);
+    if (typed)
+        field.SetModified(true);
+    return name;
 }

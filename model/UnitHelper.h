@@ -60,9 +60,10 @@ bool StepValue(TUnitField& field, TStepKey key);
 // Binds fields to the variables they edit. The binder owns its binding records only; the
 // fields and the variables must outlive it.
 //
-// Display is not storage: the binder remembers what it last wrote into each field and
-// reads a field back only when the user changed it, so refreshing never rounds a value
-// through its display text. Typed text is judged when it is committed; text that is not a
+// Display is not storage: the binder reads a field back only when the user changed it (the
+// field's modified flag: typing, an arrow-key step, a choice from a list), never text the
+// program wrote, so refreshing never rounds a value through its display text and a written
+// value never comes back as entered. Typed text is judged when it is committed; text that is not a
 // number is refused and the field shows its variable's value again.
 class TUnitHelper {
 public:

@@ -95,6 +95,18 @@ std::optional<std::int32_t> ScriptedDialogs::ChooseColour(const ColourRequest& r
     return std::nullopt;
 }
 
+std::optional<std::string> Dialogs::InputText(const InputRequest&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> ScriptedDialogs::InputText(const InputRequest& request) {
+    inputs.push_back(request);
+    if (auto answer = Next(inputAnswers))
+        return *answer;
+    ++unscripted;
+    return std::nullopt;
+}
+
 Dialogs& AppDialogs() {
     return installedDialogs != nullptr ? *installedDialogs : Silent();
 }

@@ -63,6 +63,14 @@ struct ColourRequest {
     QWidget* parent = nullptr;
 };
 
+// A one-line text question ("Give new value").
+struct InputRequest {
+    std::string caption;
+    std::string prompt;
+    std::string text; // proposed answer
+    QWidget* parent = nullptr;
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -73,6 +81,8 @@ public:
     virtual std::vector<std::string> OpenFiles(const FileRequest& request) = 0;
     virtual std::optional<std::string> SaveFile(const FileRequest& request) = 0;
     virtual std::optional<std::int32_t> ChooseColour(const ColourRequest& request) = 0;
+    // The typed answer; empty when cancelled. Implementations that ask nothing cancel.
+    virtual std::optional<std::string> InputText(const InputRequest& request);
 
     MessageButton MessageDlg(const std::string& text, MessageKind kind, MessageButtons buttons);
     std::optional<std::string> OpenFile(const FileRequest& request);
@@ -101,16 +111,19 @@ public:
     std::vector<std::string> OpenFiles(const FileRequest& request) override;
     std::optional<std::string> SaveFile(const FileRequest& request) override;
     std::optional<std::int32_t> ChooseColour(const ColourRequest& request) override;
+    std::optional<std::string> InputText(const InputRequest& request) override;
 
     std::deque<MessageButton> messageAnswers;
     std::deque<std::vector<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     std::deque<std::optional<std::int32_t>> colourAnswers;
+    std::deque<std::optional<std::string>> inputAnswers;
 
     std::vector<MessageRequest> messages;
     std::vector<FileRequest> opens;
     std::vector<FileRequest> saves;
     std::vector<ColourRequest> colours;
+    std::vector<InputRequest> inputs;
     int unscripted = 0;
 };
 

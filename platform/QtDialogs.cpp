@@ -2,6 +2,8 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -183,6 +185,15 @@ std::optional<std::int32_t> QtDialogs::ChooseColour(const ColourRequest& request
     if (!chosen.isValid())
         return std::nullopt;
     return QColorToColour(chosen);
+}
+
+std::optional<std::string> QtDialogs::InputText(const InputRequest& request) {
+    bool ok = false;
+    const QString answer = QInputDialog::getText(request.parent, Text(request.caption), Text(request.prompt),
+                                                 QLineEdit::Normal, Text(request.text), &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer.toStdString();
 }
 
 } // namespace platform

@@ -14,6 +14,7 @@ public:
     std::vector<std::string> OpenFiles(const FileRequest& request) override;
     std::optional<std::string> SaveFile(const FileRequest& request) override;
     std::optional<std::int32_t> ChooseColour(const ColourRequest& request) override;
+    std::optional<std::string> InputText(const InputRequest& request) override;
 };
 
 // 0x00BBGGRR to and from Qt's colour.

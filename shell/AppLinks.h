@@ -15,12 +15,14 @@
 #include "simulation/ProjectRecords.h"
 #include "simulation/boxmath.h"
 
+#include <QRect>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -143,6 +145,12 @@ public:
     virtual void RunDatabaseMaintenance() = 0;
     // Whether hint bubbles are shown (the toolbar's Help Mode button is down).
     virtual bool HelpMode() const = 0;
+
+    // The plot window's place (left, top, width, height) from the saved desktop layout, when
+    // one was saved; the plot window takes it when it is first shown.
+    virtual std::optional<QRect> SavedPlotWindowGeometry() const { return std::nullopt; }
+    // The "Options" command: the options window.
+    virtual void RunOptions() {}
 };
 
 // The running main window; null before it exists and in tests that set none.

@@ -31,8 +31,11 @@ TUnitWidgetField::TUnitWidgetField(QWidget* widget, int kind, QObject* parent)
     }
     if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         combo->installEventFilter(this);
-        // activated, not currentIndexChanged: only the user's choice is a commit.
-        connect(combo, &QComboBox::activated, this, &TUnitWidgetField::Commit);
+        // activated, not currentIndexChanged: only the user's choice is a commit, and a change.
+        connect(combo, &QComboBox::activated, this, [this] {
+            SetModified(true);
+            Commit();
+        });
     }
 }
 
@@ -63,6 +66,7 @@ std::string TUnitWidgetField::Text() const {
 void TUnitWidgetField::SetText(const std::string& text) {
     if (m_Widget == nullptr)
         return;
+    m_Chosen = false;
     const QString value = QString::fromStdString(text);
     if (auto* edit = qobject_cast<QLineEdit*>(m_Widget.data())) {
         edit->setText(value);
@@ -84,12 +88,15 @@ bool TUnitWidgetField::Focused() const {
 
 bool TUnitWidgetField::Modified() const {
     QLineEdit* edit = m_Widget != nullptr ? EditOf(m_Widget) : nullptr;
-    return edit != nullptr && edit->isModified();
+    return m_Chosen || (edit != nullptr && edit->isModified());
 }
 
 void TUnitWidgetField::SetModified(bool modified) {
-    if (QLineEdit* edit = m_Widget != nullptr ? EditOf(m_Widget) : nullptr)
+    QLineEdit* edit = m_Widget != nullptr ? EditOf(m_Widget) : nullptr;
+    if (edit != nullptr)
         edit->setModified(modified);
+    // A list without an edit keeps the user's choice here.
+    m_Chosen = modified && edit == nullptr && qobject_cast<QComboBox*>(m_Widget.data()) != nullptr;
 }
 
 void TUnitWidgetField::ShowState(char letter) {

@@ -50,4 +50,5 @@ private:
     QPointer<QWidget> m_Widget;
     int m_Kind;
     bool m_StepKeys = false;
+    bool m_Chosen = false; // a list without an edit: the user chose an item
 };

@@ -435,3 +435,42 @@ TEST(IntegerText, WholeNumbersOnly) {
 }
 
 } // namespace
+
+TEST_F(UnitHelperTest, OnlyTheUsersChangeIsReadAndMarkedEntered) {
+    FakeField fs1("edFs", qkFrequency);
+    double value = 31.25;
+    char letter = 'C';
+    TUnitHelper helper;
+    helper.AddFloat(fs1, &value, &letter);
+    helper.WriteValues();
+    EXPECT_EQ(fs1.Text(), "31.25");
+
+    // Struct rows: what wrote the text, what the variable and the letter become.
+    struct Case {
+        const char* what;
+        bool byUser;
+        const char* text;
+        double expected;
+        char expectedLetter;
+    };
+    const Case cases[] = {
+        {"program writes a rounded text past the binder", false, "31.3", 31.25, 'C'},
+        {"program writes another value past the binder", false, "40", 31.25, 'C'},
+        {"user types the same value as shown", true, "31.25", 31.25, 'E'},
+        {"user types a new value", true, "45", 45, 'E'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        value = 31.25;
+        letter = 'C';
+        helper.WriteValues();
+        if (c.byUser)
+            fs1.Type(c.text);
+        else
+            fs1.SetText(c.text);
+        EXPECT_TRUE(helper.ReadValues().empty());
+        EXPECT_EQ(value, c.expected);
+        EXPECT_EQ(letter, c.expectedLetter);
+        helper.SetModified(false);
+    }
+}

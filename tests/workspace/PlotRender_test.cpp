@@ -105,6 +105,32 @@ TEST(PlotRender, ClosedBoxSplLandsOnTheRowsTheEngineComputed) {
     TC = saved;
 }
 
+TEST(QtPlotCanvas, InvertedLinesStayInsideTheImageAndMatchThePaintersRasterOperation) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(10, 200, 30));
+    const TPlotPoint lines[][2] = {
+        {{-5, 10}, {500, 10}}, {{20, -7}, {20, 90}}, {{39, 29}, {39, 29}},
+        {{50, 5}, {60, 5}},    {{3, 0}, {3, 29}},
+    };
+    for (const auto& line : lines) {
+        QImage fast = image;
+        QImage reference = image;
+        {
+            QPainter painter(&fast);
+            TQtPlotCanvas canvas(painter);
+            canvas.InvertLine(line[0], line[1]);
+        }
+        {
+            // A one-pixel white line under "not destination", drawn by the painter itself.
+            QPainter painter(&reference);
+            painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+            painter.setPen(QPen(Qt::white, 1));
+            painter.drawLine(QPoint(line[0].X, line[0].Y), QPoint(line[1].X, line[1].Y));
+        }
+        EXPECT_EQ(fast, reference) << line[0].X << "," << line[0].Y;
+    }
+}
+
 #ifdef BORVIK_HAVE_PROJECT_FILES
 TEST(PlotRender, AProjectReadFromItsFileDrawsTheSameCurve) {
     TRenderProject original;

@@ -115,7 +115,13 @@ TEST_F(UnitWidgetsTest, ComboBoxAndLabelTexts) {
     EXPECT_TRUE(helper.ReadValues().empty());
     EXPECT_EQ(diameter, 0.102);
 
+    // The program's selection is not the user's: it is not read back.
     combo.setCurrentIndex(1);
+    EXPECT_TRUE(helper.ReadValues().empty());
+    EXPECT_EQ(diameter, 0.102);
+    // The user's choice from the list is.
+    emit combo.activated(1);
+    EXPECT_TRUE(field.Modified());
     EXPECT_TRUE(helper.ReadValues().empty());
     EXPECT_NEAR(diameter, 0.068, 1e-15);
 
@@ -176,3 +182,29 @@ TEST_F(UnitWidgetsTest, ADestroyedWidgetIsHarmless) {
 }
 
 } // namespace
+
+TEST_F(UnitWidgetsTest, AChoiceFromAListWithoutEditIsTheUsersChange) {
+    QComboBox combo;
+    combo.setObjectName("RSVents");
+    combo.addItems({"1", "2", "3"});
+    TUnitWidgetField field(&combo, qkNone);
+    int32_t count = 1;
+    TUnitHelper helper;
+    helper.AddInteger(field, &count);
+    int commits = 0;
+    field.OnCommit = [&] {
+        ++commits;
+        helper.Commit(field);
+    };
+    helper.WriteValues();
+    combo.setCurrentIndex(2); // the program's selection
+    EXPECT_FALSE(field.Modified());
+    EXPECT_TRUE(helper.ReadValues().empty());
+    EXPECT_EQ(count, 1);
+    combo.setCurrentIndex(1); // the user picks "2" from the list
+    emit combo.activated(1);
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(count, 2);
+    field.SetText("3");
+    EXPECT_FALSE(field.Modified());
+}

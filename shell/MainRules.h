@@ -1,0 +1,121 @@
+#pragma once
+// The main window's rules that need no window: the project slots and the active project, the
+// captions, the calculators menu's grouping, the command line and the toolbar's size rule.
+
+#include "shell/AppLinks.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+// ---------------------------------------------------------------------------------------------
+// Project slots.
+
+// The ten slots, numbered 1..kMaxProjects. Numbers outside that range name no slot: reads give
+// a free slot and writes do nothing.
+class TProjectSlots {
+public:
+    static bool InRange(int n) { return n >= 1 && n <= kMaxProjects; }
+
+    // Marks the first free slot used and returns its number; 0 when all are used.
+    int Allocate();
+    // Clears caption, window and used flag.
+    void Free(int n);
+    bool Used(int n) const { return InRange(n) && slots_[n - 1].used; }
+    const TProj& operator[](int n) const;
+    TProj& operator[](int n);
+    int UsedCount() const;
+    // The highest used slot, -1 when none is used.
+    int HighestUsed() const;
+    // The slot holding `window`, 0 when none does.
+    int SlotOf(const IProjectWindow* window) const;
+
+private:
+    std::array<TProj, kMaxProjects> slots_{};
+    TProj none_{};
+};
+
+// What ActiveProject becomes when it is set to n: n when that slot is used, else -1.
+int ResolveActiveProject(const TProjectSlots& table, int n);
+
+// What ActiveProject becomes after slot `freed` was freed while `active` was active: the
+// highest used slot left (or -1) when the freed slot was the active one, else unchanged.
+int ActiveAfterFree(const TProjectSlots& table, int freed, int active);
+
+// The box-type name of the window caption; empty for a type outside 0..4.
+QString BoxTypeName(int boxType);
+
+// "[n]" + box-type name + " : " + brand and model, e.g. "[1]vented : Acme W8".
+QString SlotCaption(int slot, int boxType, const QString& brandAndModel);
+
+// A caption that a menu item or button shows as it stands: "&" doubled so that none becomes a
+// shortcut marker.
+QString EscapeAmpersands(const QString& text);
+
+// ---------------------------------------------------------------------------------------------
+// Calculators menu.
+
+inline constexpr int kMaxCalculators = 60;
+inline constexpr int kMaxCalculatorCategories = 30;
+
+struct TCalculatorEntry {
+    QString name;
+    int number = 0; // the definition's number, 1..kMaxCalculators
+};
+
+struct TCalculatorCategory {
+    QString name;
+    std::vector<TCalculatorEntry> entries;
+};
+
+// The menu's contents: categories in the order of their first definition, definitions in
+// listing order under their category. Names compare exactly (letter case counts).
+struct TCalculatorMenu {
+    std::vector<TCalculatorCategory> categories;
+    int definitionCount = 0;  // the definitions actually read
+    int skippedForLimits = 0; // files over the 60-definition or 30-category bound
+    QStringList errors;       // one line per file that could not be read
+};
+
+// Reads one definition file as definition `number`; false with a reason when it cannot be used.
+using TCalculatorLoader =
+    std::function<bool(const QString& path, int number, QString& category, QString& name, QString& error)>;
+
+// Builds the menu from the listed files (full paths, in listing order). Definitions are numbered
+// from 1 as they are read; a file that cannot be read takes no number. Once 60 definitions are
+// read, or when a file would open a 31st category, the file is skipped and counted.
+TCalculatorMenu BuildCalculatorMenu(const QStringList& files, const TCalculatorLoader& loader);
+
+// The one message about a menu that could not take everything, or empty when all was read.
+QString CalculatorMenuReport(const TCalculatorMenu& menu);
+
+// ---------------------------------------------------------------------------------------------
+// Command line.
+
+struct TCommandLineFiles {
+    QStringList files;   // existing files, absolute, in argument order
+    QStringList missing; // named files that do not exist, as given
+};
+
+// Whether an argument is a switch ("-debug", "/debug") rather than a file name.
+bool IsCommandLineSwitch(const QString& argument);
+
+// The project files named by `arguments` (the program's name not included); relative names are
+// taken from `currentFolder`.
+TCommandLineFiles ProjectArguments(const QStringList& arguments, const QString& currentFolder);
+
+// ---------------------------------------------------------------------------------------------
+// Toolbar.
+
+struct TToolbarMetrics {
+    int buttonWidth = 0;
+    int buttonHeight = 0;
+    int barHeight = 0;
+    bool operator==(const TToolbarMetrics&) const = default;
+};
+
+// Captions shown: 69 x 36 buttons on a 36-high bar; captions off: 21 x 21 buttons on a 22-high bar.
+TToolbarMetrics ToolbarMetrics(bool captions);

@@ -1,0 +1,232 @@
+// The update-check window offscreen against python's http.server and the scripted server on
+// 127.0.0.1: same version, new version, refused, missing files, and what reaches the desktop.
+
+#include "net/CheckUpdates.h"
+
+#include "HttpTestSupport.h"
+#include "platform/SettingsStore.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace nettest;
+namespace fs = std::filesystem;
+
+class WidgetsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_net_updatecheck";
+        static char* argv[] = {name, nullptr};
+        application_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { application_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment* const Environment =
+    ::testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
+
+class TRecordingLauncher final : public TShellLauncher {
+public:
+    void Open(const std::string& address) override { opened.push_back(address); }
+    std::vector<std::string> opened;
+};
+
+std::string VersionFile(const std::string& number, const std::string& download = "http://127.0.0.1/setup.exe",
+                        const std::string& web = "https://127.0.0.1/") {
+    return "[Version]\nNumber=" + number + "\nReleasedBy=Halvern\nDownloadFrom=" + download +
+           "\nWebURL=" + web + "\n";
+}
+
+class UpdateCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetShellLauncher(&launcher);
+        VersionInfo = TVersionInfo{};
+        VersionInfo.Number = "2.5";
+    }
+    void TearDown() override {
+        SetShellLauncher(nullptr);
+        VersionInfo = TVersionInfo{};
+    }
+
+    // The window with `server` set and a private download folder.
+    std::unique_ptr<TfrmCheckWebUpdate> MakeWindow(const std::string& server) {
+        return std::make_unique<TfrmCheckWebUpdate>(server, downloads.path());
+    }
+    static QString Text(QWidget& window, const char* name) { return window.findChild<QLabel*>(name)->text(); }
+    static bool Enabled(QWidget& window, const char* name) {
+        return window.findChild<QWidget*>(name)->isEnabled();
+    }
+    bool StartServer(PythonHttpServer& server, const std::string& version, bool withHistory = true) {
+        if (!server.Start())
+            return false;
+        WriteFile(server.Root() / "download/borvikpro/version.ini", version);
+        if (withHistory)
+            WriteFile(server.Root() / "download/borvikpro/versions.txt", "2.4 the history\n");
+        return true;
+    }
+
+    platformtest::TempFolder downloads{"borvik-downloads"};
+    TRecordingLauncher launcher;
+};
+
+TEST_F(UpdateCheck, SameVersionOffersNothing) {
+    PythonHttpServer server;
+    if (!StartServer(server, VersionFile("2.5")))
+        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    auto window = MakeWindow(server.Base());
+    window->FormShow();
+    EXPECT_EQ(Text(*window, "pnlThis"), "2.5");
+    EXPECT_EQ(Text(*window, "pnlWeb"), "2.5");
+    EXPECT_EQ(Text(*window, "pnlDownload"), "Your already have latest version.");
+    EXPECT_EQ(Text(*window, "sbCheckWebText"),
+              "Received " + QString::number(VersionFile("2.5").size()) + " bytes");
+    EXPECT_FALSE(Enabled(*window, "pnlDownload"));
+    EXPECT_FALSE(Enabled(*window, "pnlGotoWeb"));
+    EXPECT_FALSE(Enabled(*window, "btnWebVersions"));
+    EXPECT_FALSE(fs::exists(window->HistoryFile())); // no history fetched
+    EXPECT_EQ(ReadFile(window->VersionFile()), VersionFile("2.5"));
+}
+
+TEST_F(UpdateCheck, AnyOtherVersionFetchesTheHistoryAndOffersTheLinks) {
+    PythonHttpServer server;
+    if (!StartServer(server, VersionFile("2.4")))
+        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    auto window = MakeWindow(server.Base());
+    window->FormShow();
+    EXPECT_EQ(Text(*window, "pnlWeb"), "2.4");
+    EXPECT_EQ(Text(*window, "pnlDownload"), "http://127.0.0.1/setup.exe");
+    EXPECT_EQ(Text(*window, "pnlGotoWeb"), "https://127.0.0.1/");
+    EXPECT_EQ(Text(*window, "sbCheckWebText"), "Received 16 bytes");
+    EXPECT_TRUE(Enabled(*window, "pnlDownload"));
+    EXPECT_TRUE(Enabled(*window, "pnlGotoWeb"));
+    EXPECT_TRUE(Enabled(*window, "btnWebVersions"));
+    EXPECT_EQ(ReadFile(window->HistoryFile()), "2.4 the history\n");
+
+    window->pnlDownloadClick();
+    window->pnlGotoWebClick();
+    window->findChild<QPushButton*>("btnWebVersions")->click();
+    // The links work from the keyboard too.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window->findChild<QWidget*>("pnlGotoWeb"), &enter);
+    EXPECT_EQ(launcher.opened, (std::vector<std::string>{"http://127.0.0.1/setup.exe", "https://127.0.0.1/",
+                                                         fs::canonical(window->HistoryFile()).string(),
+                                                         "https://127.0.0.1/"}));
+
+    // A later check that finds the same version keeps the links.
+    WriteFile(server.Root() / "download/borvikpro/version.ini", VersionFile("2.5"));
+    window->FormShow();
+    EXPECT_EQ(Text(*window, "pnlDownload"), "Your already have latest version.");
+    EXPECT_EQ(Text(*window, "pnlGotoWeb"), "https://127.0.0.1/");
+    EXPECT_TRUE(Enabled(*window, "pnlGotoWeb"));
+    launcher.opened.clear();
+    window->pnlDownloadClick(); // not an address: nothing opens
+    EXPECT_TRUE(launcher.opened.empty());
+}
+
+TEST_F(UpdateCheck, OnlyWebAddressesFromTheFileReachTheDesktop) {
+    PythonHttpServer server;
+    if (!StartServer(server, VersionFile("3.0", "file:///bin/sh", "-error- --help")))
+        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    auto window = MakeWindow(server.Base());
+    window->FormShow();
+    EXPECT_EQ(Text(*window, "pnlDownload"), "file:///bin/sh");
+    EXPECT_FALSE(Enabled(*window, "pnlDownload"));
+    EXPECT_FALSE(Enabled(*window, "pnlGotoWeb"));
+    window->pnlDownloadClick();
+    window->pnlGotoWebClick();
+    EXPECT_TRUE(launcher.opened.empty());
+}
+
+TEST_F(UpdateCheck, FailuresAreShownAndOfferNothing) {
+    PythonHttpServer empty;
+    if (!empty.Start())
+        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    const struct {
+        std::string server;
+        QString status;
+    } cases[] = {
+        {"127.0.0.1:" + std::to_string(FreePort()), "Failed : 404 Connection refused (Error #10061)"},
+        {empty.Base(), "Failed : 404 File not found"},
+        {"", "No update server is set."},
+        {"https://127.0.0.1", "No update server is set."},
+    };
+    for (const auto& c : cases) {
+        // An earlier copy survives a failed download.
+        WriteFile(downloads.path() / "web_version.ini", "old");
+        auto window = MakeWindow(c.server);
+        window->FormShow();
+        EXPECT_EQ(Text(*window, "sbCheckWebText"), c.status) << c.server;
+        EXPECT_EQ(Text(*window, "pnlThis"), "2.5");
+        EXPECT_EQ(Text(*window, "pnlWeb"), "");
+        EXPECT_FALSE(Enabled(*window, "pnlDownload"));
+        EXPECT_FALSE(Enabled(*window, "pnlGotoWeb"));
+        EXPECT_FALSE(Enabled(*window, "btnWebVersions"));
+        EXPECT_EQ(ReadFile(downloads.path() / "web_version.ini"), "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator(downloads.path()), fs::directory_iterator()), 1)
+            << "no temporary file is left";
+    }
+}
+
+TEST_F(UpdateCheck, EveryShowingRunsOneCheckAndASecondCheckMeanwhileIsRefused) {
+    ScriptedServer server;
+    const std::string version = VersionFile("2.5");
+    if (!server.Start(
+            {{TfrmCheckWebUpdate::kVersionPath, {{"HTTP/1.0 200 OK\r\n\r\n"}, {"", 0.3}, {version}}}}))
+        GTEST_SKIP() << "python3 is not installed: the scripted HTTP server cannot run";
+    auto window = MakeWindow(server.Base());
+    QString statusMeanwhile;
+    bool triedMeanwhile = false;
+    window->HttpClient().OnStateChange = [&](THttpCli* client) {
+        if (client->State() != httpWaitingHeader || triedMeanwhile)
+            return;
+        triedMeanwhile = true;
+        // Hidden and shown again while the first check waits: refused, nothing touched.
+        window->hide();
+        window->show();
+        window->FormShow();
+        PumpFor(50);
+        statusMeanwhile = Text(*window, "sbCheckWebText");
+    };
+    window->show();
+    ASSERT_TRUE(PumpUntil([&] { return !window->Checking() && Text(*window, "pnlWeb") == "2.5"; }));
+    EXPECT_TRUE(triedMeanwhile);
+    EXPECT_EQ(statusMeanwhile, "Retrieving... ");
+    PumpFor(100);
+    EXPECT_EQ(server.Requests().size(), 1u);
+    window->hide();
+    window->show();
+    ASSERT_TRUE(PumpUntil([&] { return server.Requests().size() == 2u && !window->Checking(); }));
+    EXPECT_EQ(ReadFile(window->VersionFile()), version);
+}
+
+TEST(UpdateServer, SettingTable) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"  ", ""},
+        {"127.0.0.1", "http://127.0.0.1"},
+        {"localhost:8080", "http://localhost:8080"},
+        {"http://127.0.0.1:81/", "http://127.0.0.1:81"},
+        {"http://127.0.0.1/mirror/", "http://127.0.0.1/mirror"},
+        {"https://127.0.0.1", ""},
+        {"ftp://127.0.0.1", ""},
+        {"http://", ""},
+    };
+    for (const auto& [setting, base] : cases)
+        EXPECT_EQ(UpdateServerBase(setting), base) << setting;
+    platform::MemorySettingsStore store;
+    EXPECT_EQ(ReadUpdateServerSetting(store), "");
+    store.Seed(kUpdateServerSetting, std::string("127.0.0.1:9"));
+    EXPECT_EQ(ReadUpdateServerSetting(store), "127.0.0.1:9");
+}
+
+} // namespace

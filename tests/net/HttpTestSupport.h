@@ -1,0 +1,147 @@
+#pragma once
+// HTTP peers for the tests: the scripted Python server, python3 -m http.server and nginx, each on
+// a free loopback port in a private folder.
+
+#include "NetTestSupport.h"
+
+#include "tests/platform/TempFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace nettest {
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& content) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// One scripted answer: raw bytes, optionally sent in parts with pauses between them.
+struct ScriptStep {
+    std::string send;
+    double sleep = 0;
+};
+
+class ScriptedServer {
+public:
+    // Starts the server with `answers` (request path -> steps); false when python3 is missing.
+    bool Start(const std::map<std::string, std::vector<ScriptStep>>& answers) {
+        const QString python = FindProgram("python3");
+        if (python.isEmpty())
+            return false;
+        QJsonObject script;
+        for (const auto& [path, steps] : answers) {
+            QJsonArray list;
+            for (const ScriptStep& step : steps) {
+                if (step.sleep > 0)
+                    list.append(QJsonObject{{"sleep", step.sleep}});
+                if (!step.send.empty())
+                    list.append(
+                        QJsonObject{{"send", QString::fromLatin1(step.send.data(),
+                                                                 static_cast<qsizetype>(step.send.size()))}});
+            }
+            script.insert(QString::fromStdString(path), list);
+        }
+        WriteFile(folder_.path() / "script.json", QJsonDocument(script).toJson().toStdString());
+        port_ = FreePort();
+        return process_.Start(python,
+                              {QString(BORVIK_NET_TEST_DIR) + "/scripted_server.py", QString::number(port_),
+                               QString::fromStdString((folder_.path() / "script.json").string()),
+                               QString::fromStdString((folder_.path() / "requests.log").string())},
+                              port_);
+    }
+    int Port() const { return port_; }
+    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    // The raw requests received so far, in order.
+    std::vector<std::string> Requests() const {
+        std::vector<std::string> requests;
+        std::ifstream in(folder_.path() / "requests.log");
+        for (std::string line; std::getline(in, line);)
+            requests.push_back(QJsonDocument::fromJson(QByteArray::fromStdString("[" + line + "]"))
+                                   .array()
+                                   .at(0)
+                                   .toString()
+                                   .toLatin1()
+                                   .toStdString());
+        return requests;
+    }
+
+private:
+    platformtest::TempFolder folder_{"borvik-scripted"};
+    PeerProcess process_;
+    int port_ = 0;
+};
+
+// python3 -m http.server over a folder of its own.
+class PythonHttpServer {
+public:
+    bool Start() {
+        const QString python = FindProgram("python3");
+        if (python.isEmpty())
+            return false;
+        port_ = FreePort();
+        return process_.Start(python,
+                              {"-m", "http.server", QString::number(port_), "--bind", "127.0.0.1",
+                               "--directory", QString::fromStdString(folder_.path().string())},
+                              port_);
+    }
+    const std::filesystem::path& Root() const { return folder_.path(); }
+    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    platformtest::TempFolder folder_{"borvik-httpserver"};
+    PeerProcess process_;
+    int port_ = 0;
+};
+
+// nginx with a configuration of its own in a private folder; `extra` goes into its server block.
+class NginxServer {
+public:
+    bool Start(const std::string& extra = {}) {
+        const QString nginx = FindProgram("nginx");
+        if (nginx.isEmpty())
+            return false;
+        port_ = FreePort();
+        const auto& root = folder_.path();
+        std::filesystem::create_directories(root / "html");
+        std::filesystem::create_directories(root / "logs");
+        const std::string config =
+            "daemon off;\nmaster_process off;\nworker_processes 1;\npid " + (root / "nginx.pid").string() +
+            ";\nerror_log " + (root / "logs/error.log").string() +
+            ";\nevents { worker_connections 64; }\nhttp {\n access_log off;\n"
+            " client_body_temp_path " +
+            (root / "tmp").string() + ";\n proxy_temp_path " + (root / "tmp").string() +
+            ";\n fastcgi_temp_path " + (root / "tmp").string() + ";\n uwsgi_temp_path " +
+            (root / "tmp").string() + ";\n scgi_temp_path " + (root / "tmp").string() +
+            ";\n server {\n  listen 127.0.0.1:" + std::to_string(port_) + ";\n  root " +
+            (root / "html").string() + ";\n" + extra + " }\n}\n";
+        WriteFile(root / "nginx.conf", config);
+        return process_.Start(nginx,
+                              {"-c", QString::fromStdString((root / "nginx.conf").string()), "-p",
+                               QString::fromStdString(root.string()), "-e",
+                               QString::fromStdString((root / "logs/error.log").string())},
+                              port_);
+    }
+    std::filesystem::path Html() const { return folder_.path() / "html"; }
+    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    platformtest::TempFolder folder_{"borvik-nginx"};
+    PeerProcess process_;
+    int port_ = 0;
+};
+
+} // namespace nettest

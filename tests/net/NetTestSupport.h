@@ -1,0 +1,209 @@
+#pragma once
+// What the network tests share: an application object for the event loop, bounded waits, free
+// loopback ports, a plain listening peer in the test process and peer programs started by the
+// tests (skipped with a message when the machine lacks them).
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace nettest {
+
+// Runs the event loop until `done` or until `milliseconds` have passed; true when done.
+inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {
+    QDeadlineTimer deadline(milliseconds);
+    QEventLoop loop;
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTimer::singleShot(10, &loop, [] {});
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Lets every posted message be handled for a while.
+inline void PumpFor(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+// A port on 127.0.0.1 that nothing listened on a moment ago.
+inline int FreePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
+
+// Waits until something accepts connections on 127.0.0.1:port.
+inline bool WaitForPort(int port, int milliseconds = 5000) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(s);
+        if (ok)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+// A blocking listening socket on 127.0.0.1 in the test itself, for byte-exact conversations.
+class LocalPeer {
+public:
+    LocalPeer() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener_, 4);
+        socklen_t length = sizeof address;
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
+    ~LocalPeer() {
+        CloseClient();
+        ::close(listener_);
+    }
+    int Port() const { return port_; }
+    std::string PortText() const { return std::to_string(port_); }
+    // Accepts one connection, pumping the event loop meanwhile.
+    bool Accept(int milliseconds = 5000) {
+        return PumpUntil(
+            [this] {
+                pollfd p{listener_, POLLIN, 0};
+                if (::poll(&p, 1, 0) != 1)
+                    return false;
+                client_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+                return client_ >= 0;
+            },
+            milliseconds);
+    }
+    void SendRaw(const std::string& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::send(client_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    // Reads what has arrived until `count` bytes are there or the time is up.
+    std::string ReadSome(std::size_t count, int milliseconds = 3000) {
+        std::string data;
+        PumpUntil(
+            [&] {
+                char buffer[4096];
+                pollfd p{client_, POLLIN, 0};
+                while (::poll(&p, 1, 0) == 1) {
+                    const ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
+                    if (n <= 0)
+                        return true;
+                    data.append(buffer, static_cast<std::size_t>(n));
+                }
+                return data.size() >= count;
+            },
+            milliseconds);
+        return data;
+    }
+    void CloseClient() {
+        if (client_ >= 0)
+            ::close(client_);
+        client_ = -1;
+    }
+    void StopListening() {
+        ::close(listener_);
+        listener_ = -1;
+    }
+
+private:
+    int listener_ = -1;
+    int client_ = -1;
+    int port_ = 0;
+};
+
+// A peer program started by a test, stopped with it.
+class PeerProcess {
+public:
+    ~PeerProcess() { Stop(); }
+    // Starts `program` with `arguments` and waits until it accepts connections on `port`.
+    bool Start(const QString& program, const QStringList& arguments, int port, const QString& folder = {}) {
+        process_ = std::make_unique<QProcess>();
+        process_->setStandardOutputFile(QProcess::nullDevice());
+        process_->setStandardErrorFile(QProcess::nullDevice());
+        if (!folder.isEmpty())
+            process_->setWorkingDirectory(folder);
+        process_->start(program, arguments);
+        if (!process_->waitForStarted(3000))
+            return false;
+        return WaitForPort(port);
+    }
+    void Stop() {
+        if (process_ && process_->state() != QProcess::NotRunning) {
+            process_->terminate();
+            if (!process_->waitForFinished(2000)) {
+                process_->kill();
+                process_->waitForFinished(2000);
+            }
+        }
+        process_.reset();
+    }
+
+private:
+    std::unique_ptr<QProcess> process_;
+};
+
+// The full path of a program, or empty when the machine lacks it (also looks in sbin).
+inline QString FindProgram(const QString& name) {
+    QString path = QStandardPaths::findExecutable(name);
+    if (path.isEmpty())
+        path = QStandardPaths::findExecutable(name, {"/usr/sbin", "/sbin", "/usr/local/sbin"});
+    return path;
+}
+
+class CoreApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_net";
+        static char* argv[] = {name, nullptr};
+        if (QCoreApplication::instance() == nullptr)
+            application_ = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { application_.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> application_;
+};
+
+} // namespace nettest

@@ -1,0 +1,63 @@
+#pragma once
+// What the window tests of the shell share: one QApplication per test program, private folders
+// for the unit memory and the documents, and typing into a field the way a user does.
+
+#include "model/Units.h"
+#include "tests/platform/TempFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+
+namespace windowtest {
+
+class WindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "window_test";
+        static char* argv[] = {name, nullptr};
+        if (QApplication::instance() == nullptr)
+            application = std::make_unique<QApplication>(argc, argv);
+    }
+    // Destroyed here: a QApplication that outlives main() crashes in the exit handlers.
+    static void TearDownTestSuite() { application.reset(); }
+
+    void SetUp() override {
+        TUnitStore::Instance().SetPath(folder.path() / "UNITINDEX.DAT");
+        SetDecimalSeparator('.');
+    }
+    void TearDown() override { SetDecimalSeparator(0); }
+
+    static inline std::unique_ptr<QApplication> application;
+    platformtest::TempFolder folder{"borvik-window-test"};
+};
+
+// Replaces the field's text as typing does (the field is marked modified).
+inline void Type(QLineEdit* edit, const QString& text) {
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Delete);
+    else
+        QTest::keyClicks(edit, text);
+}
+
+// The user leaves the field for another control (Tab).
+inline void Leave(QWidget* widget) {
+    ASSERT_NE(widget, nullptr);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &out);
+}
+
+inline void TypeAndLeave(QLineEdit* edit, const QString& text) {
+    Type(edit, text);
+    Leave(edit);
+}
+
+} // namespace windowtest

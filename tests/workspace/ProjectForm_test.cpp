@@ -1,0 +1,437 @@
+#include "ProjectTestSupport.h"
+
+#include "workspace/DragUtil.h"
+#include "workspace/DrvParams.h"
+#include "workspace/HV_Menu.h"
+#include "workspace/ProjectLinks.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+#include "simulation/Lowpass.h"
+
+#include <cmath>
+#include <fstream>
+
+using namespace projecttest;
+
+namespace {
+
+::testing::Environment* const home = ::testing::AddGlobalTestEnvironment(new TempHome);
+
+class ProjectWindowTest : public ::testing::Test {
+public:
+    void SetUp() override { TC.GridON = false; }
+
+    QLineEdit* Edit(TfrmProject* window, const char* name) {
+        return qobject_cast<QLineEdit*>(window->Control(name));
+    }
+
+    // What a user does in a field: type, then press Enter.
+    void Type(TfrmProject* window, const char* name, const QString& text) {
+        QLineEdit* edit = Edit(window, name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text.isEmpty() ? QString() : text);
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scoped{dialogs};
+    FakeMainWindow main;
+};
+
+TEST_F(ProjectWindowTest, NewProjectsShowTheirRecordsAndDerivedValues) {
+    for (std::int32_t type = 0; type < kProjectBoxTypeCount; ++type) {
+        SCOPED_TRACE(type);
+        TfrmProject* window = NewProject(main, type);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(main.ActiveProject(), window->Slot());
+        EXPECT_EQ(main.Proj(window->Slot()).caption, "[" + QString::number(window->Slot()) + "]" +
+                                                         QString::fromStdString(BoxTypeName(type)) +
+                                                         " : W8 & Co");
+        EXPECT_TRUE(window->Modified());
+        EXPECT_EQ(window->Tabs()->isTabVisible(1), type == pbPassiveRadiator);
+        EXPECT_EQ(window->Tabs()->isTabVisible(3), type != pbClosed && type != pbPassiveRadiator);
+        EXPECT_EQ(Edit(window, "ReVolume")->text().toStdString(), Val2Str(qkVolume, 0, window->box.Vr));
+    }
+    // The closed box's Qtc and Fc arrive through the set-up.
+    TfrmProject* closed = main.Window(1);
+    EXPECT_GT(closed->Qtc, 0.3);
+    EXPECT_GT(closed->Fc, 30);
+    EXPECT_EQ(qobject_cast<QLabel*>(closed->Control("pnlQtc"))->text().toStdString(),
+              Val2Str(qkNone, 0, closed->Qtc));
+    EXPECT_EQ(Edit(closed, "ReTune")->text().toStdString(), Val2Str(qkFrequency, 0, closed->Fc));
+    // The radiator's resonance with its added mass as well.
+    EXPECT_GT(main.Window(5)->box.Fsm, 0);
+}
+
+TEST_F(ProjectWindowTest, DerivedValuesArriveWithoutAPlotWindow) {
+    main.withPlot = false;
+    TfrmProject* window = NewProject(main, pbClosed);
+    EXPECT_GT(window->Qtc, 0.3);
+    EXPECT_EQ(main.plot.repaints, 0);
+}
+
+TEST_F(ProjectWindowTest, OneEditRepaintsOnceAndAFieldShowsWhatWasTyped) {
+    TfrmProject* window = NewProject(main, pbVented);
+    const int before = main.plot.repaints;
+    const double fb = window->box.RearVent.Fb;
+    Type(window, "ReVolume", "0.08");
+    EXPECT_EQ(main.plot.repaints - before, 1);
+    EXPECT_NEAR(window->box.Vr, 0.08, 1e-15);
+    EXPECT_EQ(window->box.RearVent.Fb, fb);
+    EXPECT_EQ(Edit(window, "eRVentLen")->text().toStdString(),
+              Val2Str(qkLength, 0, window->box.RearVent.len));
+    // Refreshing the fields never rounds the records.
+    window->box.Vr = 0.0812345678;
+    window->WriteFields();
+    Type(window, "edPower", "2");
+    EXPECT_EQ(window->box.Vr, 0.0812345678);
+}
+
+TEST_F(ProjectWindowTest, ExitChecksShowTheirMessageAndRestore) {
+    TfrmProject* window = NewProject(main, pbVented);
+    struct Case {
+        const char* field;
+        const char* text;
+        const char* message;
+        double expected;
+        double TBoxData::*member;
+    };
+    const Case cases[] = {
+        {"edTemperature", "400", kTemperatureMessage, 293.15, &TBoxData::T},
+        {"edTemperature", "150", kTemperatureMessage, 293.15, &TBoxData::T},
+        {"edTemperature", "300", nullptr, 300, &TBoxData::T},
+        {"edHumidy", "150", kHumidityMessage, 0.3, &TBoxData::phi},
+        {"edHumidy", "50", nullptr, 0.5, &TBoxData::phi},
+        {"edTemperature", "abc", "Can't convert floating point number", 300, &TBoxData::T},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.text);
+        dialogs.messages.clear();
+        Type(window, c.field, c.text);
+        if (c.message != nullptr) {
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            EXPECT_EQ(dialogs.messages[0].text, c.message);
+        } else {
+            EXPECT_TRUE(dialogs.messages.empty());
+        }
+        EXPECT_NEAR(window->box.*c.member, c.expected, 1e-12);
+        const int kind = std::string(c.field) == "edTemperature" ? qkTemperature : qkRatio;
+        EXPECT_EQ(Edit(window, c.field)->text().toStdString(), Val2Str(kind, 0, window->box.*c.member));
+    }
+}
+
+TEST_F(ProjectWindowTest, ArrowKeysStepAField) {
+    TfrmProject* window = NewProject(main, pbVented);
+    window->box.RearVent.Fb = 100;
+    window->WriteFields();
+    QLineEdit* edit = Edit(window, "ReTune");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_NEAR(window->box.RearVent.Fb, 105, 1e-9);
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_NEAR(window->box.RearVent.Fb, 100, 1e-9);
+}
+
+TEST_F(ProjectWindowTest, BoxPictureGesturesAndLocks) {
+    TfrmProject* window = NewProject(main, pbVented);
+    const double vr = window->box.Vr;
+    const int step = static_cast<int>(kDragPixelsPerStep);
+    window->BoxPicMouseDown(Qt::LeftButton, QPoint(100, 100));
+    window->BoxPicMouseMove(Qt::LeftButton, Qt::NoModifier, QPoint(100 - step, 100));
+    window->BoxPicMouseUp();
+    EXPECT_NEAR(window->box.Vr, vr * 1.1, 1e-12);
+    EXPECT_EQ(Edit(window, "ReVolume")->text().toStdString(), Val2Str(qkVolume, 0, window->box.Vr));
+
+    // Locking the volume, then a click on the tuning label, unlocks the volume again.
+    window->LockLabelClick(TDragLocks::Label::RearVolume);
+    EXPECT_FALSE(ProjectDragLocks().rearVolume);
+    window->BoxPicMouseDown(Qt::LeftButton, QPoint(100, 100));
+    window->BoxPicMouseMove(Qt::LeftButton, Qt::NoModifier, QPoint(100 - step, 100));
+    window->BoxPicMouseUp();
+    EXPECT_NEAR(window->box.Vr, vr * 1.1, 1e-12);
+    window->LockLabelClick(TDragLocks::Label::RearTuning);
+    EXPECT_TRUE(ProjectDragLocks().rearVolume);
+    EXPECT_TRUE(ProjectDragLocks().rearTuning);
+    // A held key makes a move no gesture.
+    window->BoxPicMouseDown(Qt::LeftButton, QPoint(100, 100));
+    window->BoxPicMouseMove(Qt::LeftButton, Qt::ShiftModifier, QPoint(50, 100));
+    window->BoxPicMouseUp();
+    EXPECT_NEAR(window->box.Vr, vr * 1.1, 1e-12);
+}
+
+// The close query asks after every kind of change, and only then.
+TEST_F(ProjectWindowTest, CloseQueryAfterEachKindOfChange) {
+    const auto file = TempHome::folder / "Projects" / "query.bvp";
+    {
+        TfrmProject* made = NewProject(main, pbBandpass6);
+        made->filters.push_back(std::make_unique<TLowpass>());
+        dialogs.saveAnswers.push_back(file.string());
+        ASSERT_TRUE(made->SaveProject());
+        EXPECT_FALSE(made->Modified());
+        dialogs.messages.clear();
+        EXPECT_TRUE(made->close());
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
+    struct Case {
+        const char* what;
+        std::function<void(ProjectWindowTest&, TfrmProject*)> change;
+    };
+    const Case cases[] = {
+        {"nothing", nullptr},
+        {"typed", [](ProjectWindowTest& t, TfrmProject* w) { t.Type(w, "FeVolume", "0.03"); }},
+        {"typed, not committed",
+         [](ProjectWindowTest&, TfrmProject* w) {
+             QTest::keyClicks(qobject_cast<QLineEdit*>(w->Control("edDist")), "7");
+         }},
+        {"dragged",
+         [](ProjectWindowTest&, TfrmProject* w) {
+             w->BoxPicMouseDown(Qt::RightButton, QPoint(10, 10));
+             w->BoxPicMouseMove(Qt::RightButton, Qt::NoModifier, QPoint(0, 10));
+             w->BoxPicMouseUp();
+         }},
+        {"line width",
+         [](ProjectWindowTest&, TfrmProject* w) {
+             auto* width = qobject_cast<QComboBox*>(w->Control("cbLineWidth"));
+             width->setCurrentIndex(2);
+             emit width->activated(2);
+         }},
+        {"filter deleted",
+         [](ProjectWindowTest&, TfrmProject* w) {
+             qobject_cast<QListWidget*>(w->Control("lstEQS"))->setCurrentRow(0);
+             w->btnDelEqClick();
+         }},
+        {"filter switched",
+         [](ProjectWindowTest&, TfrmProject* w) {
+             QListWidgetItem* item = qobject_cast<QListWidget*>(w->Control("lstEQS"))->item(0);
+             item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+         }},
+        {"driver dropped", [](ProjectWindowTest&, TfrmProject* w) { w->DropDriver(TestWoofer()); }},
+        {"colour",
+         [](ProjectWindowTest& t, TfrmProject* w) {
+             t.dialogs.colourAnswers.push_back(0x123456);
+             QTest::mouseClick(w->Control("pnlChangeColor"), Qt::LeftButton);
+         }},
+        {"vent shape", [](ProjectWindowTest&,
+                          TfrmProject* w) { qobject_cast<QAbstractButton*>(w->Control("RShape"))->click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int n = main.AllocateProjectSlot();
+        TfrmProject* window = main.Window(n);
+        QString error;
+        ASSERT_TRUE(window->LoadProjectFile(QString::fromStdString(file.string()), error));
+        window->StartNow(0);
+        window->show();
+        EXPECT_FALSE(window->Modified());
+        if (c.change)
+            c.change(*this, window);
+        dialogs.messages.clear();
+        if (c.change)
+            dialogs.messageAnswers.push_back(platform::ButtonCancel);
+        EXPECT_EQ(window->close(), c.change == nullptr);
+        if (c.change == nullptr) {
+            EXPECT_TRUE(dialogs.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Your project has changed, do you want to save?");
+        EXPECT_TRUE(main.Proj(n).used);
+        dialogs.messageAnswers.push_back(platform::ButtonNo);
+        EXPECT_TRUE(window->close());
+        EXPECT_FALSE(main.Proj(n).used);
+    }
+}
+
+TEST_F(ProjectWindowTest, AFailedOrCancelledSaveKeepsTheWindow) {
+    TfrmProject* window = NewProject(main, pbVented);
+    const int n = window->Slot();
+    // Yes, then the save dialog is cancelled.
+    dialogs.messageAnswers.push_back(platform::ButtonYes);
+    dialogs.saveAnswers.push_back(std::nullopt);
+    EXPECT_FALSE(window->close());
+    // Yes, then a file that cannot be written.
+    dialogs.messageAnswers.push_back(platform::ButtonYes);
+    dialogs.saveAnswers.push_back((TempHome::folder / "no such folder" / "x.bvp").string());
+    dialogs.messages.clear();
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->Modified());
+    EXPECT_TRUE(main.Proj(n).used);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].kind, platform::MessageKind::Error);
+    // Yes and a good file: saved and closed.
+    const auto good = TempHome::folder / "Projects" / "good.bvp";
+    dialogs.messageAnswers.push_back(platform::ButtonYes);
+    dialogs.saveAnswers.push_back(good.string());
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(std::filesystem::exists(good));
+    EXPECT_FALSE(main.Proj(n).used);
+}
+
+TEST_F(ProjectWindowTest, SavingKeepsTheCreatorAndShowsTheModifyDate) {
+    TfrmProject* window = NewProject(main, pbClosed);
+    window->info.Creator = "Original Author";
+    const auto path = TempHome::folder / "Projects" / "creator.bvp";
+    dialogs.saveAnswers.push_back(path.string());
+    ASSERT_TRUE(window->SaveClick());
+    std::ifstream file(path);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("Creator=Original Author"), std::string::npos);
+    EXPECT_FALSE(qobject_cast<QLabel*>(window->Control("pnlModified"))->text().isEmpty());
+    ASSERT_EQ(dialogs.saves.size(), 1u);
+    EXPECT_EQ(dialogs.saves[0].title, "Save project...");
+    EXPECT_TRUE(dialogs.saves[0].confirmOverwrite);
+}
+
+TEST_F(ProjectWindowTest, ClosingTheActiveProjectFreesItsSlot) {
+    for (int i = 0; i < kMaxProjects; ++i)
+        NewProject(main, i % kProjectBoxTypeCount);
+    EXPECT_EQ(main.AllocateProjectSlot(), 0);
+    main.SetActiveProject(4);
+    dialogs.messageAnswers.push_back(platform::ButtonNo);
+    const int repaints = main.plot.repaints;
+    EXPECT_TRUE(main.Window(4)->close());
+    EXPECT_FALSE(main.Proj(4).used);
+    EXPECT_EQ(main.ActiveProject(), 10);
+    EXPECT_EQ(main.plot.repaints, repaints + 1);
+}
+
+TEST_F(ProjectWindowTest, FilterListDeleteAndEnable) {
+    TfrmProject* window = NewProject(main, pbVented);
+    window->filters.push_back(std::make_unique<TLowpass>());
+    window->filters.push_back(std::make_unique<TLowpass>());
+    window->UpdateFilterList();
+    auto* list = qobject_cast<QListWidget*>(window->Control("lstEQS"));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_FALSE(window->Control("btnDelEq")->isEnabled());
+    list->setCurrentRow(1);
+    EXPECT_TRUE(window->Control("btnDelEq")->isEnabled());
+    list->item(1)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(window->filters[1]->Enabled);
+    window->btnDelEqClick();
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_EQ(list->currentRow(), 0);
+    window->btnDelEqClick();
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_FALSE(window->Control("btnDelEq")->isEnabled());
+    EXPECT_FALSE(window->Control("btnModifyEq")->isEnabled());
+}
+
+TEST_F(ProjectWindowTest, EndCorrectionShowsTheMatchingItemOrTheNumber) {
+    TfrmProject* window = NewProject(main, pbVented);
+    auto* combo = qobject_cast<QComboBox*>(window->Control("RSEndCorrection"));
+    EXPECT_EQ(combo->currentText(), "One flanged end");
+    combo->setCurrentIndex(2);
+    emit combo->activated(2);
+    EXPECT_EQ(window->box.RearVent.endcorrection, 0.85);
+    window->box.RearVent.endcorrection = 0.7;
+    window->WriteFields();
+    EXPECT_EQ(combo->currentText(), "0.7");
+    EXPECT_EQ(window->box.RearVent.endcorrection, 0.7);
+}
+
+TEST_F(ProjectWindowTest, ParameterPanelChangesTheDriverAndRecomputes) {
+    TfrmProject* window = NewProject(main, pbVented);
+    TfrmTinyParams* panel = window->ParamsPanel();
+    EXPECT_EQ(panel->ValuePanel(2)->text().toStdString(), Val2Str(qkFrequency, 0, window->driver.Data.Fs));
+    const int repaints = main.plot.repaints;
+    window->modified = false;
+    dialogs.inputAnswers.push_back(std::string("28"));
+    EXPECT_TRUE(panel->ChangeValue(2));
+    EXPECT_EQ(dialogs.inputs.back().caption, "Give new value");
+    EXPECT_EQ(dialogs.inputs.back().prompt, "Fs :");
+    EXPECT_EQ(window->driver.Data.Fs, 28);
+    EXPECT_GT(main.plot.repaints, repaints);
+    EXPECT_TRUE(window->Modified());
+    // Cancel keeps the value unrounded.
+    window->driver.Data.Fs = 28.123456;
+    dialogs.inputAnswers.push_back(std::nullopt);
+    EXPECT_FALSE(panel->ChangeValue(2));
+    EXPECT_EQ(window->driver.Data.Fs, 28.123456);
+    // A value without a unit shows and takes a plain number.
+    dialogs.inputAnswers.push_back(std::string("0,45"));
+    EXPECT_TRUE(panel->ChangeValue(0));
+    EXPECT_EQ(window->driver.Data.Qts, 0.45);
+}
+
+TEST_F(ProjectWindowTest, ADroppedDriverReplacesTheProjectsDriver) {
+    TfrmProject* window = NewProject(main, pbClosed);
+    TDriverObject other = TestWoofer();
+    other.Data.Model = "Other";
+    other.Data.Fs = 45;
+    TBV_DragObject drag(other);
+    EXPECT_NE(TBV_DragObject::From(&drag), nullptr);
+    window->DropDriver(drag.Driver());
+    EXPECT_EQ(window->driver.Data.Fs, 45);
+    EXPECT_EQ(Edit(window, "edModel")->text(), "Other");
+    EXPECT_TRUE(main.Proj(window->Slot()).caption.endsWith(" : Other"));
+}
+
+TEST_F(ProjectWindowTest, TheLinkMakesProjectWindows) {
+    TAppLinks links;
+    LinkProjectWindows(links);
+    ASSERT_TRUE(static_cast<bool>(links.createProjectWindow));
+    IProjectWindow* window = links.createProjectWindow(main, 3);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Slot(), 3);
+    delete window->Widget();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, AdvancedMenusShowTheLossesOfTheBoxTypeAndOpenTheValueEditor) {
+    struct Case {
+        std::int32_t type;
+        QStringList rear;
+    };
+    const Case cases[] = {
+        {pbClosed, {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]"}},
+        {pbVented, {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]", "*Qp", "Qp [rear]"}},
+        {pbBandpass4,
+         {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]", "*Qicl", "Qicl [interchamber]"}},
+        {pbBandpass6,
+         {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]", "*Qp", "Qp [rear]", "*Qicl",
+          "Qicl [interchamber]"}},
+        {pbPassiveRadiator, {"#Rear chamber", "*Ql", "Ql [rear]", "*Qa", "Qa [rear]"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        TfrmProject* window = NewProject(main, c.type);
+        std::unique_ptr<THV_PopupMenu> menu = window->BuildAdvancedMenu(true);
+        QStringList shown;
+        for (QAction* action : menu->actions())
+            shown << (action->objectName().isEmpty() ? action->text() : action->objectName());
+        EXPECT_EQ(shown, c.rear);
+        for (QAction* action : menu->actions())
+            EXPECT_EQ(action->isEnabled(), !action->objectName().isEmpty());
+    }
+    // An item opens the editor on its value; every change marks the project and repaints.
+    TfrmProject* window = main.Window(2);
+    window->modified = false;
+    std::unique_ptr<THV_PopupMenu> menu = window->BuildAdvancedMenu(true);
+    QAction* qp = menu->findChild<QAction*>("Qp [rear]");
+    ASSERT_NE(qp, nullptr);
+    EXPECT_EQ(qp->text().toStdString(), Val2Str(qkNone, 0, window->box.Qpr));
+    qp->trigger();
+    TfrmEditor* editor = window->ValueEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), "Qp [rear]");
+    const int repaints = main.plot.repaints;
+    editor->StepBy(10);
+    EXPECT_NEAR(window->box.Qpr, 101, 1e-9);
+    EXPECT_TRUE(window->Modified());
+    EXPECT_GT(main.plot.repaints, repaints);
+}
+
+} // namespace

@@ -1,0 +1,167 @@
+#pragma once
+// The project window: one open project, its fields on eight tabs, the box picture with its drag
+// gestures, the filter list, saving and closing. The records and their rules are the
+// TProjectDocument it derives from; the window wires the widgets to them.
+
+#include "shell/AppLinks.h"
+#include "workspace/ProjectDocument.h"
+#include "workspace/ValueChanger.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QToolButton;
+class TfrmTinyParams;
+class TUnitHelper;
+class TUnitWidgetField;
+class TBoxPicture;
+class THV_PopupMenu;
+
+class TfrmProject : public QWidget, public IProjectWindow, public TProjectDocument {
+    Q_OBJECT
+public:
+    // A window for slot `slot` of the main window; the records start empty (air from the
+    // settings) until the opener or the wizard fills them and calls StartNow.
+    explicit TfrmProject(int slot, QWidget* parent = nullptr);
+    ~TfrmProject() override;
+
+    // IProjectWindow
+    QWidget* Widget() override { return this; }
+    int Slot() const override { return slot; }
+    bool LoadProjectFile(const QString& fileName, QString& error) override;
+    void StartNow(int mode) override;
+    bool SaveProject() override;
+    bool Modified() const override;
+    TProjectPlotData PlotData() override;
+
+    // The recalculation chain.
+    void UpdateNow();
+    void VentUpdate();
+    void PlotNow();
+    void ProjectResultCallback(std::uint8_t kind, double value);
+
+    void SetModified() { modified = true; }
+    void UpdateFilterList();
+    void DrawLocks();
+    void UpdateAirSpeed();
+    void DrawUnitLabels();
+    // Every record into its field (the focused field keeps its text).
+    void WriteFields();
+
+    // The "Save" button: the save dialog, then the file. False when nothing was saved.
+    bool SaveClick();
+
+    // The embedded driver-parameter panel.
+    TfrmTinyParams* ParamsPanel() const { return m_Params; }
+    bool parametersShown = false;
+    void pnlShowParametersClick();
+
+    // Named controls, for the window's tests and the robustness test.
+    QWidget* Control(const QString& objectName) const;
+    QTabWidget* Tabs() const { return m_Tabs; }
+
+    // A driver dropped on the window (the drag object's driver): copied into the project.
+    void DropDriver(const TDriverObject& dropped);
+    // Box-picture gestures in picture coordinates.
+    void BoxPicMouseDown(Qt::MouseButton button, QPoint position);
+    void BoxPicMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint position);
+    void BoxPicMouseUp();
+    // The chamber labels' clicks (drag locks).
+    void LockLabelClick(TDragLocks::Label label);
+
+    // Filter list commands.
+    void btnAddEqClick();
+    void btnModifyEqClick();
+    void btnDelEqClick();
+    // A filter editor that changed a filter of this project (or appended one) tells the window.
+    void FiltersChanged();
+
+    // The advanced loss-factor menu of a chamber; each item opens a value editor.
+    std::unique_ptr<THV_PopupMenu> BuildAdvancedMenu(bool rear);
+    // The value editor opened last, while it is open.
+    TfrmEditor* ValueEditor() const { return m_ValueEditor; }
+
+    // How many times this window asked for a repaint, for tests of the chain.
+    int repaintRequests = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    struct Binding;
+    void BuildWindow();
+    QWidget* BuildDriverTab();
+    QWidget* BuildRadiatorTab();
+    QWidget* BuildBoxTab();
+    QWidget* BuildVentsTab();
+    QWidget* BuildPlotTab();
+    QWidget* BuildSignalTab();
+    QWidget* BuildFilterTab();
+    QWidget* BuildProjectTab();
+
+    // A numeric field bound to a record value, with its change rule and unit label.
+    QLineEdit* AddField(const QString& name, TProjectField field, double* value, int kind,
+                        const QString& unitLabelName, bool stepKeys);
+    QLabel* MakeUnitLabel(const QString& name, TUnitWidgetField* field);
+    void FieldCommitted(TUnitWidgetField* field, TProjectField rule, double* value);
+    void IntegerCommitted(TUnitWidgetField* field, TProjectField rule, std::int32_t* value);
+    void ApplyResult(TChangeResult result);
+    void EndCorrectionChosen(bool rear);
+    void ShowEndCorrections();
+    void ShowVentShapes();
+    void ShowBoxType();
+    void ShowPlacement();
+    void ShowColour();
+    void ShowProjectInfo();
+    void AdvancedMenu(bool rear);
+    void OpenValueEditor(double* value, const QString& caption);
+    void colorPanelClick();
+    void SnapParentToGrid();
+    void RefreshCaption();
+    void MarkChanged() { modified = true; }
+
+    std::unique_ptr<TUnitHelper> m_Helper;
+    std::vector<std::unique_ptr<TUnitWidgetField>> m_Fields;
+    std::map<QString, QWidget*> m_Controls;
+
+    QTabWidget* m_Tabs = nullptr;
+    TfrmTinyParams* m_Params = nullptr;
+    QPushButton* m_ShowParameters = nullptr;
+    TBoxPicture* m_BoxPic = nullptr;
+    QLabel* m_Placement = nullptr;
+    QListWidget* m_Filters = nullptr;
+    QPlainTextEdit* m_Description = nullptr;
+
+    // Re-entry guard of the recalculation chain.
+    bool m_InChain = false;
+    bool m_Closing = false;
+    bool m_Started = false;
+    bool m_DisplayPending = false;
+    QPointer<TfrmEditor> m_ValueEditor;
+    QPoint m_LastMouse;
+    bool m_Dragging = false;
+    // Keeps the callback's target alive at a fixed address for the plot engine.
+    struct Reporter {
+        TfrmProject* window;
+        void operator()(std::uint8_t kind, double value) const { window->ProjectResultCallback(kind, value); }
+    } m_Reporter{this};
+};
