@@ -243,12 +243,15 @@ bool THookHelpSystem::eventFilter(QObject* watched, QEvent* event) {
     if ((type == QEvent::KeyPress || type == QEvent::ShortcutOverride) && watched->isWidgetType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+            const auto context = NearestHelpContext(static_cast<QWidget*>(watched));
             if (type == QEvent::ShortcutOverride) {
-                // Claim F1 before any shortcut does, so the key reaches the window.
+                // A declared context wins over F1 shortcuts (the main window's "Contents"); without
+                // one the shortcuts keep the key.
+                if (!context)
+                    return false;
                 event->accept();
                 return true;
             }
-            const auto context = NearestHelpContext(static_cast<QWidget*>(watched));
             if (context)
                 ApplicationHelpCommand(1, *context);
             else

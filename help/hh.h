@@ -6,8 +6,10 @@
 // How windows declare their help context: a widget carries the dynamic property "helpContext"
 // (an int above 0, see kHelpContextProperty and help/HelpContexts.h). F1 looks at the widget
 // with the keyboard focus, then at its parents up to the top-level window, and uses the first
-// context it finds; with none, the help opens at its contents page. So a window sets the property
-// on itself and a field that has a page of its own sets it on the field:
+// context it finds; a declared context takes F1 before any F1 shortcut (such as the main window's
+// "Contents"). Without a context F1 is left to the shortcuts, and with none the help opens at its
+// contents page. So a window sets the property on itself, and a field that has a page of its own
+// sets it on the field:
 //     setProperty("helpContext", HelpContext::DriverEditor);
 
 #include "help/hh_funcs.h"

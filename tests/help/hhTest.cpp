@@ -7,9 +7,12 @@
 
 #include "HelpTestSupport.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -140,6 +143,36 @@ TEST_F(HelpSystem, F1OpensTheNearestContext) {
     EXPECT_EQ(viewer.calls[1].data, 9u);
     EXPECT_EQ(viewer.calls[2].command, HH_DISPLAY_TOPIC);
     EXPECT_EQ(viewer.calls[2].target, "/opt/borvik.chm::/index.html");
+}
+
+TEST_F(HelpSystem, DeclaredContextsTakeF1BeforeShortcuts) {
+    helptest::RecordingViewer viewer;
+    THookHelpSystem help("/opt/borvik.chm", "", 0);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* plain = new QLineEdit;
+    auto* panel = new QWidget;
+    panel->setProperty(kHelpContextProperty, 5);
+    auto* field = new QLineEdit(panel);
+    layout->addWidget(plain);
+    layout->addWidget(panel);
+    int contentsShortcut = 0;
+    auto* contents = new QAction(&window);
+    contents->setShortcut(Qt::Key_F1);
+    window.addAction(contents);
+    QObject::connect(contents, &QAction::triggered, [&] { ++contentsShortcut; });
+    window.show();
+    QApplication::setActiveWindow(&window);
+
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_F1);
+    EXPECT_EQ(contentsShortcut, 0);
+    ASSERT_EQ(viewer.calls.size(), 1u);
+    EXPECT_EQ(viewer.calls[0].data, 5u);
+    plain->setFocus();
+    QTest::keyClick(plain, Qt::Key_F1);
+    EXPECT_EQ(contentsShortcut, 1);
+    EXPECT_EQ(viewer.calls.size(), 1u);
 }
 
 TEST_F(HelpSystem, LogsEveryRequest) {
