@@ -148,7 +148,8 @@ THelpEnvironment CurrentHelpEnvironment(const std::vector<std::string>& commandL
     std::error_code code;
     environment.programFile = std::filesystem::read_symlink("/proc/self/exe", code);
     if (!commandLine.empty()) {
-        environment.runFolder = std::filesystem::absolute(commandLine.front(), code).lexically_normal().parent_path();
+        environment.runFolder =
+            std::filesystem::absolute(commandLine.front(), code).lexically_normal().parent_path();
         environment.arguments.assign(commandLine.begin() + 1, commandLine.end());
     }
     environment.documentsFolder = platform::DocumentsFolder();

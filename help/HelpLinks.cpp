@@ -4,6 +4,7 @@
 #include "help/HelpViewer.h"
 #include "help/hh.h"
 #include "help/hh_funcs.h"
+#include "platform/SettingsStore.h"
 #include "shell/AppLinks.h"
 
 #include <QCoreApplication>
@@ -34,11 +35,13 @@ void LinkHelp(TAppLinks& links) {
     static bool started = false;
     if (!started) {
         started = true;
+        const platform::QtSettingsStore store;
         THelpEnvironment environment = CurrentHelpEnvironment(CommandLine());
+        environment.helpLibrary = FindHelpControlPath(store);
         environment.browserLibrary =
             LibraryFileOf(reinterpret_cast<const void*>(&QTextBrowser::staticMetaObject));
         StartHelpDebugLog(environment);
-        LoadHelpControl(&THelpViewer::HtmlHelp);
+        LoadHelpControl(environment.helpLibrary, &THelpViewer::HtmlHelp);
     }
     links.createHelpSystem = [](const QString& helpFile) -> std::unique_ptr<IHelpSystem> {
         return std::make_unique<THookHelpSystem>(LocateHelpFile(helpFile), QString(), 0);

@@ -10,6 +10,10 @@
 #include <functional>
 #include <string>
 
+namespace platform {
+class SettingsStore;
+}
+
 enum THHCommand : unsigned {
     HH_DISPLAY_TOPIC = 0, // show the target's topic
     HH_HELP_CONTEXT = 15, // show the page of context number `data` in the target's file
@@ -34,12 +38,19 @@ struct THtmlHelpAnswer {
 using THtmlHelpEntry =
     std::function<THtmlHelpAnswer(const std::string& target, unsigned command, std::uint32_t data)>;
 
-// The CHM reader's library file, when it exists.
-std::filesystem::path FindHelpControlPath();
+// The settings value naming the CHM reader's library file (the counterpart of the control's
+// registry entry). When the value is missing, the reader this program is linked with is used.
+inline constexpr const char* kHelpControlSetting = "HelpControl/Library";
 
-// Installs the viewer's entry point when the reader's library is found; true when installed.
-// Installing again replaces the entry.
-bool LoadHelpControl(THtmlHelpEntry entry);
+// The reader this program is linked with, when its file can be found.
+std::filesystem::path LinkedHelpControlPath();
+// The reader's library file: the settings value when given, else the linked reader; empty when
+// the file named does not exist. The store is only read.
+std::filesystem::path FindHelpControlPath(const platform::SettingsStore& store);
+
+// Installs the viewer's entry point when `controlPath` names an existing file; true when
+// installed. Installing again replaces the entry.
+bool LoadHelpControl(const std::filesystem::path& controlPath, THtmlHelpEntry entry);
 // Back to no viewer (at shutdown, and for tests).
 void UnloadHelpControl();
 // The installed entry; empty when none is installed.

@@ -29,11 +29,12 @@ struct ViewerCall {
 class RecordingViewer {
 public:
     RecordingViewer() {
-        LoadHelpControl([this](const std::string& target, unsigned command, std::uint32_t data) {
-            if (command != HH_CLOSE_ALL)
-                calls.push_back({target, command, data});
-            return answer;
-        });
+        LoadHelpControl(LinkedHelpControlPath(),
+                        [this](const std::string& target, unsigned command, std::uint32_t data) {
+                            if (command != HH_CLOSE_ALL)
+                                calls.push_back({target, command, data});
+                            return answer;
+                        });
     }
     ~RecordingViewer() { UnloadHelpControl(); }
     RecordingViewer(const RecordingViewer&) = delete;

@@ -18,7 +18,7 @@ class HelpViewer : public helptest::HelpFixture {
 protected:
     void SetUp() override {
         HelpFixture::SetUp();
-        LoadHelpControl(&THelpViewer::HtmlHelp);
+        LoadHelpControl(LinkedHelpControlPath(), &THelpViewer::HtmlHelp);
     }
     void TearDown() override {
         THelpViewer::HtmlHelp({}, HH_CLOSE_ALL, 0);

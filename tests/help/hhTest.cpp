@@ -4,6 +4,7 @@
 #include "help/HelpViewer.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
+#include "platform/SettingsStore.h"
 
 #include "HelpTestSupport.h"
 
@@ -88,6 +89,21 @@ TEST_F(HelpSystem, WithoutAViewerHelpIsNotInstalled) {
     helptest::RecordingViewer viewer;
     EXPECT_EQ(keyHH.HelpTopic("a.html"), HH_KEYHH_MISSING);
     EXPECT_TRUE(viewer.calls.empty());
+}
+
+TEST_F(HelpSystem, FindsTheReaderThroughTheSettingsStore) {
+    platform::MemorySettingsStore store;
+    EXPECT_EQ(FindHelpControlPath(store), LinkedHelpControlPath());
+    EXPECT_FALSE(LinkedHelpControlPath().empty());
+    store.WriteString(kHelpControlSetting, BORVIK_TEST_CHM); // any existing file will do
+    EXPECT_EQ(FindHelpControlPath(store), std::filesystem::path(BORVIK_TEST_CHM));
+    store.WriteString(kHelpControlSetting, "/nonexistent/libchm.so.1");
+    EXPECT_TRUE(FindHelpControlPath(store).empty());
+    // Without a reader the viewer is not installed.
+    EXPECT_FALSE(LoadHelpControl(FindHelpControlPath(store), [](const std::string&, unsigned, std::uint32_t) {
+        return THtmlHelpAnswer{};
+    }));
+    EXPECT_FALSE(HtmlHelpA());
 }
 
 TEST_F(HelpSystem, TakesOverTheHelpEventAndGivesItBack) {
