@@ -1,7 +1,6 @@
 #include "help/HHDebug.h"
 
 #include "platform/AsciiCase.h"
-#include "platform/Dialogs.h"
 #include "platform/Folders.h"
 
 #include <chm_lib.h>
@@ -267,11 +266,6 @@ std::string HelpCommandText(unsigned command) {
         if (number == command)
             name = text;
     return std::to_string(command) + " (" + name + ")";
-}
-
-void ShowAndLogError(const std::string& text) {
-    platform::AppDialogs().MessageDlg(text, platform::MessageKind::Warning, platform::ButtonOk);
-    DebugLog(text);
 }
 
 std::string Quoted(std::string_view text) {

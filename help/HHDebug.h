@@ -76,8 +76,5 @@ std::string FormatLogLine(std::string_view line, std::string_view time);
 // "1 (HELP_CONTEXT)" and the other help command names; "??" for unknown numbers.
 std::string HelpCommandText(unsigned command);
 
-// Shows `text` in a warning box with an OK button and logs it when logging is on.
-void ShowAndLogError(const std::string& text);
-
 // `text` in double quotes, for the log's argument lists.
 std::string Quoted(std::string_view text);

@@ -167,6 +167,11 @@ void HHShowError(int code, const std::string& detail) {
     DebugLog("HHShowError(" + std::to_string(code) + "), " + Quoted(text));
 }
 
+void ShowAndLogError(const std::string& text) {
+    platform::AppDialogs().MessageDlg(text, platform::MessageKind::Warning, platform::ButtonOk);
+    DebugLog(text);
+}
+
 QString LocateHelpFile(const QString& given) {
     const QFileInfo info(given);
     if (info.isAbsolute() && info.isFile())

@@ -54,6 +54,8 @@ void CloseAllHelpWindows();
 std::string HHErrorText(int code, const std::string& detail = {});
 // Shows the message of a non-zero code in a warning box and logs it.
 void HHShowError(int code, const std::string& detail = {});
+// Shows `text` in a warning box with an OK button and logs it when logging is on.
+void ShowAndLogError(const std::string& text);
 
 // The help file to open for `given`: the file itself when it exists, else a file of that name
 // in the program's folders (never the current directory).

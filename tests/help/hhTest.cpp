@@ -209,6 +209,18 @@ TEST_F(HelpSystem, LogsEveryRequest) {
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
 }
 
+TEST_F(HelpSystem, ErrorsAreShownAndLogged) {
+    StartLog();
+    ShowAndLogError("Function ShellExecute(viewer, x)\rReturned: [Error:2] File Not Found");
+    HHShowError(HH_NOT_INSTALLED);
+    HHShowError(HH_OK);
+    ASSERT_EQ(dialogs_.messages.size(), 2u);
+    EXPECT_EQ(dialogs_.messages[1].text, "MS Html Help is not installed on this PC.");
+    const std::string log = ReadLog();
+    EXPECT_NE(log.find("Returned: [Error:2] File Not Found"), std::string::npos);
+    EXPECT_NE(log.find("HHShowError(1), \"MS Html Help is not installed on this PC.\""), std::string::npos);
+}
+
 TEST_F(HelpSystem, FindsTheHelpFileInTheProgramFolders) {
     // A help file in the current directory is not the program's.
     const auto previous = std::filesystem::current_path();
