@@ -99,6 +99,30 @@ TEST(TCustomWSocket, ConnectSendReceiveAndCloseInTheirOrder) {
     EXPECT_EQ(log.lines, (std::vector<std::string>{"closed 0", "state 7"}));
 }
 
+TEST(TCustomWSocket, WhatTheNetworkCannotTakeWaitsForTheWriteEvent) {
+    LocalPeer peer;
+    TCustomWSocket socket;
+    bool sent = false;
+    socket.OnDataSent = [&](TCustomWSocket*, std::uint16_t) { sent = true; };
+    socket.SetAddr("127.0.0.1");
+    socket.SetPort(peer.PortText());
+    socket.Connect();
+    ASSERT_TRUE(peer.Accept());
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsConnected; }));
+    sent = false;
+    std::string payload(8 << 20, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<char>('a' + i % 26);
+    EXPECT_EQ(socket.Send(payload.data(), static_cast<int>(payload.size())),
+              static_cast<int>(payload.size()));
+    EXPECT_GT(socket.QueuedChunks(), 1u); // the peer reads nothing yet
+    EXPECT_FALSE(socket.AllSent());
+    const std::string received = peer.ReadSome(payload.size(), 20000);
+    EXPECT_TRUE(received == payload) << received.size();
+    ASSERT_TRUE(PumpUntil([&] { return sent; }));
+    EXPECT_TRUE(socket.AllSent());
+}
+
 TEST(TCustomWSocket, RefusedConnectionReportsItsErrorAndCloses) {
     const int port = nettest::FreePort();
     TCustomWSocket socket;
