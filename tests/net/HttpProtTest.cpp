@@ -514,6 +514,14 @@ TEST(THttpCli, FilesAndRedirectionsFromNginx) {
     EXPECT_EQ(client.Relocations(), 2);
     QByteArray received;
     EXPECT_EQ(GetInto(client, server.Base() + "/nothing", received), "404 Not Found");
+    std::string big(3 << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7 % 251);
+    WriteFile(server.Html() / "big.bin", big);
+    received.clear();
+    EXPECT_EQ(GetInto(client, server.Base() + "/big.bin", received), "");
+    EXPECT_TRUE(received.toStdString() == big) << received.size();
+    EXPECT_EQ(client.ContentLength(), static_cast<std::int64_t>(big.size()));
 }
 
 } // namespace
