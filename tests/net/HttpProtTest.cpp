@@ -376,6 +376,9 @@ TEST(THttpCli, ARefusedConnectionIsAFailure) {
               "404 Connection refused (Error #10061)");
     EXPECT_EQ(client.StatusCode(), 404);
     EXPECT_EQ(client.ReasonPhrase(), "Connection refused (Error #10061)");
+    // No host at all: the lookup cannot start and the request ends at once.
+    EXPECT_EQ(GetInto(client, "", received), "404 DNS lookup: invalid host name.");
+    EXPECT_EQ(client.State(), httpReady);
 }
 
 TEST(THttpCli, ASocketLibraryThatCannotBeLoadedFailsTheRequest) {
