@@ -259,6 +259,26 @@ TEST_F(MainFormTest, ClosingProjectsMovesTheActiveProjectToTheHighestLeft) {
     EXPECT_EQ(main->ActiveProject(), 1);
 }
 
+TEST_F(MainFormTest, AProjectFromTheWizardShowsOnlyOnceItStarts) {
+    auto main = Start(Links());
+    const int slot = main->AllocateProjectSlot();
+    ASSERT_EQ(slot, 1);
+    ASSERT_EQ(projects.size(), 1u);
+    EXPECT_FALSE(projects[0]->isVisible());
+    QMenu menu;
+    main->FillWindowsMenu(&menu);
+    EXPECT_EQ(menu.actions().size(), 1); // the plot window alone
+
+    projects[0]->boxType = 0;
+    projects[0]->brandAndModel = "New W6";
+    projects[0]->StartNow(1);
+    EXPECT_TRUE(projects[0]->isVisible());
+    EXPECT_EQ(main->ActiveProject(), 1);
+    EXPECT_EQ(main->Proj(1).caption, "[1]closed : New W6");
+    main->FillWindowsMenu(&menu);
+    EXPECT_EQ(menu.actions().size(), 2);
+}
+
 TEST_F(MainFormTest, CaptionsWithAmpersandsShowThemInMenus) {
     auto main = Start(Links());
     main->OpenProjectFile(Project("bw.bvp", "B&W", "DM1", 4));
