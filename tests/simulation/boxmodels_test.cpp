@@ -7,6 +7,8 @@
 #include "simulation/boxmath_closed.h"
 #include "simulation/hv_cubic_roots.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -706,7 +708,11 @@ TEST_P(ClosedBoxPhysicsTest, TransferIsTheSecondOrderHighPass) {
 
 INSTANTIATE_TEST_SUITE_P(Alignments, ClosedBoxPhysicsTest,
                          ::testing::Values(ClosedCase{1.0, 0.4}, ClosedCase{0.3, 0.4}, ClosedCase{2.5, 0.25},
-                                           ClosedCase{0.1, 0.9}));
+                                           ClosedCase{0.1, 0.9}),
+                         [](const ::testing::TestParamInfo<ClosedCase>& info) {
+                             return CaseName(info.index, "VbOverVas" + std::to_string(info.param.boxToVas) +
+                                                             "Qes" + std::to_string(info.param.Qes));
+                         });
 
 TEST(ClosedBox, QtcAboveTheDriversAndFcAboveFs) {
     Curve curve(&ClosedBox_Func, MakeBox(btClosed), MakeDriver());
