@@ -131,14 +131,14 @@ platform::IniResult LoadCalculatorFile(const std::filesystem::path& path, TFilte
 // ---- table -----------------------------------------------------------------------------------
 
 bool TCalculatorTable::Store(int number, TFilter filter, std::string& error) {
-    if (number < 1 || number > kMaxCalculators) {
-        error = "Only " + std::to_string(kMaxCalculators) + " calculators can be listed.";
+    if (number < 1 || number > kCalculatorTableSize) {
+        error = "Only " + std::to_string(kCalculatorTableSize) + " calculators can be listed.";
         return false;
     }
     if (std::find(categories_.begin(), categories_.end(), filter.Category) == categories_.end()) {
-        if (static_cast<int>(categories_.size()) >= kMaxCalculatorCategories) {
-            error =
-                "Only " + std::to_string(kMaxCalculatorCategories) + " calculator categories can be listed.";
+        if (static_cast<int>(categories_.size()) >= kCalculatorCategoryTableSize) {
+            error = "Only " + std::to_string(kCalculatorCategoryTableSize) +
+                    " calculator categories can be listed.";
             return false;
         }
         categories_.push_back(filter.Category);
@@ -151,7 +151,7 @@ bool TCalculatorTable::Store(int number, TFilter filter, std::string& error) {
 }
 
 const TFilter* TCalculatorTable::Calculator(int number) const {
-    if (number < 1 || number > kMaxCalculators)
+    if (number < 1 || number > kCalculatorTableSize)
         return nullptr;
     return filters_[static_cast<std::size_t>(number - 1)].get();
 }

@@ -149,20 +149,20 @@ TEST(CalculatorTable, NumbersAndCategoriesAreBounded) {
     TFilter filter;
     filter.Category = "Bass";
     EXPECT_FALSE(table.Store(0, filter, error));
-    EXPECT_FALSE(table.Store(kMaxCalculators + 1, filter, error));
+    EXPECT_FALSE(table.Store(kCalculatorTableSize + 1, filter, error));
     EXPECT_TRUE(table.Store(1, filter, error));
     EXPECT_TRUE(table.Store(2, filter, error));
     filter.Category = "bass"; // letter case makes another category
     EXPECT_TRUE(table.Store(3, filter, error));
     EXPECT_EQ(table.Categories(), (std::vector<std::string>{"Bass", "bass"}));
-    for (int i = 3; i <= kMaxCalculatorCategories; ++i) {
+    for (int i = 3; i <= kCalculatorCategoryTableSize; ++i) {
         filter.Category = "C" + std::to_string(i);
         EXPECT_TRUE(table.Store(i + 1, filter, error)) << error;
     }
     filter.Category = "one too many";
     EXPECT_FALSE(table.Store(40, filter, error));
     EXPECT_NE(error.find("30"), std::string::npos);
-    EXPECT_EQ(table.Count(), kMaxCalculatorCategories + 1);
+    EXPECT_EQ(table.Count(), kCalculatorCategoryTableSize + 1);
     ASSERT_NE(table.Calculator(3), nullptr);
     EXPECT_EQ(table.Calculator(3)->Category, "bass");
     EXPECT_EQ(table.Calculator(60), nullptr);
