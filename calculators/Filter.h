@@ -66,6 +66,8 @@ struct TFilter {
 // pages, category "Miscellannous"); counts beyond the limits read only what fits. Fails only
 // when the file cannot be read or is too large.
 platform::IniResult LoadCalculatorFile(const std::filesystem::path& path, TFilter& filter);
+// The same from a document already read.
+void ReadCalculatorDefinition(const platform::IniFile& file, TFilter& filter);
 
 // The definitions read at start-up, numbered 1..kCalculatorTableSize, and their categories in the
 // order they were first met.
