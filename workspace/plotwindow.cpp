@@ -22,6 +22,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -117,6 +119,11 @@ QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool 
 // -----------------------------------------------------------------------------------------------
 // Drop-down buttons of the bar.
 
+// The caption as the button shows it: "&&" is one "&".
+static QString Shown(const QString& caption) {
+    return QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
 TElidingButton::TElidingButton(QWidget* parent) : QPushButton(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
@@ -124,18 +131,34 @@ TElidingButton::TElidingButton(QWidget* parent) : QPushButton(parent) {
 void TElidingButton::SetFullText(const QString& text) {
     m_FullText = text;
     // Screen readers say the whole caption, "&&" read as the "&" it shows.
-    setAccessibleName(QString(text).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    setAccessibleName(Shown(text));
     Elide();
     updateGeometry();
 }
 
 int TElidingButton::Chrome() const {
-    return QPushButton::sizeHint().width() - fontMetrics().horizontalAdvance(text());
+    // Measured without a text: the style widens a button with a text to a minimum width, and
+    // that must not count as room for the text.
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    const int indicator =
+        menu() != nullptr ? style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option, this) : 0;
+    return style()
+        ->sizeFromContents(QStyle::CT_PushButton, &option, QSize(indicator, fontMetrics().height()), this)
+        .width();
 }
 
 QSize TElidingButton::sizeHint() const {
     QSize hint = QPushButton::sizeHint();
-    hint.setWidth(Chrome() + fontMetrics().horizontalAdvance(m_FullText));
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = m_FullText;
+    const int indicator =
+        menu() != nullptr ? style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option, this) : 0;
+    const QSize content(fontMetrics().horizontalAdvance(Shown(m_FullText)) + indicator,
+                        fontMetrics().height());
+    hint.setWidth(style()->sizeFromContents(QStyle::CT_PushButton, &option, content, this).width());
     return hint;
 }
 
@@ -152,8 +175,15 @@ void TElidingButton::resizeEvent(QResizeEvent* event) {
 }
 
 void TElidingButton::Elide() {
-    const QString shown =
-        fontMetrics().elidedText(m_FullText, Qt::ElideRight, std::max(0, width() - Chrome()));
+    // The size hint gives the caption its whole rounded advance; elidedText measures finer and
+    // would cut a caption that fits. Elided as shown, then escaped again, so a cut never leaves a
+    // lone "&" that would underline the next letter.
+    const QString plain = Shown(m_FullText);
+    const int room = std::max(0, width() - Chrome());
+    QString shown = fontMetrics().horizontalAdvance(plain) <= room
+                        ? plain
+                        : fontMetrics().elidedText(plain, Qt::ElideRight, room);
+    shown.replace(QStringLiteral("&"), QStringLiteral("&&"));
     if (shown != text())
         setText(shown);
 }

@@ -344,6 +344,32 @@ TEST_F(PlotWindowTest, ChoosingAPlotTypeFromTheMenuSetsCaptionAndUnit) {
         EXPECT_EQ(action->isEnabled(), action->data().toInt() != 0) << action->text().toStdString();
 }
 
+TEST_F(PlotWindowTest, ADropDownButtonWithRoomShowsItsWholeCaption) {
+    window->resize(1200, 600);
+    // Long to short to long: the button must follow each caption, not keep an old width.
+    for (const int tag : {1, 5, 20, 2, 6, 17}) {
+        window->PlotClick(tag);
+        QApplication::processEvents();
+        SCOPED_TRACE(window->PlotButton()->FullText().toStdString());
+        EXPECT_EQ(window->PlotButton()->text(), window->PlotButton()->FullText());
+    }
+}
+
+TEST_F(PlotWindowTest, AnElidedCaptionNeverEndsInALoneAmpersand) {
+    TElidingButton button;
+    button.SetFullText("Demo && co && more of a long name");
+    const QFontMetrics metrics(button.font());
+    // Every cut from just after "Demo &" to the whole caption.
+    for (int width = button.minimumSizeHint().width(); width <= button.sizeHint().width(); ++width) {
+        button.resize(width, button.sizeHint().height());
+        const QString text = button.text();
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(QString(text).remove(QStringLiteral("&&")).count('&'), 0);
+    }
+    button.resize(button.sizeHint());
+    EXPECT_EQ(button.text(), button.FullText());
+}
+
 TEST_F(PlotWindowTest, DerivedValuesReachTheProjectsEvenWhileTheWindowIsHidden) {
     FakeProjectWindow& project = main.AddProject(1, btClosed);
     window->hide();
