@@ -297,7 +297,6 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
     m_FrequencyPanel = makePanel("pnlDisp1", "Frequency readout of cursor");
     const QFontMetrics panelMetrics(m_FrequencyPanel->font());
     m_FrequencyPanel->setMinimumWidth(std::max(103, panelMetrics.horizontalAdvance("00000.00 rel Hz") + 12));
-    m_ValuePanel->setMinimumWidth(panelMetrics.horizontalAdvance("-0000.000 rel peak mm/s") + 12);
 
     m_ActiveProjectMenu = new QMenu(this);
     m_ActiveProjectMenu->setObjectName("popActiveProject");
@@ -499,6 +498,10 @@ void TfrmPlotWindow::ShowPlotType() {
             caption = entry.Caption;
     m_PlotButton->SetFullText(caption);
     setWindowTitle(PlotCaption(caption, m_Helper.UnitText()));
+    // Room for a readout in this type's unit only, so a narrow window keeps its space for the
+    // drop-down captions.
+    const QString widest = "-0000.000 rel " + QString::fromStdString(m_Helper.UnitText());
+    m_ValuePanel->setMinimumWidth(QFontMetrics(m_ValuePanel->font()).horizontalAdvance(widest) + 12);
 }
 
 void TfrmPlotWindow::PlotClick(int plotType) {

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -368,6 +369,27 @@ TEST_F(PlotWindowTest, AnElidedCaptionNeverEndsInALoneAmpersand) {
     }
     button.resize(button.sizeHint());
     EXPECT_EQ(button.text(), button.FullText());
+}
+
+TEST_F(PlotWindowTest, ANarrowBarGivesTheValueReadoutRoomForItsOwnUnitOnly) {
+    main.AddProject(1, btClosed);
+    main.SetActiveProject(1);
+    window->resize(520, 400);
+    auto* value = window->findChild<QLabel*>("pnlDisp2");
+    ASSERT_NE(value, nullptr);
+    const auto shownWidth = [&](int tag) {
+        window->PlotClick(tag);
+        QApplication::processEvents();
+        const QString widest = ValueReadout(-1234.567, window->Helper().UnitText(), true);
+        EXPECT_GE(value->width(), value->fontMetrics().horizontalAdvance(widest)) << tag;
+        return window->ActiveProjectButton()->width() + window->PlotButton()->width();
+    };
+    const int velocity = shownWidth(9); // peak m/s
+    const int impedance = shownWidth(6);
+    const int decibel = shownWidth(1);
+    // The short units leave the drop-downs more of the bar.
+    EXPECT_GT(impedance, velocity);
+    EXPECT_GT(decibel, velocity);
 }
 
 TEST_F(PlotWindowTest, DerivedValuesReachTheProjectsEvenWhileTheWindowIsHidden) {
