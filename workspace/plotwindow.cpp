@@ -202,6 +202,9 @@ public:
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
 
+    // The picture's size as designed; the workspace's cascade gives each window its size hint.
+    QSize sizeHint() const override { return {669, 591}; }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);

@@ -581,6 +581,20 @@ TEST_F(PlotWindowTest, InTheWorkspaceItMinimisesInsteadOfClosingAndSnapsToTheGri
     EXPECT_EQ(sub->widget(), plot);
 }
 
+TEST_F(PlotWindowTest, TheWorkspaceCascadeGivesThePictureItsDesignedSize) {
+    QMdiArea area;
+    area.resize(1200, 900);
+    area.show();
+    auto owned = std::make_unique<TfrmPlotWindow>(main);
+    TfrmPlotWindow* plot = owned.get();
+    QMdiSubWindow* sub = area.addSubWindow(owned.release());
+    sub->show();
+    sub->resize(300, 80);
+    area.cascadeSubWindows();
+    EXPECT_GE(plot->PaintBox()->width(), 669);
+    EXPECT_GE(plot->PaintBox()->height(), 591);
+}
+
 TEST(PlotWindowTexts, Readouts) {
     SetDecimalSeparator('.');
     EXPECT_EQ(FrequencyReadout(10, false), "10.00 Hz");
