@@ -597,6 +597,10 @@ void TfrmPlotWindow::BringActiveProjectToFront() {
 
 void TfrmPlotWindow::FillActiveProjectMenu() {
     m_ActiveProjectMenu->clear();
+    qDeleteAll(m_ActiveProjectMenu->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
+    // One project is followed at a time: the items are radio choices.
+    auto* choices = new QActionGroup(m_ActiveProjectMenu);
+    choices->setExclusive(true);
     const int active = m_Main.ActiveProject();
     for (int n = 1; n <= kMaxProjects; ++n) {
         const TProj& slot = m_Main.Proj(n);
@@ -605,6 +609,7 @@ void TfrmPlotWindow::FillActiveProjectMenu() {
         QAction* action = m_ActiveProjectMenu->addAction(EscapeAmpersands(slot.caption));
         action->setCheckable(true);
         action->setChecked(n == active);
+        choices->addAction(action);
         connect(action, &QAction::triggered, this, [this, n] { m_Main.SetActiveProject(n); });
     }
     if (m_ActiveProjectMenu->isEmpty())

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -421,9 +422,17 @@ TEST_F(PlotWindowTest, ActiveProjectMenuListsTheUsedSlotsAndChoosesOne) {
     const QList<QAction*> items = menu->actions();
     ASSERT_EQ(items.size(), 2);
     EXPECT_TRUE(items[0]->isChecked());
+    // Radio choices: one group, one checked.
+    ASSERT_NE(items[0]->actionGroup(), nullptr);
+    EXPECT_TRUE(items[0]->actionGroup()->isExclusive());
+    EXPECT_EQ(items[1]->actionGroup(), items[0]->actionGroup());
     EXPECT_EQ(items[1]->text(), "[7]Closed box : Demo W8 && co");
     items[1]->trigger();
     EXPECT_EQ(main.Active, 7);
+    // Shown again: a fresh list, the old group gone with it.
+    emit menu->aboutToShow();
+    EXPECT_EQ(menu->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly).size(), 1);
+    EXPECT_TRUE(menu->actions()[1]->isChecked());
 }
 
 TEST_F(PlotWindowTest, ContextMenuRunsTheOptions) {
