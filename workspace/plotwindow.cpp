@@ -202,8 +202,17 @@ public:
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
 
-    // The picture's size as designed; the workspace's cascade gives each window its size hint.
-    QSize sizeHint() const override { return {669, 591}; }
+    // The picture's size as designed, or what a smaller workspace has room for: the
+    // workspace's cascade gives each window its size hint.
+    QSize sizeHint() const override {
+        QSize hint(669, 591);
+        if (const auto* frame = qobject_cast<const QMdiSubWindow*>(m_Window.parentWidget()))
+            if (const QMdiArea* area = frame->mdiArea(); area != nullptr && area->viewport() != nullptr) {
+                const QSize around = frame->size() - size();
+                hint = hint.boundedTo((area->viewport()->size() - around).expandedTo(QSize(100, 50)));
+            }
+        return hint;
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -375,6 +384,8 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
 TfrmPlotWindow::~TfrmPlotWindow() {
     if (m_WatchedFrame != nullptr && m_WatchedFrame != this)
         m_WatchedFrame->removeEventFilter(this);
+    if (m_WatchedWorkspace)
+        m_WatchedWorkspace->removeEventFilter(this);
 }
 
 QWidget* TfrmPlotWindow::PaintBox() const {
@@ -722,6 +733,20 @@ QWidget* TfrmPlotWindow::Frame() {
     return this;
 }
 
+void TfrmPlotWindow::WatchWorkspace() {
+    const auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QWidget* workspace =
+        frame != nullptr && frame->mdiArea() != nullptr ? frame->mdiArea()->viewport() : nullptr;
+    if (workspace == m_WatchedWorkspace)
+        return;
+    if (m_WatchedWorkspace)
+        m_WatchedWorkspace->removeEventFilter(this);
+    m_WatchedWorkspace = workspace;
+    if (workspace != nullptr)
+        workspace->installEventFilter(this);
+    m_PaintBox->updateGeometry();
+}
+
 void TfrmPlotWindow::ApplySavedGeometry() {
     if (DesktopLayout.valid)
         Frame()->setGeometry(DesktopLayout.PlotLeft, DesktopLayout.PlotTop, DesktopLayout.PlotWidth,
@@ -742,6 +767,7 @@ bool TfrmPlotWindow::event(QEvent* event) {
             if (m_WatchedFrame->windowFlags() != flags)
                 m_WatchedFrame->setWindowFlags(flags);
         }
+        WatchWorkspace();
         break;
     }
     case QEvent::Show:
@@ -762,6 +788,10 @@ bool TfrmPlotWindow::event(QEvent* event) {
 }
 
 bool TfrmPlotWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_WatchedWorkspace && event->type() == QEvent::Resize)
+        m_PaintBox->updateGeometry();
+    if (watched == Frame() && watched != this && event->type() == QEvent::ParentChange)
+        WatchWorkspace();
     if (watched == Frame() && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
         !m_Snapping) {
         QWidget* frame = Frame();

@@ -590,7 +590,7 @@ TEST_F(PlotWindowTest, InTheWorkspaceItMinimisesInsteadOfClosingAndSnapsToTheGri
     EXPECT_EQ(sub->widget(), plot);
 }
 
-TEST_F(PlotWindowTest, TheWorkspaceCascadeGivesThePictureItsDesignedSize) {
+TEST_F(PlotWindowTest, TheWorkspaceCascadeGivesThePictureItsDesignedSizeWhereThereIsRoom) {
     QMdiArea area;
     area.resize(1200, 900);
     area.show();
@@ -602,6 +602,13 @@ TEST_F(PlotWindowTest, TheWorkspaceCascadeGivesThePictureItsDesignedSize) {
     area.cascadeSubWindows();
     EXPECT_GE(plot->PaintBox()->width(), 669);
     EXPECT_GE(plot->PaintBox()->height(), 591);
+
+    // A workspace too small for it: the window keeps within it.
+    area.resize(760, 450);
+    QApplication::processEvents();
+    area.cascadeSubWindows();
+    const QRect room = area.viewport()->rect();
+    EXPECT_TRUE(room.contains(sub->geometry())) << sub->width() << "x" << sub->height();
 }
 
 TEST(PlotWindowTexts, Readouts) {
