@@ -742,8 +742,11 @@ void TfrmProject::StartNow(int mode) {
 
     loading = false;
     m_Started = true;
-    if (IMainWindow* main = MainWindow())
+    if (IMainWindow* main = MainWindow()) {
+        // The main window keeps a new project's frame hidden until it starts.
+        main->AddChildWindow(this);
         main->SetActiveProject(slot);
+    }
     UpdateNow();
     UpdateFilterList();
     m_Params->ShowDriver(&driver);
@@ -1188,19 +1191,21 @@ void TfrmProject::UpdateFilterList() {
 }
 
 void TfrmProject::btnAddEqClick() {
-    Message("The filter editor is not built yet.", platform::MessageKind::Information);
+    StartFilterEditor(*this, -1);
 }
 
 void TfrmProject::btnModifyEqClick() {
-    if (m_Filters->currentRow() < 0)
+    const int row = m_Filters->currentRow();
+    if (row < 0 || row >= static_cast<int>(filters.size()))
         return;
-    Message("The filter editor is not built yet.", platform::MessageKind::Information);
+    StartFilterEditor(*this, row);
 }
 
 void TfrmProject::btnDelEqClick() {
     const int row = m_Filters->currentRow();
     if (row < 0 || row >= static_cast<int>(filters.size()))
         return;
+    FilterRemoving(*this, row);
     filters.erase(filters.begin() + row);
     MarkChanged();
     UpdateFilterList();
@@ -1260,6 +1265,7 @@ void TfrmProject::closeEvent(QCloseEvent* event) {
         }
     }
     m_Closing = true;
+    FilterHostClosing(*this);
     if (IMainWindow* main = MainWindow()) {
         if (main->Proj(slot).window == this) {
             main->FreeSlot(slot);

@@ -491,3 +491,49 @@ TEST_F(ProjectWindowTest, AClosedWindowTakesItsFrameAlong) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, AddModifyAndDeleteGoThroughTheFilterEditor) {
+    TfrmProject* window = NewProject(main, pbClosed);
+    window->modified = false;
+    const int repaints = main.plot.repaints;
+    window->btnAddEqClick();
+    ASSERT_NE(frmFilterEditor, nullptr);
+    EXPECT_EQ(frmFilterEditor->Host(), static_cast<IFilterEditorHost*>(window));
+    EXPECT_TRUE(frmFilterEditor->Adding());
+    ASSERT_TRUE(frmFilterEditor->ApplyChanges());
+    ASSERT_EQ(window->filters.size(), 1u);
+    auto* list = qobject_cast<QListWidget*>(window->Control("lstEQS"));
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().startsWith("Lowpass ("));
+    EXPECT_TRUE(window->Modified());
+    EXPECT_GT(main.plot.repaints, repaints);
+
+    // Modify works on the selected filter; without a selection it does nothing.
+    frmFilterEditor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    list->setCurrentRow(-1);
+    window->btnModifyEqClick();
+    EXPECT_EQ(frmFilterEditor, nullptr);
+    list->setCurrentRow(0);
+    window->btnModifyEqClick();
+    ASSERT_NE(frmFilterEditor, nullptr);
+    EXPECT_EQ(frmFilterEditor->EditedFilter(), window->filters[0].get());
+
+    // Deleting the edited filter closes its editor, so it never works on a freed filter.
+    window->btnDelEqClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frmFilterEditor, nullptr);
+    EXPECT_TRUE(window->filters.empty());
+
+    // Closing the project closes an editor of its filters.
+    window->btnAddEqClick();
+    ASSERT_NE(frmFilterEditor, nullptr);
+    dialogs.messageAnswers.push_back(platform::ButtonNo);
+    EXPECT_TRUE(window->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frmFilterEditor, nullptr);
+}
+
+} // namespace
