@@ -537,3 +537,42 @@ TEST_F(ProjectWindowTest, AddModifyAndDeleteGoThroughTheFilterEditor) {
 }
 
 } // namespace
+
+namespace {
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(ProjectWindowTest, AnOpenedWindowSavesTheBytesItWasOpenedFrom) {
+    for (std::int32_t type = 0; type < kProjectBoxTypeCount; ++type) {
+        SCOPED_TRACE(type);
+        TfrmProject* made = NewProject(main, type);
+        made->filters.push_back(std::make_unique<TLowpass>());
+        made->filters.back()->Calculate();
+        const auto first = TempHome::folder / "Projects" / "first.bvp";
+        const auto second = TempHome::folder / "Projects" / "second.bvp";
+        dialogs.saveAnswers.push_back(first.string());
+        ASSERT_TRUE(made->SaveProject());
+        EXPECT_TRUE(made->close());
+
+        const int n = main.AllocateProjectSlot();
+        TfrmProject* opened = main.Window(n);
+        QString error;
+        ASSERT_TRUE(opened->LoadProjectFile(QString::fromStdString(first.string()), error));
+        opened->StartNow(0);
+        opened->show();
+        // Looking around changes nothing: tabs, a unit change, the parameters panel.
+        for (int tab = 0; tab < opened->Tabs()->count(); ++tab)
+            opened->Tabs()->setCurrentIndex(tab);
+        opened->pnlShowParametersClick();
+        EXPECT_FALSE(opened->Modified());
+        dialogs.saveAnswers.push_back(second.string());
+        ASSERT_TRUE(opened->SaveProject());
+        EXPECT_EQ(FileBytes(first), FileBytes(second));
+        EXPECT_TRUE(opened->close());
+    }
+}
+
+} // namespace
