@@ -1339,6 +1339,13 @@ bool TfrmProject::eventFilter(QObject* watched, QEvent* event) {
         activated = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
     }
     const QString name = widget->objectName();
+    // A typed end-correction factor counts on every exit, as typed numbers do.
+    if ((name == "RSEndCorrection" || name == "FSEndCorrection") && type == QEvent::FocusOut) {
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        if (combo->lineEdit() != nullptr && combo->lineEdit()->isModified())
+            EndCorrectionChosen(name == "RSEndCorrection");
+        return QWidget::eventFilter(watched, event);
+    }
     // Dragging the driver picture hands the project's driver to another window.
     if (name == "Image1") {
         if (type == QEvent::MouseButtonPress) {

@@ -339,6 +339,26 @@ TEST_F(ProjectWindowTest, EndCorrectionShowsTheMatchingItemOrTheNumber) {
     window->WriteFields();
     EXPECT_EQ(combo->currentText(), "0.7");
     EXPECT_EQ(window->box.RearVent.endcorrection, 0.7);
+
+    // A typed factor counts when the field is left; text that is no factor is refused.
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->Tabs()->setCurrentIndex(3);
+    const double len = window->box.RearVent.len;
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "0.65");
+    window->Control("eRVentLen")->setFocus();
+    EXPECT_EQ(window->box.RearVent.endcorrection, 0.65);
+    EXPECT_NE(window->box.RearVent.len, len); // the vent is sized again for its tuning
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "abc");
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(window->box.RearVent.endcorrection, 0.65);
+    window->Control("eRVentLen")->setFocus();
+    EXPECT_EQ(combo->currentText(), "0.65");
 }
 
 TEST_F(ProjectWindowTest, ParameterPanelChangesTheDriverAndRecomputes) {
