@@ -608,3 +608,39 @@ TEST_F(ProjectWindowTest, AnOpenedWindowSavesTheBytesItWasOpenedFrom) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, UnitLabelsCycleTheirFieldsUnitWithoutTouchingTheRecords) {
+    TfrmProject* window = NewProject(main, pbBandpass6);
+    window->show();
+    const TBoxData before = window->box;
+    auto click = [&](const char* name) { QTest::mouseClick(window->Control(name), Qt::LeftButton); };
+    window->Tabs()->setCurrentIndex(2);
+    click("lblReVolume");
+    EXPECT_EQ(qobject_cast<QLabel*>(window->Control("lblReVolume"))->text(), "l");
+    EXPECT_EQ(Edit(window, "ReVolume")->text().toStdString(), Val2Str(qkVolume, 1, window->box.Vr));
+    window->Tabs()->setCurrentIndex(3);
+    click("lblRsDia");
+    EXPECT_EQ(qobject_cast<QLabel*>(window->Control("lblRsDia"))->text(), "mm");
+    EXPECT_EQ(qobject_cast<QComboBox*>(window->Control("RSDia"))->currentText(), "102.0");
+    EXPECT_EQ(qobject_cast<QComboBox*>(window->Control("RSDia2"))->currentText(), "102.0");
+    // The parameter panel's labels cycle as well.
+    TfrmTinyParams* panel = window->ParamsPanel();
+    window->pnlShowParametersClick();
+    QTest::mouseClick(panel->UnitLabel(2), Qt::LeftButton);
+    EXPECT_EQ(panel->UnitLabel(2)->text(), "kHz");
+    EXPECT_EQ(panel->ValuePanel(2)->text().toStdString(), Val2Str(qkFrequency, 1, window->driver.Data.Fs));
+    EXPECT_EQ(window->box.Vr, before.Vr);
+    EXPECT_EQ(window->box.RearVent.dia1, before.RearVent.dia1);
+    // Back to the first units for the other tests.
+    click("lblReVolume");
+    click("lblReVolume");
+    click("lblReVolume");
+    click("lblReVolume");
+    for (int i = 0; i < 5; ++i)
+        click("lblRsDia");
+    QTest::mouseClick(panel->UnitLabel(2), Qt::LeftButton);
+}
+
+} // namespace
