@@ -108,6 +108,8 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     hintHelpMode->SetFont(hintFont);
     hintHelpMode->SetColorArrowBackground(0xFFFF00); // aqua
     hintHelpMode->SetColorBackground(0xFFFFFF);
+    // Hints follow 200 ms after the mouse rests and stay three seconds.
+    hintHelpMode->SetHintPause(200);
     hintHelpMode->SetHintHidePause(3000);
     hintHelpMode->SetShowHintHandler(
         [this](QString&, bool& canShow, THintInfo&) { canShow = canShow && m_HelpMode; });
