@@ -4,16 +4,6 @@
 #include <QEnterEvent>
 #include <QPainter>
 
-namespace {
-
-QColor ParentWindowColor(const QWidget* widget) {
-    const QWidget* parent = widget->parentWidget();
-    return parent != nullptr ? parent->palette().color(QPalette::Window)
-                             : QApplication::palette().color(QPalette::Window);
-}
-
-} // namespace
-
 TFlatEdit::TFlatEdit(QWidget* parent) : QLineEdit(parent) {
     Init();
 }
@@ -107,14 +97,7 @@ void TFlatEdit::Redraw() {
     // The text area shows the face colour in every state, also while disabled.
     const QColor face = FaceColor();
     QPalette colours = palette();
-    bool changed = false;
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        if (colours.color(group, QPalette::Base) != face) {
-            colours.setColor(group, QPalette::Base, face);
-            changed = true;
-        }
-    }
-    if (changed)
+    if (SetBaseColor(colours, face))
         setPalette(colours);
     update();
 }

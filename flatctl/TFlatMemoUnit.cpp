@@ -5,16 +5,6 @@
 #include <QPainter>
 #include <QScrollBar>
 
-namespace {
-
-QColor ParentWindowColor(const QWidget* widget) {
-    const QWidget* parent = widget->parentWidget();
-    return parent != nullptr ? parent->palette().color(QPalette::Window)
-                             : QApplication::palette().color(QPalette::Window);
-}
-
-} // namespace
-
 TFlatMemo::TFlatMemo(QWidget* parent) : QPlainTextEdit(parent) {
     // A plain three-pixel frame keeps the viewport and the scroll bars inside the flat frame,
     // which is painted over it.
@@ -94,14 +84,7 @@ QColor TFlatMemo::FaceColor() const {
 void TFlatMemo::Redraw() {
     const QColor face = FaceColor();
     QPalette colours = palette();
-    bool changed = false;
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        if (colours.color(group, QPalette::Base) != face) {
-            colours.setColor(group, QPalette::Base, face);
-            changed = true;
-        }
-    }
-    if (changed)
+    if (SetBaseColor(colours, face))
         setPalette(colours);
     if (QWidget* corner = cornerWidget()) {
         QPalette cornerColours = corner->palette();
