@@ -17,7 +17,7 @@ void TFlatEdit::Init() {
     // The frame's three pixels stand where the platform's border would.
     setContentsMargins(3, 3, 3, 3);
     setAttribute(Qt::WA_Hover, false);
-    m_LastParentColor = ParentWindowColor(this);
+    m_Colors.LastParentColor = ParentWindowColor(this);
     // Another flat edit taking or leaving the focus changes whether this one may highlight.
     connect(qApp, &QApplication::focusChanged, this, [this] {
         if (m_MouseInside)
@@ -27,53 +27,23 @@ void TFlatEdit::Init() {
 }
 
 void TFlatEdit::SetColors(int index, TColor value) {
-    switch (index) {
-    case 0:
-        m_Colors.ColorFocused = value;
-        break;
-    case 1:
-        m_Colors.ColorBorder = value;
-        break;
-    case 2:
-        m_Colors.ColorFlat = value;
-        m_Colors.ParentColor = false;
-        break;
-    default:
-        return;
-    }
-    Redraw();
+    if (m_Colors.SetColor(index, value))
+        Redraw();
 }
 
 void TFlatEdit::SetParentColor(bool value) {
-    if (m_Colors.ParentColor == value)
-        return;
-    m_Colors.ParentColor = value;
-    if (value) {
-        m_Colors.ColorFlat = QColorToTColor(ParentWindowColor(this));
+    if (m_Colors.SetParentColor(value, ParentWindowColor(this)))
         Redraw();
-    }
 }
 
 void TFlatEdit::SetAdvColors(int index, TAdvColors value) {
-    if (index == 0)
-        m_Colors.AdvColorFocused = value;
-    else if (index == 1)
-        m_Colors.AdvColorBorder = value;
-    else
-        return;
-    if (m_Colors.UseAdvColors) {
-        m_Colors.ApplyAdvColors();
+    if (m_Colors.SetAdvColor(index, value))
         Redraw();
-    }
 }
 
 void TFlatEdit::SetUseAdvColors(bool value) {
-    if (m_Colors.UseAdvColors == value)
-        return;
-    m_Colors.UseAdvColors = value;
-    SetParentColor(value);
-    m_Colors.ApplyAdvColors();
-    Redraw();
+    if (m_Colors.SetUseAdvColors(value, ParentWindowColor(this)))
+        Redraw();
 }
 
 bool TFlatEdit::Highlighted() const {
@@ -133,25 +103,12 @@ void TFlatEdit::leaveEvent(QEvent* event) {
     Redraw();
 }
 
-void TFlatEdit::ParentColorChanged() {
-    const QColor parentColor = ParentWindowColor(this);
-    if (parentColor == m_LastParentColor)
-        return;
-    m_LastParentColor = parentColor;
-    if (m_Colors.UseAdvColors) {
-        m_Colors.ColorFlat = QColorToTColor(parentColor);
-        m_Colors.ApplyAdvColors();
-    } else if (m_Colors.ParentColor) {
-        m_Colors.ColorFlat = QColorToTColor(parentColor);
-    }
-    Redraw();
-}
-
 void TFlatEdit::changeEvent(QEvent* event) {
     QLineEdit::changeEvent(event);
     switch (event->type()) {
     case QEvent::PaletteChange:
-        ParentColorChanged();
+        if (m_Colors.FollowParent(ParentWindowColor(this)))
+            Redraw();
         break;
     case QEvent::EnabledChange:
         Redraw();

@@ -63,9 +63,7 @@ protected:
 private:
     void Init();
     void Redraw();
-    void ParentColorChanged();
 
     TFlatFrameColors m_Colors;
     bool m_MouseInside = false;
-    QColor m_LastParentColor;
 };

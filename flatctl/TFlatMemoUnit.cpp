@@ -14,7 +14,7 @@ TFlatMemo::TFlatMemo(QWidget* parent) : QPlainTextEdit(parent) {
     auto* corner = new QWidget(this);
     corner->setAutoFillBackground(true);
     setCornerWidget(corner);
-    m_LastParentColor = ParentWindowColor(this);
+    m_Colors.LastParentColor = ParentWindowColor(this);
     connect(qApp, &QApplication::focusChanged, this, [this] {
         if (m_MouseInside)
             Redraw();
@@ -23,53 +23,23 @@ TFlatMemo::TFlatMemo(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void TFlatMemo::SetColors(int index, TColor value) {
-    switch (index) {
-    case 0:
-        m_Colors.ColorFocused = value;
-        break;
-    case 1:
-        m_Colors.ColorBorder = value;
-        break;
-    case 2:
-        m_Colors.ColorFlat = value;
-        m_Colors.ParentColor = false;
-        break;
-    default:
-        return;
-    }
-    Redraw();
+    if (m_Colors.SetColor(index, value))
+        Redraw();
 }
 
 void TFlatMemo::SetParentColor(bool value) {
-    if (m_Colors.ParentColor == value)
-        return;
-    m_Colors.ParentColor = value;
-    if (value) {
-        m_Colors.ColorFlat = QColorToTColor(ParentWindowColor(this));
+    if (m_Colors.SetParentColor(value, ParentWindowColor(this)))
         Redraw();
-    }
 }
 
 void TFlatMemo::SetAdvColors(int index, TAdvColors value) {
-    if (index == 0)
-        m_Colors.AdvColorFocused = value;
-    else if (index == 1)
-        m_Colors.AdvColorBorder = value;
-    else
-        return;
-    if (m_Colors.UseAdvColors) {
-        m_Colors.ApplyAdvColors();
+    if (m_Colors.SetAdvColor(index, value))
         Redraw();
-    }
 }
 
 void TFlatMemo::SetUseAdvColors(bool value) {
-    if (m_Colors.UseAdvColors == value)
-        return;
-    m_Colors.UseAdvColors = value;
-    SetParentColor(value);
-    m_Colors.ApplyAdvColors();
-    Redraw();
+    if (m_Colors.SetUseAdvColors(value, ParentWindowColor(this)))
+        Redraw();
 }
 
 bool TFlatMemo::Highlighted() const {
@@ -132,24 +102,12 @@ void TFlatMemo::leaveEvent(QEvent* event) {
     Redraw();
 }
 
-void TFlatMemo::ParentColorChanged() {
-    const QColor parentColor = ParentWindowColor(this);
-    if (parentColor == m_LastParentColor)
-        return;
-    m_LastParentColor = parentColor;
-    if (m_Colors.UseAdvColors) {
-        m_Colors.ColorFlat = QColorToTColor(parentColor);
-        m_Colors.ApplyAdvColors();
-    } else if (m_Colors.ParentColor) {
-        m_Colors.ColorFlat = QColorToTColor(parentColor);
-    }
-    Redraw();
-}
-
 void TFlatMemo::changeEvent(QEvent* event) {
     QPlainTextEdit::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        ParentColorChanged();
-    else if (event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::PaletteChange) {
+        if (m_Colors.FollowParent(ParentWindowColor(this)))
+            Redraw();
+    } else if (event->type() == QEvent::EnabledChange) {
         Redraw();
+    }
 }

@@ -51,9 +51,7 @@ protected:
 
 private:
     void Redraw();
-    void ParentColorChanged();
 
     TFlatFrameColors m_Colors;
     bool m_MouseInside = false;
-    QColor m_LastParentColor;
 };
