@@ -1,4 +1,5 @@
 #include "net/WSocket.h"
+#include "net/NetText.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -12,19 +13,10 @@
 
 namespace {
 
+using nettext::IsDigit;
+using nettext::Trim;
+
 int g_socketCount = 0;
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 std::string Dotted(std::uint32_t address) {
     return winsock::inet_ntoa(address);
