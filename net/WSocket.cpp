@@ -439,44 +439,31 @@ void TCustomWSocket::ResetToDefaults() {
     FlushTimeout = 60;
 }
 
-void TCustomWSocket::SetAddr(const std::string& value) {
+void TCustomWSocket::AssignEndpoint(const char* property, const std::string& value, std::string& field,
+                                    bool& assigned, bool& resolved) {
     const std::string text = Trim(value);
-    // The same address after a close counts as set again: a close unassigns it.
-    if (addrAssigned_ && text == addr_)
+    // The same value after a close counts as set again: a close unassigns it.
+    if (assigned && text == field)
         return;
     if (state_ != wsClosed) {
-        ReportError("Cannot change Addr if not closed");
+        ReportError(std::string("Cannot change ") + property + " if not closed");
         return;
     }
-    addr_ = text;
-    addrAssigned_ = !text.empty();
-    addrResolved_ = false;
+    field = text;
+    assigned = !text.empty();
+    resolved = false;
+}
+
+void TCustomWSocket::SetAddr(const std::string& value) {
+    AssignEndpoint("Addr", value, addr_, addrAssigned_, addrResolved_);
 }
 
 void TCustomWSocket::SetPort(const std::string& value) {
-    const std::string text = Trim(value);
-    if (portAssigned_ && text == port_)
-        return;
-    if (state_ != wsClosed) {
-        ReportError("Cannot change Port if not closed");
-        return;
-    }
-    port_ = text;
-    portAssigned_ = !text.empty();
-    portResolved_ = false;
+    AssignEndpoint("Port", value, port_, portAssigned_, portResolved_);
 }
 
 void TCustomWSocket::SetProto(const std::string& value) {
-    const std::string text = Trim(value);
-    if (protoAssigned_ && text == proto_)
-        return;
-    if (state_ != wsClosed) {
-        ReportError("Cannot change Proto if not closed");
-        return;
-    }
-    proto_ = text;
-    protoAssigned_ = !text.empty();
-    protoResolved_ = false;
+    AssignEndpoint("Proto", value, proto_, protoAssigned_, protoResolved_);
 }
 
 void TCustomWSocket::SetLocalAddr(const std::string& value) {

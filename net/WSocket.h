@@ -162,6 +162,10 @@ protected:
     virtual void Bind();
     virtual int RealSend(const void* data, int length);
     void ReportError(const std::string& text);
+    // Stores Addr, Port or Proto of a closed socket, to be resolved again. Changing it on an
+    // open socket is reported.
+    void AssignEndpoint(const char* property, const std::string& value, std::string& field, bool& assigned,
+                        bool& resolved);
     void SocketError(const std::string& operation);
     virtual void HandleBgException(const std::exception& e);
     virtual bool TriggerDataAvailable(std::uint16_t error);
