@@ -502,6 +502,37 @@ void TCustomWSocket::ChangeState(TSocketState newState) {
     TriggerChangeState(oldState, newState);
 }
 
+void TCustomWSocket::ResolveEndpoint(bool withLocalPort) {
+    if (!protoResolved_) {
+        protoNumber_ = WSocketResolveProto(proto_);
+        socketType_ = protoNumber_ == 17 ? 2 : 1;
+        protoResolved_ = true;
+    }
+    if (!portResolved_) {
+        sin_.port = winsock::Htons(WSocketResolvePort(port_, proto_));
+        portResolved_ = true;
+    }
+    if (withLocalPort && !localPortResolved_) {
+        localPortNum_ = WSocketResolvePort(localPort_, proto_);
+        localPortResolved_ = true;
+    }
+    if (!addrResolved_) {
+        sin_.addr = WSocketResolveHost(addr_);
+        addrResolved_ = true;
+    }
+}
+
+bool TCustomWSocket::OpenHandle(const char* operation) {
+    DeleteBufferedData();
+    handle_ = winsock::socket(2, socketType_, protoNumber_);
+    if (handle_ == kInvalidSocket) {
+        SocketError(operation);
+        return false;
+    }
+    incarnation_ = SocketIncarnation(handle_);
+    return true;
+}
+
 void TCustomWSocket::Connect() {
     if (handle_ != kInvalidSocket && state_ != wsClosed) {
         ReportError("Connect: Socket already in use");
@@ -520,35 +551,14 @@ void TCustomWSocket::Connect() {
         return;
     }
     try {
-        if (!protoResolved_) {
-            protoNumber_ = WSocketResolveProto(proto_);
-            socketType_ = protoNumber_ == 17 ? 2 : 1;
-            protoResolved_ = true;
-        }
-        if (!portResolved_) {
-            sin_.port = winsock::Htons(WSocketResolvePort(port_, proto_));
-            portResolved_ = true;
-        }
-        if (!localPortResolved_) {
-            localPortNum_ = WSocketResolvePort(localPort_, proto_);
-            localPortResolved_ = true;
-        }
-        if (!addrResolved_) {
-            sin_.addr = WSocketResolveHost(addr_);
-            addrResolved_ = true;
-        }
+        ResolveEndpoint(true);
     } catch (const ESocketException& e) {
         ReportError(std::string("connect: ") + e.what());
         return;
     }
 
-    DeleteBufferedData();
-    handle_ = winsock::socket(2, socketType_, protoNumber_);
-    if (handle_ == kInvalidSocket) {
-        SocketError("Connect (socket)");
+    if (!OpenHandle("Connect (socket)"))
         return;
-    }
-    incarnation_ = SocketIncarnation(handle_);
     ChangeState(wsOpened);
 
     const int on = 1;
@@ -992,30 +1002,13 @@ void TCustomWSocket::Listen() {
         return;
     }
     try {
-        if (!protoResolved_) {
-            protoNumber_ = WSocketResolveProto(proto_);
-            socketType_ = protoNumber_ == 17 ? 2 : 1;
-            protoResolved_ = true;
-        }
-        if (!portResolved_) {
-            sin_.port = winsock::Htons(WSocketResolvePort(port_, proto_));
-            portResolved_ = true;
-        }
-        if (!addrResolved_) {
-            sin_.addr = WSocketResolveHost(addr_);
-            addrResolved_ = true;
-        }
+        ResolveEndpoint(false);
     } catch (const ESocketException& e) {
         ReportError(std::string("listen: ") + e.what());
         return;
     }
-    DeleteBufferedData();
-    handle_ = winsock::socket(2, socketType_, protoNumber_);
-    if (handle_ == kInvalidSocket) {
-        SocketError("socket");
+    if (!OpenHandle("socket"))
         return;
-    }
-    incarnation_ = SocketIncarnation(handle_);
     const int on = 1;
     if (socketType_ == 2 && ReuseAddr &&
         winsock::setsockopt(handle_, SolSocket(), SoReuseAddr(), &on, sizeof on) != 0) {

@@ -167,6 +167,12 @@ protected:
     void AssignEndpoint(const char* property, const std::string& value, std::string& field, bool& assigned,
                         bool& resolved);
     void SocketError(const std::string& operation);
+    // Resolves what is not resolved yet of Proto, Port, LocalPort (when asked) and Addr, in
+    // that order; throws ESocketException.
+    void ResolveEndpoint(bool withLocalPort);
+    // A new handle for the resolved protocol, buffered data dropped; false (reported under
+    // `operation`) when the library refuses one.
+    bool OpenHandle(const char* operation);
     virtual void HandleBgException(const std::exception& e);
     virtual bool TriggerDataAvailable(std::uint16_t error);
     virtual void TriggerSessionAvailable(std::uint16_t error);
