@@ -6,6 +6,8 @@
 #include "flatctl/TFlatMemoUnit.h"
 #include "flatctl/TFlatRadioButtonUnit.h"
 
+#include "FlatTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -24,15 +26,7 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_flatctl";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() != nullptr
-                                   ? static_cast<QApplication*>(QApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
+using flattest::App;
 
 TColor Pixel(const QImage& image, int x, int y) {
     return QColorToTColor(image.pixelColor(x, y));
