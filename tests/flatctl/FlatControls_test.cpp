@@ -277,6 +277,23 @@ TEST(FlatEdit, HoverDoesNotHighlightWhileAnotherFlatEditHasTheFocusButAMemoDoes)
     EXPECT_EQ(Pixel(Grab(*hovered), 1, 1), clWhite);
 }
 
+TEST(FlatEdit, DeletingAFocusedControlUnderTheMouseMovesTheFocusSafely) {
+    Window window;
+    auto* other = window.Add(new TFlatEdit);
+    auto* edit = window.Add(new TFlatEdit);
+    auto* memo = window.Add(new TFlatMemo);
+    window.Show();
+    Enter(other);
+    for (QWidget* doomed : {static_cast<QWidget*>(edit), static_cast<QWidget*>(memo)}) {
+        doomed->setFocus();
+        QApplication::processEvents();
+        Enter(doomed);
+        delete doomed; // the focus moves while the control is half destroyed
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(other->Highlighted());
+}
+
 TEST(FlatEdit, ColourWritesAndAdvancedColours) {
     Window window;
     auto* edit = window.Add(new TFlatEdit);
