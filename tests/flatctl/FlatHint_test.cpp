@@ -1,5 +1,7 @@
 #include "flatctl/TFlatHintUnit.h"
 
+#include "FlatTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,15 +19,7 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_flatctl";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() != nullptr
-                                   ? static_cast<QApplication*>(QApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
+using flattest::App;
 
 struct PlacementCase {
     const char* name;
