@@ -657,8 +657,12 @@ int TfrmMain::AllocateProjectSlot() {
                          ? plot->geometry().right() + 1
                          : 0;
     const int step = 24 * ((n - 1) % 5);
-    sub->move(std::min(left + step, std::max(0, area.width() - 200)),
-              std::min(step, std::max(0, area.height() - 200)));
+    // The whole frame stays in the area, over the plot window if need be: a close box or a unit
+    // label out of sight is worse than an overlap.
+    sub->adjustSize();
+    sub->resize(std::min(sub->width(), area.width()), std::min(sub->height(), area.height()));
+    sub->move(std::clamp(left + step, 0, std::max(0, area.width() - sub->width())),
+              std::clamp(step, 0, std::max(0, area.height() - sub->height())));
     return n;
 }
 
