@@ -84,6 +84,9 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     mdiMain = new QMdiArea(this);
     mdiMain->setObjectName(QStringLiteral("mdiMain"));
     mdiMain->setBackground(QColor(0x4F, 0x4F, 0x4F));
+    // The plot window keeps within the workspace when it shrinks (bars reaching their height
+    // after the first placement, a smaller frame).
+    mdiMain->viewport()->installEventFilter(this);
     setCentralWidget(mdiMain);
 
     BuildActions();
@@ -532,6 +535,21 @@ void TfrmMain::PlacePlotWindow() {
                  DesktopLayout.PlotHeight};
     }
     place = ClampToArea(place, {0, 0, area.width(), area.height()});
+    frame->setGeometry(place.left, place.top, place.width, place.height);
+}
+
+void TfrmMain::KeepPlotWindowInWorkspace() {
+    QMdiSubWindow* frame = SubWindowOf(m_PlotWidget);
+    if (frame == nullptr || frame->isMinimized() || frame->isMaximized()) {
+        return;
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    const QRect now = frame->geometry();
+    if (area.isEmpty() || area.contains(now)) {
+        return;
+    }
+    const TScreenRect place =
+        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()});
     frame->setGeometry(place.left, place.top, place.width, place.height);
 }
 
@@ -1034,6 +1052,9 @@ void TfrmMain::ProjectListItemClick(const QString& fileName) {
 // Events.
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (mdiMain != nullptr && watched == mdiMain->viewport() && event->type() == QEvent::Resize) {
+        KeepPlotWindowInWorkspace();
+    }
     if (watched == tbDriverEditor) {
         switch (event->type()) {
         case QEvent::DragEnter:

@@ -136,6 +136,7 @@ private:
     void ApplyToolbarRule();
     void ApplyDesktopLayout();
     void PlacePlotWindow();
+    void KeepPlotWindowInWorkspace();
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     // Brings up the one window of its kind, made by `create` the first time; `what` names it

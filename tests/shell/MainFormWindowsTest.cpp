@@ -118,6 +118,20 @@ TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     }
 }
 
+TEST_F(MainFormWindowsTest, ThePlotWindowKeepsWithinAShrinkingWorkspace) {
+    auto main = Start();
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    main->resize(900, 500);
+    QCoreApplication::processEvents();
+    QMdiSubWindow* plot = nullptr;
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
+        if (sub->widget() == main->PlotWindow()->Widget())
+            plot = sub;
+    ASSERT_NE(plot, nullptr);
+    EXPECT_TRUE(main->MdiArea()->viewport()->rect().contains(plot->geometry()));
+}
+
 TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEverything) {
     auto main = Start();
     ASSERT_TRUE(main->OpenProjectFile(project));
