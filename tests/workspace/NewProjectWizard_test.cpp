@@ -21,6 +21,21 @@ using windowtest::TypeAndLeave;
 
 namespace {
 
+class FakeHelp : public IHelpSystem {
+public:
+    int HelpTopic(const QString& topic) override {
+        topics.push_back(topic);
+        return 0;
+    }
+    int HelpContext(int context) override {
+        contexts.push_back(context);
+        return 0;
+    }
+    void CloseAllHelpWindows() override {}
+    QStringList topics;
+    std::vector<int> contexts;
+};
+
 // The main window as the wizard sees it: project projects that hold real project windows.
 class FakeMain : public IMainWindow {
 public:
@@ -51,11 +66,12 @@ public:
     void AddChildWindow(QWidget* window) override { window->show(); }
     IPlotWindow* PlotWindow() override { return nullptr; }
     ISignalGenerator* SignalGenerator() override { return nullptr; }
-    IHelpSystem* Help() override { return nullptr; }
+    IHelpSystem* Help() override { return &help; }
     void RunDatabaseMaintenance() override { ++maintenance; }
     bool HelpMode() const override { return false; }
 
     std::array<TProj, kMaxProjects> projects{};
+    FakeHelp help;
     int limit = kMaxProjects;
     int active = 0;
     int maintenance = 0;
@@ -302,6 +318,13 @@ TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
     QTest::keyClick(wizard.get(), Qt::Key_Escape);
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_FALSE(main.projects[0].used);
+}
+
+TEST_F(WizardTest, F1OpensTheWizardsHelpPage) {
+    Open();
+    QApplication::setActiveWindow(wizard.get());
+    QTest::keyClick(Find<QComboBox>("sDriver"), Qt::Key_F1);
+    EXPECT_EQ(main.help.contexts, std::vector<int>{2});
 }
 
 TEST_F(WizardTest, NewDriverOpensTheEditorAndClosesTheWizard) {
