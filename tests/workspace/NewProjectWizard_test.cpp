@@ -4,6 +4,7 @@
 #include "model/SaveToFile_Utils.h"
 #include "platform/Dialogs.h"
 #include "shell/AppLinks.h"
+#include "shell/Settings.h"
 #include "tests/shell/WindowTestSupport.h"
 #include "workspace/DrvParams.h"
 #include "workspace/ProjectForm.h"
@@ -318,6 +319,19 @@ TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
     QTest::keyClick(wizard.get(), Qt::Key_Escape);
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_FALSE(main.projects[0].used);
+}
+
+TEST_F(WizardTest, ItsPlaceSnapsToTheGridWhileTheGridIsOn) {
+    TC.GridON = true;
+    TC.GridX = 20;
+    TC.GridY = 25;
+    Open();
+    wizard->move(33, 62);
+    EXPECT_EQ(wizard->pos(), QPoint(40, 50));
+    TC.GridON = false;
+    wizard->move(33, 62);
+    EXPECT_EQ(wizard->pos(), QPoint(33, 62));
+    TC = TConfig{};
 }
 
 TEST_F(WizardTest, F1OpensTheWizardsHelpPage) {
