@@ -96,6 +96,13 @@ std::string Decode(std::string_view stored, bool utf8File, bool breaks) {
             ++i;
             continue;
         }
+        if ((byte == '\r' || byte == '\n') && breaks) {
+            // A raw break inside the value is a break as well, so that the text reads the same
+            // after a save, which stores every break as 0xA4.
+            out += "\r\n";
+            i += byte == '\r' && i + 1 < stored.size() && stored[i + 1] == '\n' ? 2 : 1;
+            continue;
+        }
         if (utf8File) {
             if (const std::size_t length = Utf8SequenceLength(stored, i); length > 0) {
                 out.append(stored.substr(i, length));
@@ -109,7 +116,8 @@ std::string Decode(std::string_view stored, bool utf8File, bool breaks) {
     return out;
 }
 
-// A single-line text: a line break would end the INI line, so it becomes a blank.
+// A single-line text: a line break would end the INI line, so each CR or LF becomes a blank,
+// on writing and on reading alike, so that a read-save-read cycle gives the same text.
 std::string SingleLine(std::string_view text) {
     std::string out(text);
     std::replace(out.begin(), out.end(), '\r', ' ');
@@ -117,16 +125,31 @@ std::string SingleLine(std::string_view text) {
     return out;
 }
 
-bool StoredUtf8(const platform::IniFile& file) {
-    return IsStoredUtf8(file.Text());
+// Each text is judged on its own bytes: one stray byte elsewhere in the file must not make the
+// UTF-8 texts the program wrote read as Windows-1252.
+std::string ReadSingleLine(const platform::IniFile& file, std::string_view section, std::string_view key) {
+    const std::string stored = file.ReadString(section, key, "");
+    return SingleLine(DecodeText(stored, IsStoredUtf8(stored)));
+}
+
+std::string ReadMultiLine(const platform::IniFile& file, std::string_view section, std::string_view key) {
+    const std::string stored = file.ReadString(section, key, "");
+    return DecodeMultiLine(stored, IsStoredUtf8(stored));
+}
+
+// ParState as the letters the driver knows; any other byte stands for an entered value, as
+// a missing letter does.
+char ParStateLetter(char letter) {
+    return letter == ParNotDetermined || letter == ParCalculated ? letter : ParEntered;
 }
 
 std::string RealText(double value) {
     return Float2Str(value, DecimalSeparator());
 }
 
-void WriteReal(platform::IniFile& file, std::string_view section, std::string_view key, double value) {
-    file.WriteString(section, key, RealText(value));
+// The writers note in `ok` every value the INI layer refused: a save must not pass one over.
+bool WriteReal(platform::IniFile& file, std::string_view section, std::string_view key, double value) {
+    return file.WriteString(section, key, RealText(value));
 }
 
 double ReadReal(const platform::IniFile& file, std::string_view section, std::string_view key,
@@ -313,38 +336,37 @@ TDate TextToDate(std::string_view text) {
 
 // --- driver ------------------------------------------------------------------------------
 
-void WriteDriver(platform::IniFile& file, const TDriverObject& driver) {
+bool WriteDriver(platform::IniFile& file, const TDriverObject& driver) {
     const TDriverData& data = driver.Data;
-    file.WriteString(DriverSection, "Brand", SingleLine(data.Brand));
-    file.WriteString(DriverSection, "Model", SingleLine(data.Model));
-    file.WriteString(DriverSection, "Manufacturer", SingleLine(data.Manufacturer));
-    file.WriteString(DriverSection, "ProvidedBy", SingleLine(data.ProvidedBy));
-    file.WriteString(DriverSection, "Comment", EncodeLineBreaks(data.Comment));
-    file.WriteString(DriverSection, "DateAdded", DateToText(data.DateAdded));
-    file.WriteString(DriverSection, "DateModified", DateToText(data.DateModified));
+    bool ok = file.WriteString(DriverSection, "Brand", SingleLine(data.Brand));
+    ok &= file.WriteString(DriverSection, "Model", SingleLine(data.Model));
+    ok &= file.WriteString(DriverSection, "Manufacturer", SingleLine(data.Manufacturer));
+    ok &= file.WriteString(DriverSection, "ProvidedBy", SingleLine(data.ProvidedBy));
+    ok &= file.WriteString(DriverSection, "Comment", EncodeLineBreaks(data.Comment));
+    ok &= file.WriteString(DriverSection, "DateAdded", DateToText(data.DateAdded));
+    ok &= file.WriteString(DriverSection, "DateModified", DateToText(data.DateModified));
     for (const DriverKey& key : DriverNumbers) {
         if (key.Real != nullptr)
-            WriteReal(file, DriverSection, key.Key, data.*key.Real);
+            ok &= WriteReal(file, DriverSection, key.Key, data.*key.Real);
         else
-            file.WriteInteger(DriverSection, key.Key, data.*key.Integer);
+            ok &= file.WriteInteger(DriverSection, key.Key, data.*key.Integer);
     }
-    file.WriteString(DriverSection, "ParState", std::string_view(data.ParState.data(), data.ParState.size()));
+    std::string letters(data.ParState.begin(), data.ParState.end());
+    for (char& letter : letters)
+        letter = ParStateLetter(letter);
+    ok &= file.WriteString(DriverSection, "ParState", letters);
+    return ok;
 }
 
 namespace {
 
-// The sections that hold texts are read with the document's encoding given, so that a project
-// file is judged once for all of them rather than once per section.
-void ReadDriverIn(const platform::IniFile& file, TDriverObject& driver, bool utf8) {
+void ReadDriverIn(const platform::IniFile& file, TDriverObject& driver) {
     TDriverData& data = driver.Data;
-    const auto text = [&](std::string_view key) {
-        return DecodeText(file.ReadString(DriverSection, key, ""), utf8);
-    };
-    data.Brand = text("Brand");
-    data.Model = text("Model");
-    data.Manufacturer = text("Manufacturer");
-    data.ProvidedBy = text("ProvidedBy");
-    data.Comment = DecodeMultiLine(file.ReadString(DriverSection, "Comment", ""), utf8);
+    data.Brand = ReadSingleLine(file, DriverSection, "Brand");
+    data.Model = ReadSingleLine(file, DriverSection, "Model");
+    data.Manufacturer = ReadSingleLine(file, DriverSection, "Manufacturer");
+    data.ProvidedBy = ReadSingleLine(file, DriverSection, "ProvidedBy");
+    data.Comment = ReadMultiLine(file, DriverSection, "Comment");
     data.DateAdded = ReadDate(file, DriverSection, "DateAdded");
     data.DateModified = ReadDate(file, DriverSection, "DateModified");
 
@@ -364,31 +386,33 @@ void ReadDriverIn(const platform::IniFile& file, TDriverObject& driver, bool utf
     // as entered.
     const std::string letters =
         file.ReadString(DriverSection, "ParState", std::string(ParStateLength, ParEntered));
-    std::copy_n(letters.begin(), std::min<std::size_t>(letters.size(), ParStateLength),
-                data.ParState.begin());
+    const std::size_t count = std::min<std::size_t>(letters.size(), ParStateLength);
+    for (std::size_t i = 0; i < count; ++i)
+        data.ParState[i] = ParStateLetter(letters[i]);
 }
 
 } // namespace
 
 void ReadDriver(const platform::IniFile& file, TDriverObject& driver) {
-    ReadDriverIn(file, driver, StoredUtf8(file));
+    ReadDriverIn(file, driver);
 }
 
 // --- box and vents ---------------------------------------------------------------------------
 
-void WriteBox(platform::IniFile& file, const TBoxData& box) {
-    file.WriteInteger(BoxSection, "BType", box.BType);
+bool WriteBox(platform::IniFile& file, const TBoxData& box) {
+    bool ok = file.WriteInteger(BoxSection, "BType", box.BType);
     for (const BoxKey& key : BoxChamberKeys)
-        WriteReal(file, BoxSection, key.Key, box.*key.Real);
-    file.WriteInteger(BoxSection, "Nd", box.Nd);
-    WriteReal(file, BoxSection, "Angle", box.Angle);
-    file.WriteBool(BoxSection, "Isobarik", box.Isobarik);
-    WriteReal(file, BoxSection, "alfaVC", box.alfaVC);
-    WriteReal(file, BoxSection, "dTVC", box.dTVC);
-    WriteReal(file, BoxSection, "Sdfport", box.Sdfport);
-    WriteReal(file, BoxSection, "Sdrport", box.Sdrport);
+        ok &= WriteReal(file, BoxSection, key.Key, box.*key.Real);
+    ok &= file.WriteInteger(BoxSection, "Nd", box.Nd);
+    ok &= WriteReal(file, BoxSection, "Angle", box.Angle);
+    ok &= file.WriteBool(BoxSection, "Isobarik", box.Isobarik);
+    ok &= WriteReal(file, BoxSection, "alfaVC", box.alfaVC);
+    ok &= WriteReal(file, BoxSection, "dTVC", box.dTVC);
+    ok &= WriteReal(file, BoxSection, "Sdfport", box.Sdfport);
+    ok &= WriteReal(file, BoxSection, "Sdrport", box.Sdrport);
     if (box.BType == PassiveRadiatorBox)
-        file.WriteInteger(BoxSection, "Npr", box.Npr);
+        ok &= file.WriteInteger(BoxSection, "Npr", box.Npr);
+    return ok;
 }
 
 TReadReport ReadBox(const platform::IniFile& file, TBoxData& box) {
@@ -413,18 +437,19 @@ TReadReport ReadBox(const platform::IniFile& file, TBoxData& box) {
     return report;
 }
 
-void WriteVent(platform::IniFile& file, const TVentData& vent, std::string_view suffix) {
+bool WriteVent(platform::IniFile& file, const TVentData& vent, std::string_view suffix) {
     const std::string section = "Vent" + std::string(suffix);
-    file.WriteInteger(section, "Num", vent.Num);
-    file.WriteInteger(section, "Shape", vent.Shape);
-    WriteReal(file, section, "Fb", vent.Fb);
-    WriteReal(file, section, "Vb", vent.Vb);
-    WriteReal(file, section, "dia1", vent.dia1);
-    WriteReal(file, section, "dia2", vent.dia2);
-    WriteReal(file, section, "carea", vent.carea);
-    WriteReal(file, section, "len", vent.len);
-    WriteReal(file, section, "endcorrection", vent.endcorrection);
-    file.WriteBool(section, "crosscalc", vent.crosscalc);
+    bool ok = file.WriteInteger(section, "Num", vent.Num);
+    ok &= file.WriteInteger(section, "Shape", vent.Shape);
+    ok &= WriteReal(file, section, "Fb", vent.Fb);
+    ok &= WriteReal(file, section, "Vb", vent.Vb);
+    ok &= WriteReal(file, section, "dia1", vent.dia1);
+    ok &= WriteReal(file, section, "dia2", vent.dia2);
+    ok &= WriteReal(file, section, "carea", vent.carea);
+    ok &= WriteReal(file, section, "len", vent.len);
+    ok &= WriteReal(file, section, "endcorrection", vent.endcorrection);
+    ok &= file.WriteBool(section, "crosscalc", vent.crosscalc);
+    return ok;
 }
 
 void ReadVent(const platform::IniFile& file, TVentData& vent, std::string_view suffix) {
@@ -443,9 +468,10 @@ void ReadVent(const platform::IniFile& file, TVentData& vent, std::string_view s
 
 // --- small sections ------------------------------------------------------------------------
 
-void WritePlotSettings(platform::IniFile& file, std::int32_t color, std::int32_t width) {
-    file.WriteInteger("PlotSettings", "Color", color);
-    file.WriteInteger("PlotSettings", "Width", width);
+bool WritePlotSettings(platform::IniFile& file, std::int32_t color, std::int32_t width) {
+    bool ok = file.WriteInteger("PlotSettings", "Color", color);
+    ok &= file.WriteInteger("PlotSettings", "Width", width);
+    return ok;
 }
 
 void ReadPlotSettings(const platform::IniFile& file, std::int32_t& color, std::int32_t& width) {
@@ -453,9 +479,10 @@ void ReadPlotSettings(const platform::IniFile& file, std::int32_t& color, std::i
     width = ReadBounded(file, "PlotSettings", "Width", 1, 1, MaximumLineWidth);
 }
 
-void WriteSignalSource(platform::IniFile& file, const TSignalSource& signal) {
-    WriteReal(file, "SignalSource", "Rg", signal.Rg);
-    WriteReal(file, "SignalSource", "P", signal.P);
+bool WriteSignalSource(platform::IniFile& file, const TSignalSource& signal) {
+    bool ok = WriteReal(file, "SignalSource", "Rg", signal.Rg);
+    ok &= WriteReal(file, "SignalSource", "P", signal.P);
+    return ok;
 }
 
 void ReadSignalSource(const platform::IniFile& file, TSignalSource& signal) {
@@ -463,13 +490,14 @@ void ReadSignalSource(const platform::IniFile& file, TSignalSource& signal) {
     signal.P = ReadReal(file, "SignalSource", "P", 1);
 }
 
-void WritePassiveRadiator(platform::IniFile& file, const TPassiveRadiatorData& radiator) {
-    WriteReal(file, "PassiveRadiator", "Vas", radiator.Vas);
-    WriteReal(file, "PassiveRadiator", "Qms", radiator.Qms);
-    WriteReal(file, "PassiveRadiator", "Fs", radiator.Fs);
-    WriteReal(file, "PassiveRadiator", "Sd", radiator.Sd);
-    WriteReal(file, "PassiveRadiator", "Xmax", radiator.Xmax);
-    WriteReal(file, "PassiveRadiator", "Me", radiator.Me);
+bool WritePassiveRadiator(platform::IniFile& file, const TPassiveRadiatorData& radiator) {
+    bool ok = WriteReal(file, "PassiveRadiator", "Vas", radiator.Vas);
+    ok &= WriteReal(file, "PassiveRadiator", "Qms", radiator.Qms);
+    ok &= WriteReal(file, "PassiveRadiator", "Fs", radiator.Fs);
+    ok &= WriteReal(file, "PassiveRadiator", "Sd", radiator.Sd);
+    ok &= WriteReal(file, "PassiveRadiator", "Xmax", radiator.Xmax);
+    ok &= WriteReal(file, "PassiveRadiator", "Me", radiator.Me);
+    return ok;
 }
 
 void ReadPassiveRadiator(const platform::IniFile& file, TPassiveRadiatorData& radiator) {
@@ -481,21 +509,22 @@ void ReadPassiveRadiator(const platform::IniFile& file, TPassiveRadiatorData& ra
     radiator.Me = ReadReal(file, "PassiveRadiator", "Me", 0);
 }
 
-void WriteProjectInfo(platform::IniFile& file, const TProjectInfo& info) {
+bool WriteProjectInfo(platform::IniFile& file, const TProjectInfo& info) {
     // The description comes from a memo: its line breaks are stored as the comment's are.
-    file.WriteString("ProjectInfo", "Description", EncodeLineBreaks(info.Description));
-    file.WriteString("ProjectInfo", "Creator", SingleLine(info.Creator));
-    file.WriteString("ProjectInfo", "CreateDate", DateToText(info.CreateDate));
-    file.WriteString("ProjectInfo", "ModifyDate", DateToText(info.ModifyDate));
+    bool ok = file.WriteString("ProjectInfo", "Description", EncodeLineBreaks(info.Description));
+    ok &= file.WriteString("ProjectInfo", "Creator", SingleLine(info.Creator));
+    ok &= file.WriteString("ProjectInfo", "CreateDate", DateToText(info.CreateDate));
+    ok &= file.WriteString("ProjectInfo", "ModifyDate", DateToText(info.ModifyDate));
+    return ok;
 }
 
 namespace {
 
-void ReadProjectInfoIn(const platform::IniFile& file, TProjectInfo& info, bool utf8) {
+void ReadProjectInfoIn(const platform::IniFile& file, TProjectInfo& info) {
     if (file.ValueExists("ProjectInfo", "Description"))
-        info.Description = DecodeMultiLine(file.ReadString("ProjectInfo", "Description", ""), utf8);
+        info.Description = ReadMultiLine(file, "ProjectInfo", "Description");
     if (file.ValueExists("ProjectInfo", "Creator"))
-        info.Creator = DecodeText(file.ReadString("ProjectInfo", "Creator", ""), utf8);
+        info.Creator = ReadSingleLine(file, "ProjectInfo", "Creator");
     info.CreateDate = ReadDate(file, "ProjectInfo", "CreateDate");
     info.ModifyDate = ReadDate(file, "ProjectInfo", "ModifyDate");
 }
@@ -503,7 +532,7 @@ void ReadProjectInfoIn(const platform::IniFile& file, TProjectInfo& info, bool u
 } // namespace
 
 void ReadProjectInfo(const platform::IniFile& file, TProjectInfo& info) {
-    ReadProjectInfoIn(file, info, StoredUtf8(file));
+    ReadProjectInfoIn(file, info);
 }
 
 // --- filters -------------------------------------------------------------------------------
@@ -534,7 +563,7 @@ std::int32_t StoredKind(const TFilterBase& filter) {
 
 } // namespace
 
-void WriteFilters(platform::IniFile& file, const TFilterList& filters) {
+bool WriteFilters(platform::IniFile& file, const TFilterList& filters) {
     // Only stages of a known kind that give a parameter text are stored, numbered without
     // gaps, so that the count never promises a stage the file does not hold.
     std::vector<std::pair<std::int32_t, std::string>> stored;
@@ -546,12 +575,13 @@ void WriteFilters(platform::IniFile& file, const TFilterList& filters) {
         if (kind >= 0 && !text.empty())
             stored.emplace_back(kind, SingleLine(text));
     }
-    file.WriteInteger("Filters", "Count", static_cast<std::int32_t>(stored.size()));
+    bool ok = file.WriteInteger("Filters", "Count", static_cast<std::int32_t>(stored.size()));
     for (std::size_t i = 0; i < stored.size(); ++i) {
         const std::string index = std::to_string(i);
-        file.WriteInteger("Filters", "filter" + index + "type", stored[i].first);
-        file.WriteString("Filters", "filter" + index + "params", stored[i].second);
+        ok &= file.WriteInteger("Filters", "filter" + index + "type", stored[i].first);
+        ok &= file.WriteString("Filters", "filter" + index + "params", stored[i].second);
     }
+    return ok;
 }
 
 TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters) {
@@ -566,7 +596,7 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters) {
     for (std::int32_t i = 0; i < count; ++i) {
         const std::string index = std::to_string(i);
         const std::int32_t kind = file.ReadInteger("Filters", "filter" + index + "type", 0);
-        const std::string text = file.ReadString("Filters", "filter" + index + "params", "");
+        const std::string text = SingleLine(file.ReadString("Filters", "filter" + index + "params", ""));
         std::unique_ptr<TFilterBase> filter = CreateFilter(kind);
         if (filter == nullptr) {
             report.warnings.push_back("Filter " + index + " is of unknown kind " + std::to_string(kind) +
@@ -587,9 +617,18 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters) {
 
 // --- whole files ---------------------------------------------------------------------------
 
+namespace {
+
+platform::IniResult RefusedValue(const std::filesystem::path& path) {
+    return {false, "Cannot save \"" + path.string() + "\": a value could not be written into the file"};
+}
+
+} // namespace
+
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver) {
     platform::IniFile document;
-    WriteDriver(document, driver);
+    if (!WriteDriver(document, driver))
+        return RefusedValue(path);
     return document.SaveAs(path);
 }
 
@@ -620,16 +659,18 @@ TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& dri
 
 platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
     platform::IniFile document;
-    WriteProjectInfo(document, project.Info);
-    WriteDriver(document, project.Driver);
-    WriteBox(document, project.Box);
-    WriteVent(document, project.Box.FrontVent, "Front");
-    WriteVent(document, project.Box.RearVent, "Rear");
-    WritePlotSettings(document, project.Color, project.Width);
-    WriteSignalSource(document, project.Signal);
-    WriteFilters(document, project.Filters);
+    bool ok = WriteProjectInfo(document, project.Info);
+    ok &= WriteDriver(document, project.Driver);
+    ok &= WriteBox(document, project.Box);
+    ok &= WriteVent(document, project.Box.FrontVent, "Front");
+    ok &= WriteVent(document, project.Box.RearVent, "Rear");
+    ok &= WritePlotSettings(document, project.Color, project.Width);
+    ok &= WriteSignalSource(document, project.Signal);
+    ok &= WriteFilters(document, project.Filters);
     if (project.Box.BType == PassiveRadiatorBox)
-        WritePassiveRadiator(document, project.Box.PassiveRadiator);
+        ok &= WritePassiveRadiator(document, project.Box.PassiveRadiator);
+    if (!ok)
+        return RefusedValue(path);
     return document.SaveAs(path);
 }
 
@@ -643,14 +684,13 @@ TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectPar
         report.ok = false;
         return report;
     }
-    const bool utf8 = StoredUtf8(document);
-    ReadDriverIn(document, project.Driver, utf8);
+    ReadDriverIn(document, project.Driver);
     ReadBox(document, project.Box);
     TReadReport filters = ReadFilters(document, project.Filters);
     report.warnings = std::move(filters.warnings);
     ReadVent(document, project.Box.FrontVent, "Front");
     ReadVent(document, project.Box.RearVent, "Rear");
-    ReadProjectInfoIn(document, project.Info, utf8);
+    ReadProjectInfoIn(document, project.Info);
     ReadPlotSettings(document, project.Color, project.Width);
     ReadSignalSource(document, project.Signal);
     if (project.Box.BType == PassiveRadiatorBox)

@@ -4,9 +4,10 @@
 //
 // Numbers are written in the shortest general form with the decimal separator of the
 // user's locale and read with either "." or "," (DecimalSeparator(), Str2Float()).
-// Texts are written as UTF-8; a file that is not valid UTF-8 was made on Windows and is
-// read as Windows-1252. Line breaks of multi-line texts are stored as the byte 0xA4, which
-// counts as a break only where it is not part of a UTF-8 character.
+// Texts are written as UTF-8; a text that is not valid UTF-8 was made on Windows and is
+// read as Windows-1252. Each text is judged on its own bytes. A CR or LF inside a one-line
+// text reads and writes as a blank; inside a multi-line text as a line break. Line breaks of multi-line texts
+// are stored as the byte 0xA4, which counts as a break only where it is not part of a UTF-8 character.
 
 #include <cstdint>
 #include <filesystem>
@@ -45,39 +46,42 @@ struct TReadReport {
 inline constexpr std::int32_t MaximumFilterCount = 256;
 inline constexpr std::int32_t MaximumVentCount = 8;
 
+// The writers answer false when the INI layer refused a value; a save then fails.
+// ParState is written as the letters N, E and C; any other letter reads and writes as E.
+
 // Section "Driver".
-void WriteDriver(platform::IniFile& file, const TDriverObject& driver);
+bool WriteDriver(platform::IniFile& file, const TDriverObject& driver);
 // Fills only the fields stored in the file; the project block, Xlim and the errors keep
 // their values.
 void ReadDriver(const platform::IniFile& file, TDriverObject& driver);
 
 // Section "Box". A box type outside 0..4 is refused: the record is left as it was.
-void WriteBox(platform::IniFile& file, const TBoxData& box);
+bool WriteBox(platform::IniFile& file, const TBoxData& box);
 TReadReport ReadBox(const platform::IniFile& file, TBoxData& box);
 
 // Section "Vent" + suffix ("Front" or "Rear").
-void WriteVent(platform::IniFile& file, const TVentData& vent, std::string_view suffix);
+bool WriteVent(platform::IniFile& file, const TVentData& vent, std::string_view suffix);
 void ReadVent(const platform::IniFile& file, TVentData& vent, std::string_view suffix);
 
 // Section "PlotSettings": the project's curve colour (0x00BBGGRR) and line width.
-void WritePlotSettings(platform::IniFile& file, std::int32_t color, std::int32_t width);
+bool WritePlotSettings(platform::IniFile& file, std::int32_t color, std::int32_t width);
 void ReadPlotSettings(const platform::IniFile& file, std::int32_t& color, std::int32_t& width);
 
 // Section "SignalSource".
-void WriteSignalSource(platform::IniFile& file, const TSignalSource& signal);
+bool WriteSignalSource(platform::IniFile& file, const TSignalSource& signal);
 void ReadSignalSource(const platform::IniFile& file, TSignalSource& signal);
 
 // Section "PassiveRadiator".
-void WritePassiveRadiator(platform::IniFile& file, const TPassiveRadiatorData& radiator);
+bool WritePassiveRadiator(platform::IniFile& file, const TPassiveRadiatorData& radiator);
 void ReadPassiveRadiator(const platform::IniFile& file, TPassiveRadiatorData& radiator);
 
 // Section "ProjectInfo". A missing description or creator keeps the record's text.
-void WriteProjectInfo(platform::IniFile& file, const TProjectInfo& info);
+bool WriteProjectInfo(platform::IniFile& file, const TProjectInfo& info);
 void ReadProjectInfo(const platform::IniFile& file, TProjectInfo& info);
 
 // Section "Filters". Reading empties the list first; a stage of an unknown kind or with a
 // malformed parameter text is skipped and reported in the warnings.
-void WriteFilters(platform::IniFile& file, const TFilterList& filters);
+bool WriteFilters(platform::IniFile& file, const TFilterList& filters);
 TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters);
 
 // Whole files. A save builds the file anew (no key of an older file lingers) and replaces

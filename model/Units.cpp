@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <numbers>
 #include <span>
 #include <system_error>
@@ -214,11 +215,13 @@ TStr2ValResult Str2Val(std::string_view text, int kind, int index) {
 
 std::string Val2Str(int kind, int index, double siValue) {
     const TUnitInfo unit = GetUnitInfo(kind, index);
-    const double display = Val2Display(kind, index, siValue);
+    double display = Val2Display(kind, index, siValue);
     if (std::isnan(display))
         return "NAN";
+    // A value beyond the unit's range shows as the largest number that reads back, never as a
+    // text the number reader refuses.
     if (std::isinf(display))
-        return display < 0 ? "-INF" : "INF";
+        display = std::copysign(std::numeric_limits<double>::max(), display);
     const char separator = DecimalSeparator();
     constexpr int Precision = 9;
     int decimals = unit.Decimals;

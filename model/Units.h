@@ -83,7 +83,8 @@ TStr2ValResult Str2Val(std::string_view text, int kind, int index);
 
 // The SI value as display text of the given unit: fixed notation with the row's decimals,
 // at most 9 significant digits, the locale's decimal separator; scientific notation when
-// the integer part needs more than 9 digits.
+// the integer part needs more than 9 digits. A value whose display overflows shows as the
+// largest finite number, which reads back.
 std::string Val2Str(int kind, int index, double siValue);
 
 // The number codec of the document files.

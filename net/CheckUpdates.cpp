@@ -193,6 +193,10 @@ TfrmCheckWebUpdate::TfrmCheckWebUpdate(std::string serverSetting, std::filesyste
     httpClient_.SetMultiThreaded(true);
 }
 
+TfrmCheckWebUpdate::~TfrmCheckWebUpdate() {
+    *alive_ = false;
+}
+
 void TfrmCheckWebUpdate::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // A window-system show (restoring from the task bar) is not a new showing.
@@ -234,10 +238,13 @@ bool TfrmCheckWebUpdate::GetFile(const std::string& url, const std::filesystem::
     httpClient_.ReceiveStream = &file;
     SetStatus("Retrieving... ");
     bool ok = false;
+    const std::shared_ptr<bool> alive = alive_;
     try {
         httpClient_.Get();
         ok = true;
     } catch (const EHttpException&) {
+        if (!*alive)
+            return false;
         SetStatus("Failed : " + QString::number(httpClient_.StatusCode()) + " " +
                   FromStd(httpClient_.ReasonPhrase()));
     }
@@ -271,7 +278,11 @@ void TfrmCheckWebUpdate::FormShow() {
         checking_ = false;
         return;
     }
-    if (!GetFile(serverBase_ + kVersionPath, VersionFile())) {
+    const std::shared_ptr<bool> alive = alive_;
+    const bool fetched = GetFile(serverBase_ + kVersionPath, VersionFile());
+    if (!*alive)
+        return;
+    if (!fetched) {
         // A failed check offers nothing: links stay as they were.
         checking_ = false;
         return;
@@ -280,6 +291,8 @@ void TfrmCheckWebUpdate::FormShow() {
     pnlWeb->setText(FromStd(webVersion_.Number));
     if (webVersion_.Number != running.Number) {
         const bool history = GetFile(serverBase_ + kHistoryPath, HistoryFile());
+        if (!*alive)
+            return;
         pnlDownload->setText(FromStd(webVersion_.DownloadFrom));
         pnlDownload->setToolTip(FromStd(webVersion_.DownloadFrom));
         pnlGotoWeb->setText(FromStd(webVersion_.WebURL));

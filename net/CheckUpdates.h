@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 class QPushButton;
@@ -53,6 +54,7 @@ public:
     // `serverSetting`: the update server as set; `downloadFolder`: where the fetched files go.
     TfrmCheckWebUpdate(std::string serverSetting, std::filesystem::path downloadFolder,
                        QWidget* parent = nullptr);
+    ~TfrmCheckWebUpdate() override;
 
     // The whole check; runs after each hidden-to-shown change. A check asked for while one runs
     // is refused and changes nothing.
@@ -95,4 +97,6 @@ private:
     std::filesystem::path downloadFolder_;
     bool checking_ = false;
     bool checkPending_ = false;
+    // Cleared when the window is destroyed, which can happen while a check waits.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -185,6 +185,7 @@ THttpCli::THttpCli() {
 }
 
 THttpCli::~THttpCli() {
+    *alive_ = false;
     if (waitLoop_ != nullptr)
         waitLoop_->exit(1);
     socket_->OnSessionClosed = nullptr;
@@ -303,8 +304,12 @@ void THttpCli::RunRequest(THttpRequest request) {
             });
             timer.start(RequestTimeout);
         }
-        // Returns when the request is ready, the time is up, or the application quits.
+        // Returns when the request is ready, the time is up, the application quits, or the
+        // client is destroyed meanwhile (then nothing of it may be touched any more).
+        const std::shared_ptr<bool> alive = alive_;
         loop.exec();
+        if (!*alive)
+            throw EHttpException("The request was abandoned", 404);
         waitLoop_ = nullptr;
         if (state_ != httpReady)
             Abort(timedOut ? "Request timed out" : "The program is closing");

@@ -188,6 +188,8 @@ private:
     std::unique_ptr<TWSocket> socket_;
     THttpResponseReader reader_{*this};
     QEventLoop* waitLoop_ = nullptr;
+    // Cleared when the client is destroyed, which can happen while a synchronous request waits.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool multiThreaded_ = false;
 
     THttpState state_ = httpReady;

@@ -106,7 +106,7 @@ public:
     int MultiCastIpTTL = 1;
     bool ReuseAddr = false;
     TWSocketOptions ComponentOptions = 0;
-    int FlushTimeout = 60; // kept for callers; nothing reads it
+    int FlushTimeout = 60; // seconds Flush and WaitUntilClosed wait at most
     TSocketLingerOnOff LingerOnOff = wsLingerOn;
     int LingerTimeout = 0;
 
@@ -222,5 +222,112 @@ private:
     void Dispatch(const TMessage& message);
 };
 
+enum TSocksAuthentication { socksNoAuthentication, socksAuthenticateUsercode };
+enum TSocksAuthState { socksAuthStart, socksAuthSuccess, socksAuthFailure, socksAuthNotRequired };
+using TSocksErrorEvent = std::function<void(TCustomWSocket* sender, int error, const std::string& msg)>;
+using TSocksAuthStateEvent = std::function<void(TCustomWSocket* sender, TSocksAuthState authState)>;
+
+// Connects through a SOCKS 4, 4A or 5 proxy when a SOCKS server is set.
+class TCustomSocksWSocket : public TCustomWSocket {
+public:
+    TCustomSocksWSocket();
+
+    const std::string& SocksLevel() const { return socksLevel_; }
+    void SetSocksLevel(const std::string& value);
+    const std::string& SocksServer() const { return socksServer_; }
+    virtual void SetSocksServer(const std::string& value);
+    const std::string& SocksPort() const { return socksPort_; }
+    virtual void SetSocksPort(const std::string& value);
+    std::string SocksUsercode;
+    std::string SocksPassword;
+    TSocksAuthentication SocksAuthentication = socksNoAuthentication;
+
+    TSessionConnected OnSocksConnected;
+    TSocksErrorEvent OnSocksError;
+    TSocksAuthStateEvent OnSocksAuthState;
+
+    void Connect() override;
+    void Listen() override;
+    int RcvdCount() override;
+    // Whether a SOCKS negotiation runs now.
+    bool SocksNegotiating() const { return socksState_ != 0; }
+
+protected:
+    void ResetToDefaults() override;
+    bool TriggerDataAvailable(std::uint16_t error) override;
+    void TriggerSessionConnected(std::uint16_t error) override;
+    void TriggerSessionClosed(std::uint16_t error) override;
+    int DoRecv(void* buffer, int length, int flags) override;
+    virtual void TriggerSocksConnected(std::uint16_t error);
+    virtual void TriggerSocksError(int error, const std::string& msg);
+    void TriggerSocksAuthState(TSocksAuthState state);
+
+private:
+    void SocksDoConnect();
+    void SocksDoAuthenticate();
+    void SocksDoError(int error, const std::string& msg);
+    // Handles the reply bytes gathered so far, as far as they form whole messages.
+    void SocksHandleReply();
+    bool SocksSend(const std::string& bytes);
+
+    std::string socksLevel_ = "5";
+    std::string socksServer_;
+    std::string socksPort_;
+    bool socksServerAssigned_ = false;
+    int socksState_ = 0; // 0 idle, 1 method or SOCKS 4 reply, 2 authenticating, 3 connect reply
+    int methodOffered_ = 0;
+    std::string reply_;   // reply bytes not handled yet
+    std::string pending_; // bytes that came after the connect reply
+    std::uint16_t targetPort_ = 0;
+};
+
+using TLineLimitEvent = std::function<void(TCustomWSocket* sender, int rcvdLength, bool& clearData)>;
+
+// Delivers received data line by line when LineMode is on.
+class TCustomLineWSocket : public TCustomSocksWSocket {
+public:
+    bool LineMode() const { return lineMode_; }
+    virtual void SetLineMode(bool value);
+    int LineLimit = 65536;
+    std::string LineEnd = "\r\n";
+    bool LineEcho = false;
+    bool LineEdit = false;
+    TLineLimitEvent OnLineLimitExceeded;
+
+    int RcvdCount() override;
+    // Bytes received and not yet handed out.
+    const std::string& Buffered() const { return rcvBuf_; }
+
+protected:
+    void WndProc(const TMessage& message) override;
+    bool TriggerDataAvailable(std::uint16_t error) override;
+    void TriggerSessionClosed(std::uint16_t error) override;
+    int DoRecv(void* buffer, int length, int flags) override;
+    virtual void TriggerLineLimitExceeded(int count, bool& clearData);
+    // Applies backspace and tab to `data`, echoing when LineEcho is on.
+    virtual void EditLine(std::string& data);
+
+private:
+    // Offers every complete line from `from` on, then checks the limit.
+    void ScanLines(std::size_t from);
+    void OfferLine(std::size_t length);
+
+    bool lineMode_ = false;
+    std::string rcvBuf_;
+    std::size_t lineLength_ = 0;
+    bool lineReady_ = false;
+};
+
+// Waits for a flag while the event loop runs.
+class TCustomSyncWSocket : public TCustomLineWSocket {
+public:
+    static constexpr int kTimedOut = 12001;
+    // Milliseconds; 0 waits without limit (but never past the application's end).
+    int Timeout = 0;
+    // 0 once `flag` is set; kTimedOut when the time is up or the application ends.
+    virtual int WaitUntilReady(const int& flag);
+    virtual int Synchronize(int& flag, const std::function<void()>& procedure);
+};
+
 // The socket with every mode's properties and events; adds no behaviour.
-class TWSocket : public TCustomWSocket {};
+class TWSocket : public TCustomSyncWSocket {};

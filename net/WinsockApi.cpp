@@ -11,12 +11,16 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -241,7 +245,8 @@ struct Watch {
 
 int g_epoll = -1;
 bool g_started = false;
-QSocketNotifier* g_notifier = nullptr;
+// Owned by the application object, so that it never outlives the event loop it serves.
+QPointer<QSocketNotifier> g_notifier;
 std::map<int, Watch> g_watches;
 std::map<int, std::uint64_t> g_incarnations;
 std::uint64_t g_nextIncarnation = 0;
@@ -354,12 +359,29 @@ void HandleReadiness(int fd, std::uint32_t ready) {
     UpdateInterest(fd, watch);
 }
 
+void DeliverLookups();
+int HubDescriptor();
+
 void PollEvents() {
     epoll_event events[64];
     // Bounded: one batch per wake-up; what is left wakes the notifier again.
     const int count = ::epoll_wait(g_epoll, events, 64, 0);
-    for (int i = 0; i < count; ++i)
-        HandleReadiness(events[i].data.fd, events[i].events);
+    for (int i = 0; i < count; ++i) {
+        if (events[i].data.fd == HubDescriptor())
+            DeliverLookups();
+        else
+            HandleReadiness(events[i].data.fd, events[i].events);
+    }
+}
+
+bool EnsureNotifier() {
+    if (g_epoll < 0 || QCoreApplication::instance() == nullptr)
+        return false;
+    if (g_notifier == nullptr) {
+        g_notifier = new QSocketNotifier(g_epoll, QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(g_notifier, &QSocketNotifier::activated, [] { PollEvents(); });
+    }
+    return true;
 }
 
 Watch* FindWatch(int fd) {
@@ -401,14 +423,16 @@ int PosixStartup(std::uint16_t version, TWSAData* data) {
     return 0;
 }
 
+void ForgetLookups();
+
 int PosixCleanup() {
     if (!g_started) {
         g_lastError = WSANOTINITIALISED;
         return kSocketError;
     }
-    delete g_notifier;
-    g_notifier = nullptr;
+    delete g_notifier.data();
     g_watches.clear();
+    ForgetLookups();
     if (g_epoll >= 0)
         ::close(g_epoll);
     g_epoll = -1;
@@ -423,17 +447,71 @@ int PosixGetLastError() {
     return g_lastError;
 }
 
-int PosixCancelAsyncRequest(TAsyncHandle handle) {
-    // Lookups finish before their call returns; only the completion message is pending, and
-    // the socket ignores a completion whose handle it no longer waits for.
-    if (handle == 0) {
-        g_lastError = WSAEINVAL;
-        return kSocketError;
+// --- Asynchronous lookups ----------------------------------------------------------------------
+//
+// A lookup runs on a worker thread of its own, which touches nothing but its request and the hub:
+// it stores its result, queues the request and wakes the epoll set through the hub's eventfd.
+// The loop's thread then writes the host entry and posts the completion message, unless the
+// lookup was cancelled meanwhile (its socket went or started another one).
+
+struct LookupRequest {
+    // Set before the worker starts, read by the worker.
+    std::string name;
+    std::uint32_t address = 0;
+    bool reverse = false;
+    // Written by the worker before it queues the request.
+    std::vector<std::uint32_t> addresses;
+    std::string hostName;
+    int error = 0;
+    // The loop thread's only.
+    TAsyncHandle handle = 0;
+    QPointer<TMessageWindow> window;
+    unsigned msg = 0;
+    char* buffer = nullptr;
+    int length = 0;
+};
+
+struct LookupHub {
+    int eventFd = -1;
+    std::mutex mutex;
+    std::vector<std::shared_ptr<LookupRequest>> done;
+    ~LookupHub() {
+        if (eventFd >= 0)
+            ::close(eventFd);
     }
-    return 0;
+};
+
+std::shared_ptr<LookupHub> g_hub;
+std::map<TAsyncHandle, std::shared_ptr<LookupRequest>> g_lookups;
+TAsyncHandle g_nextLookup = 0;
+
+int HubDescriptor() {
+    return g_hub ? g_hub->eventFd : -1;
 }
 
-TAsyncHandle g_nextLookup = 0;
+void ForgetLookups() {
+    if (g_hub && g_epoll >= 0)
+        ::epoll_ctl(g_epoll, EPOLL_CTL_DEL, g_hub->eventFd, nullptr);
+    // Workers still running keep the hub (and its descriptor) until they end.
+    g_hub.reset();
+    g_lookups.clear();
+}
+
+bool EnsureHub() {
+    if (g_hub)
+        return true;
+    auto hub = std::make_shared<LookupHub>();
+    hub->eventFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (hub->eventFd < 0)
+        return false;
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.fd = hub->eventFd;
+    if (::epoll_ctl(g_epoll, EPOLL_CTL_ADD, hub->eventFd, &event) != 0)
+        return false;
+    g_hub = std::move(hub);
+    return true;
+}
 
 void WriteHostEntry(char* buffer, int length, const std::vector<std::uint32_t>& addresses,
                     const std::string& name) {
@@ -469,27 +547,101 @@ int LookupError(int code) {
     }
 }
 
+void ResolveOnWorker(LookupRequest& request) {
+    if (request.reverse) {
+        sockaddr_in in{};
+        in.sin_family = AF_INET;
+        in.sin_addr.s_addr = request.address;
+        char host[NI_MAXHOST] = {};
+        const int rc = ::getnameinfo(reinterpret_cast<const sockaddr*>(&in), sizeof in, host, sizeof host,
+                                     nullptr, 0, NI_NAMEREQD);
+        request.addresses = {request.address};
+        request.hostName = rc == 0 ? host : "";
+        request.error = rc == 0 ? 0 : LookupError(rc);
+        return;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    const int rc = ::getaddrinfo(request.name.c_str(), nullptr, &hints, &result);
+    for (addrinfo* entry = result; entry != nullptr; entry = entry->ai_next)
+        request.addresses.push_back(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr);
+    if (result != nullptr)
+        ::freeaddrinfo(result);
+    request.hostName = request.name;
+    request.error = rc != 0 ? LookupError(rc) : (request.addresses.empty() ? WSANO_DATA : 0);
+}
+
+TAsyncHandle StartLookup(std::shared_ptr<LookupRequest> request) {
+    if (!EnsureNotifier() || !EnsureHub()) {
+        g_lastError = WSANOTINITIALISED;
+        return 0;
+    }
+    request->handle = ++g_nextLookup;
+    g_lookups[request->handle] = request;
+    try {
+        std::thread([hub = g_hub, request] {
+            ResolveOnWorker(*request);
+            {
+                const std::lock_guard lock(hub->mutex);
+                hub->done.push_back(request);
+            }
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t written = ::write(hub->eventFd, &one, sizeof one);
+        }).detach();
+    } catch (const std::system_error&) {
+        g_lookups.erase(request->handle);
+        g_lastError = 10055;
+        return 0;
+    }
+    return request->handle;
+}
+
+void DeliverLookups() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t got = ::read(g_hub->eventFd, &count, sizeof count);
+    std::vector<std::shared_ptr<LookupRequest>> done;
+    {
+        const std::lock_guard lock(g_hub->mutex);
+        done.swap(g_hub->done);
+    }
+    for (const auto& request : done) {
+        const auto running = g_lookups.find(request->handle);
+        if (running == g_lookups.end())
+            continue; // cancelled
+        g_lookups.erase(running);
+        if (!request->window)
+            continue;
+        WriteHostEntry(request->buffer, request->length, request->addresses, request->hostName);
+        request->window->Post(request->msg, request->handle,
+                              MakeLong(0, static_cast<std::uint16_t>(request->error)));
+    }
+}
+
+int PosixCancelAsyncRequest(TAsyncHandle handle) {
+    if (handle == 0) {
+        g_lastError = WSAEINVAL;
+        return kSocketError;
+    }
+    // A lookup that already completed has only its message pending, which its socket ignores.
+    g_lookups.erase(handle);
+    return 0;
+}
+
 TAsyncHandle PosixAsyncGetHostByName(TMessageWindow* window, unsigned msg, const char* name, char* buffer,
                                      int length) {
     if (window == nullptr || name == nullptr || buffer == nullptr || length < 16) {
         g_lastError = WSAEINVAL;
         return 0;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
-    const int rc = ::getaddrinfo(name, nullptr, &hints, &result);
-    std::vector<std::uint32_t> addresses;
-    for (addrinfo* entry = result; entry != nullptr; entry = entry->ai_next)
-        addresses.push_back(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr);
-    if (result != nullptr)
-        ::freeaddrinfo(result);
-    const int error = rc != 0 ? LookupError(rc) : (addresses.empty() ? WSANO_DATA : 0);
-    WriteHostEntry(buffer, length, addresses, name);
-    const TAsyncHandle handle = ++g_nextLookup;
-    window->Post(msg, handle, MakeLong(0, static_cast<std::uint16_t>(error)));
-    return handle;
+    auto request = std::make_shared<LookupRequest>();
+    request->name = name;
+    request->window = window;
+    request->msg = msg;
+    request->buffer = buffer;
+    request->length = length;
+    return StartLookup(std::move(request));
 }
 
 TAsyncHandle PosixAsyncGetHostByAddr(TMessageWindow* window, unsigned msg, const char* address,
@@ -499,16 +651,14 @@ TAsyncHandle PosixAsyncGetHostByAddr(TMessageWindow* window, unsigned msg, const
         g_lastError = WSAEINVAL;
         return 0;
     }
-    sockaddr_in in{};
-    in.sin_family = AF_INET;
-    std::memcpy(&in.sin_addr.s_addr, address, 4);
-    char host[NI_MAXHOST] = {};
-    const int rc = ::getnameinfo(reinterpret_cast<const sockaddr*>(&in), sizeof in, host, sizeof host,
-                                 nullptr, 0, NI_NAMEREQD);
-    WriteHostEntry(buffer, length, {in.sin_addr.s_addr}, rc == 0 ? host : "");
-    const TAsyncHandle handle = ++g_nextLookup;
-    window->Post(msg, handle, MakeLong(0, static_cast<std::uint16_t>(rc == 0 ? 0 : LookupError(rc))));
-    return handle;
+    auto request = std::make_shared<LookupRequest>();
+    request->reverse = true;
+    std::memcpy(&request->address, address, 4);
+    request->window = window;
+    request->msg = msg;
+    request->buffer = buffer;
+    request->length = length;
+    return StartLookup(std::move(request));
 }
 
 int PosixAsyncSelect(TSocket s, TMessageWindow* window, unsigned msg, long events) {
@@ -526,9 +676,9 @@ int PosixAsyncSelect(TSocket s, TMessageWindow* window, unsigned msg, long event
     const int flags = ::fcntl(s, F_GETFL);
     if (flags < 0 || ::fcntl(s, F_SETFL, flags | O_NONBLOCK) < 0)
         return Fail();
-    if (g_notifier == nullptr) {
-        g_notifier = new QSocketNotifier(g_epoll, QSocketNotifier::Read);
-        QObject::connect(g_notifier, &QSocketNotifier::activated, [] { PollEvents(); });
+    if (!EnsureNotifier()) {
+        g_lastError = WSANOTINITIALISED;
+        return kSocketError;
     }
     Watch watch;
     watch.window = window;
@@ -855,6 +1005,11 @@ public:
         return nullptr;
     }
 };
+
+// A library still loaded when the program ends is cleaned up and freed.
+struct TUnloadAtExit {
+    ~TUnloadAtExit() { UnloadSocketLibrary(); }
+} g_unloadAtExit;
 
 // Reported when a library lacks an entry point (there is no platform error to give).
 constexpr int kEntryNotFound = 127;

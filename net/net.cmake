@@ -5,9 +5,11 @@ add_library(borvik_net STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WinsockApi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WSocket.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WSocketModes.cpp
 )
 target_include_directories(borvik_net PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(borvik_net PUBLIC Qt6::Core)
+find_package(Threads REQUIRED)
+target_link_libraries(borvik_net PUBLIC Qt6::Core Threads::Threads)
 target_sources(borvik_net PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/HttpReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HttpProt.cpp

@@ -98,8 +98,15 @@ QPushButton* MakeButton(QWidget* parent, const QString& text, const char* name, 
 
 // The web button names the site by its address without the scheme, which would fill the
 // button edge to edge.
+QString Site() {
+    const std::string_view site = MakerSite();
+    return QString::fromUtf8(site.data(), static_cast<qsizetype>(site.size()));
+}
+
 QString SiteCaption() {
-    QString site = QString::fromLatin1(kMakerSite);
+    QString site = Site();
+    if (site.isEmpty())
+        return QStringLiteral("Web site");
     const qsizetype scheme = site.indexOf(QStringLiteral("://"));
     if (scheme >= 0)
         site.remove(0, scheme + 3);
@@ -155,7 +162,8 @@ void DrawCurve(QPainter& painter, const CurveY& pixels) {
 COstrelDlg::COstrelDlg(COstrelHost& host, QWidget* parent)
     : QDialog(parent), m_BoxCalculator(host, this), m_Agreement(host, this), m_Host(host) {
     setObjectName(QStringLiteral("IDD_OSTREL_DIALOG"));
-    setWindowTitle(QStringLiteral("Ostrel 2.0          ") + QString::fromLatin1(kMakerSite));
+    setWindowTitle(Site().isEmpty() ? QStringLiteral("Ostrel 2.0")
+                                    : QStringLiteral("Ostrel 2.0          ") + Site());
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(OstrelIcon());
@@ -225,6 +233,7 @@ COstrelDlg::COstrelDlg(COstrelHost& host, QWidget* parent)
     // Enter in any edit calculates.
     m_CalculateButton->setDefault(true);
     m_WebsiteButton = MakeButton(area, SiteCaption(), "IDC_WEBSITE", DialogRect(310, 40, 75, 20));
+    m_WebsiteButton->setEnabled(!Site().isEmpty());
     m_BooksButton = MakeButton(area, QStringLiteral("Audio Books"), "IDC_BOOKS", DialogRect(310, 65, 75, 20));
     m_BooksButton->hide();
     m_OutputCheck =
@@ -602,11 +611,21 @@ void COstrelDlg::OnBoxCalculator() {
 
 void COstrelDlg::OpenWebPageAfterAsking(const QString& text, const QString& caption, const QString& path) {
     if (m_Host.MessageBox(this, text, caption, MessageStyle::OkCancelInformation) == MessageAnswer::Ok)
-        m_Host.OpenWebPage(QString::fromLatin1(kMakerSite) + path);
+        m_Host.OpenWebPage(Site() + path);
+}
+
+bool COstrelDlg::WebSiteSet() {
+    if (!Site().isEmpty())
+        return true;
+    m_Host.MessageBox(this, QString::fromLatin1(NoWebSiteMessage), QStringLiteral("Ostrel 2.0"),
+                      MessageStyle::OkWarning);
+    return false;
 }
 
 void COstrelDlg::OnOnlineHelp() {
-    const QString site = QString::fromLatin1(kMakerSite);
+    if (!WebSiteSet())
+        return;
+    const QString site = Site();
     OpenWebPageAfterAsking(
         QStringLiteral(
             "Click OK to go to Online help.  If you cannot access online help from this box goto:\n ") +
@@ -615,7 +634,9 @@ void COstrelDlg::OnOnlineHelp() {
 }
 
 void COstrelDlg::OpenSitePageAfterAsking(const QString& path) {
-    const QString site = QString::fromLatin1(kMakerSite);
+    if (!WebSiteSet())
+        return;
+    const QString site = Site();
     OpenWebPageAfterAsking(QStringLiteral("Click OK to go to ") + site +
                                QStringLiteral(".  If you cannot access from this box goto:\n ") + site,
                            QStringLiteral("Website: ") + site, path);

@@ -50,6 +50,9 @@ struct COstrelFields {
 
 // Ostrel's one main dialog: the driver and vent inputs, the alignment, the box results and,
 // below them, the response graph.
+// What the web commands say while no web site is set.
+inline constexpr char NoWebSiteMessage[] = "No web site is set for this copy of Ostrel.";
+
 class COstrelDlg : public QDialog, public COstrelFields {
     Q_OBJECT
 public:
@@ -157,6 +160,8 @@ private:
     void OpenWebPageAfterAsking(const QString& text, const QString& caption, const QString& path);
     // The web site's own question, shared by its pages.
     void OpenSitePageAfterAsking(const QString& path);
+    // False, after saying so, when no web site is set.
+    bool WebSiteSet();
     MessageAnswer Message(std::string_view text, const QString& caption, MessageStyle style);
 
     COstrelHost& m_Host;

@@ -15,24 +15,31 @@ VentedInputs toMetric(const VentedInputs& english) {
 }
 
 std::optional<std::string_view> checkInputs(const VentedInputs& inputs) {
-    // A NaN fails the "> 0" test too, so it can never slip through as a valid input.
+    // A NaN fails the "> 0" test too, so it can never slip through as a valid input. Exactly 0
+    // keeps the dialog's own text; a value below zero (or no number) gets one that says so.
     const struct {
         double value;
-        std::string_view message;
+        std::string_view zero;
+        std::string_view notAbove;
     } checks[] = {
-        {inputs.qts, "Calculation Stopped: Qts can't equal 0"},
-        {inputs.qes, "Calculation Stopped: Qes can't equal 0"},
-        {inputs.vas, "Calculation Stopped: Vas can't equal 0"},
-        {inputs.fs, "Calculation Stopped: Fs can't equal 0"},
-        {inputs.pmax, "Calculation Stopped: Pmax can't equal 0"},
-        {inputs.diameter, "Calculation Stopped: Speaker Diameter can't equal 0"},
-        {inputs.xmax, "Calculation Stopped: Xmax can't equal 0"},
-        {inputs.dp, "Calculation Stopped: Port Diameter can't equal 0"},
-        {inputs.ports, "Calculation Stopped: # Ports can't equal 0"},
+        {inputs.qts, "Calculation Stopped: Qts can't equal 0", "Calculation Stopped: Qts must be above 0"},
+        {inputs.qes, "Calculation Stopped: Qes can't equal 0", "Calculation Stopped: Qes must be above 0"},
+        {inputs.vas, "Calculation Stopped: Vas can't equal 0", "Calculation Stopped: Vas must be above 0"},
+        {inputs.fs, "Calculation Stopped: Fs can't equal 0", "Calculation Stopped: Fs must be above 0"},
+        {inputs.pmax, "Calculation Stopped: Pmax can't equal 0", "Calculation Stopped: Pmax must be above 0"},
+        {inputs.diameter, "Calculation Stopped: Speaker Diameter can't equal 0",
+         "Calculation Stopped: Speaker Diameter must be above 0"},
+        {inputs.xmax, "Calculation Stopped: Xmax can't equal 0", "Calculation Stopped: Xmax must be above 0"},
+        {inputs.dp, "Calculation Stopped: Port Diameter can't equal 0",
+         "Calculation Stopped: Port Diameter must be above 0"},
+        {inputs.ports, "Calculation Stopped: # Ports can't equal 0",
+         "Calculation Stopped: # Ports must be above 0"},
     };
     for (const auto& check : checks) {
+        if (check.value == 0.0)
+            return check.zero;
         if (!(check.value > 0.0))
-            return check.message;
+            return check.notAbove;
     }
     return std::nullopt;
 }
@@ -68,6 +75,15 @@ double finiteOrNaN(double value) {
 
 VentedDesign designVentedBox(const VentedInputs& in, const AlignmentValues& alignment) {
     VentedDesign design;
+    // The core answers for its own inputs: whatever a caller passes, inputs the dialog would
+    // refuse give no usable box rather than a curve of NaN.
+    if (checkInputs(in) || !(alignment.alpha > 0.0) || !(alignment.h > 0.0) || !(alignment.f3Ratio > 0.0) ||
+        !std::isfinite(alignment.alpha) || !std::isfinite(alignment.h) || !std::isfinite(alignment.f3Ratio)) {
+        design.output.fill(NAN);
+        design.displacement.fill(NAN);
+        design.thermal.fill(NAN);
+        return design;
+    }
     design.vb = toFloat(in.vas / alignment.alpha);
     design.fb = toFloat(alignment.h * in.fs);
     design.f3 = toFloat(alignment.f3Ratio * in.fs);

@@ -38,8 +38,8 @@ struct VentedInputs {
 VentedInputs toMetric(const VentedInputs& english);
 
 // The message for the first input that is not above zero, in the order Qts, Qes, Vas, Fs, Pmax,
-// Diameter, Xmax, vent diameter, number of vents; a negative input is reported with the same
-// text as zero.
+// Diameter, Xmax, vent diameter, number of vents: "can't equal 0" for exactly zero, "must be
+// above 0" for a value below zero or no number.
 std::optional<std::string_view> checkInputs(const VentedInputs& inputs);
 
 inline constexpr int FirstFrequency = 10;
@@ -79,8 +79,10 @@ struct VentedDesign {
 // Stores a double as float, saturating to infinity instead of overflowing.
 float toFloat(double value);
 
-// The box, its three curves, the vent and the vent-size check for valid metric inputs.
-// Curve points that come out not finite are stored as NaN: gaps, not values.
+// The box, its three curves, the vent and the vent-size check for metric inputs. Inputs that
+// checkInputs refuses, or an alignment without positive finite values, give a design that is not
+// usable, with curves of gaps. Curve points that come out not finite are stored as NaN: gaps,
+// not values.
 VentedDesign designVentedBox(const VentedInputs& inputs, const AlignmentValues& alignment);
 
 // Level in dB of s^4 / (s^4 + a3 s^3 + a2 s^2 + a1 s + h^2) at s = j f/Fs, the box response with

@@ -21,6 +21,7 @@ add_library(ostrel_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/BoxCalculatorDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OstrelDlg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OstrelApp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MakerSite.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OstrelHost.h
   ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.h
   ${CMAKE_CURRENT_LIST_DIR}/AgreementDlg.h
@@ -33,3 +34,8 @@ target_link_libraries(ostrel_ui PUBLIC ostrel_core Qt6::Widgets)
 add_executable(ostrel ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(ostrel PRIVATE ostrel_ui)
 set_target_properties(ostrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/ostrel)
+
+# The maker's web site, one setting for the title, the web button and the help pages; empty: none.
+set(OSTREL_WEB_SITE "" CACHE STRING "Ostrel's web site, such as https://example.org (empty: none)")
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/MakerSite.cpp PROPERTIES
+  COMPILE_DEFINITIONS "OSTREL_WEB_SITE=\"${OSTREL_WEB_SITE}\"")

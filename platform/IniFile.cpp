@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -18,8 +19,10 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
+// A CR counts as a blank: a Windows file passed through one more text conversion ends its lines
+// in CR CR LF, and "BType=4\r" must still read as the number 4.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view Trim(std::string_view text) {
@@ -47,6 +50,31 @@ bool HoldsLineBreak(std::string_view text) {
 
 std::string ErrorText(const std::string& what, const std::filesystem::path& path, int error) {
     return what + " \"" + path.string() + "\": " + std::strerror(error);
+}
+
+// The temporaries of a save of `name` are ".NAME.tmp-PID-N". A saver killed before its rename
+// leaves one behind; the next save of the same file removes those whose process is gone.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& name) {
+    const std::string prefix = "." + name + ".tmp-";
+    std::error_code code;
+    std::filesystem::directory_iterator entries(folder, code);
+    if (code)
+        return;
+    for (const auto& entry : entries) {
+        const std::string entryName = entry.path().filename().string();
+        if (!entryName.starts_with(prefix))
+            continue;
+        const std::string_view rest = std::string_view(entryName).substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        long pid = 0;
+        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+        if (error != std::errc() || dash == npos || end != rest.data() + dash || pid <= 0)
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        std::error_code ignored;
+        std::filesystem::remove(entry.path(), ignored);
+    }
 }
 
 } // namespace
@@ -133,13 +161,15 @@ void IniFile::SetText(std::string_view text) {
     lines_.clear();
     // Editors on Windows often start UTF-8 files with a byte-order mark; it would otherwise
     // hide the first section header.
+    // A file converted twice may carry the mark twice.
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-    if (text.starts_with(byteOrderMark))
+    while (text.starts_with(byteOrderMark))
         text.remove_prefix(byteOrderMark.size());
     while (!text.empty()) {
         std::size_t end = text.find('\n');
         std::string_view raw = text.substr(0, end);
-        if (!raw.empty() && raw.back() == '\r')
+        // Every CR before the LF goes, so that the saved text reads as the loaded one did.
+        while (!raw.empty() && raw.back() == '\r')
             raw.remove_suffix(1);
         lines_.push_back(ParseLine(std::string(raw)));
         if (end == npos)
@@ -389,6 +419,16 @@ IniResult WriteFileAtomically(const std::filesystem::path& requested, std::strin
     }
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
 
+    // A file the user made read-only is not replaced, as a save over it fails on the desktop
+    // systems users come from (the folder alone would allow the rename).
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    if (replacing && S_ISREG(old.st_mode) &&
+        ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
+        return {false, "Cannot save \"" + path.string() + "\": the file is read-only"};
+
+    RemoveStaleTemporaries(folder, path.filename().string());
+
     static std::atomic<unsigned> counter{0};
     std::filesystem::path temporary;
     int fd = -1;
@@ -410,8 +450,7 @@ IniResult WriteFileAtomically(const std::filesystem::path& requested, std::strin
     };
 
     // Keep the permissions of the file being replaced.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (replacing && S_ISREG(old.st_mode))
         ::fchmod(fd, old.st_mode & 07777);
 
     const char* data = bytes.data();

@@ -5,7 +5,8 @@
 // a section wins; values are kept as raw bytes (no encoding conversion, no escaping) apart from the
 // blanks around them, which the profile format has never kept. Edits change only the lines they
 // touch, so comments, blank lines and foreign keys of a file survive a rewrite. Lines end with LF
-// or CRLF when read; the document is written with LF.
+// or CRLF when read (any number of CRs before the LF); the document is written with LF. Every
+// reader trims CR like a blank.
 
 #include <cstdint>
 #include <filesystem>
@@ -40,7 +41,8 @@ public:
     // The result of reading the file; a missing file counts as success.
     const IniResult& LoadResult() const { return loadResult_; }
 
-    // Replaces the document with the given text (lines split at LF, a CR before it dropped).
+    // Replaces the document with the given text (lines split at LF, the CRs before it dropped,
+    // byte-order marks at the start skipped).
     void SetText(std::string_view text);
     // The document as it would be saved.
     std::string Text() const;

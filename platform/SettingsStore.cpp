@@ -6,6 +6,8 @@
 
 #include <charconv>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -62,16 +64,43 @@ std::string VariantText(const QVariant& value) {
 } // namespace
 
 QtSettingsStore::QtSettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Halvern",
-                                            "Borvik Pro")) {
-    // Only the user's own file is the settings key. With fallbacks QSettings would also answer
-    // from "Halvern.conf" and the system-wide folders: values found there would count as stored,
-    // so a first start would go unnoticed and the defaults would never reach the user's file.
-    settings_->setFallbacksEnabled(false);
-}
+    : make_([] {
+          auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                      "Halvern", "Borvik Pro");
+          // Only the user's own file is the settings key. With fallbacks QSettings would also
+          // answer from "Halvern.conf" and the system-wide folders: values found there would count
+          // as stored, so a first start would go unnoticed and the defaults would never reach the
+          // user's file.
+          settings->setFallbacksEnabled(false);
+          return settings;
+      }),
+      settings_(make_()) {}
 
 QtSettingsStore::QtSettingsStore(const std::filesystem::path& file)
-    : settings_(std::make_unique<QSettings>(QString::fromStdString(file.string()), QSettings::IniFormat)) {}
+    : make_([name = QString::fromStdString(file.string())] {
+          return std::make_unique<QSettings>(name, QSettings::IniFormat);
+      }),
+      settings_(make_()) {}
+
+void QtSettingsStore::ReplaceIfMalformed() {
+    if (settings_->status() != QSettings::FormatError)
+        return;
+    const std::filesystem::path file = FileName();
+    // What the reader could take from the broken file goes into the new one.
+    std::vector<std::pair<QString, QVariant>> readable;
+    for (const QString& key : settings_->allKeys())
+        readable.emplace_back(key, settings_->value(key));
+    settings_.reset();
+    std::error_code code;
+    std::filesystem::path copy = file;
+    copy += ".broken";
+    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, code);
+    if (!code)
+        std::filesystem::remove(file, code);
+    settings_ = make_();
+    for (const auto& [key, value] : readable)
+        settings_->setValue(key, value);
+}
 
 QtSettingsStore::~QtSettingsStore() = default;
 
@@ -138,14 +167,17 @@ std::optional<std::string> QtSettingsStore::ReadString(std::string_view name) co
 }
 
 void QtSettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
+    ReplaceIfMalformed();
     settings_->setValue(Key(name), value);
 }
 
 void QtSettingsStore::WriteBool(std::string_view name, bool value) {
+    ReplaceIfMalformed();
     settings_->setValue(Key(name), value ? 1 : 0);
 }
 
 void QtSettingsStore::WriteFloat(std::string_view name, double value) {
+    ReplaceIfMalformed();
     // The shortest text that reads back as the same double: every bit survives, -0 and
     // denormals included, and the file stays readable.
     char buffer[32];
@@ -154,6 +186,7 @@ void QtSettingsStore::WriteFloat(std::string_view name, double value) {
 }
 
 void QtSettingsStore::WriteString(std::string_view name, std::string_view value) {
+    ReplaceIfMalformed();
     settings_->setValue(Key(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -77,6 +78,11 @@ public:
     StoreResult Flush() override;
 
 private:
+    // A file the reader found malformed cannot be written again: the first write keeps a copy
+    // of it beside it ("NAME.broken") and starts a new file with what could be read from it.
+    void ReplaceIfMalformed();
+
+    std::function<std::unique_ptr<QSettings>()> make_;
     std::unique_ptr<QSettings> settings_;
 };
 

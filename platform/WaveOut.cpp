@@ -204,7 +204,7 @@ std::unique_ptr<WaveSink> CreateWaveSink() {
     if (chosen == nullptr || *chosen == '\0')
         return MakeAlsaWaveSink();
     const std::string_view name(chosen);
-    if (name == "null")
+    if (name == "none")
         return MakeNullWaveSink();
     if (name.size() > 4 && (name.ends_with(".wav") || name.ends_with(".WAV")))
         return MakeWavFileSink(std::string(name), WavFileOptions{0, true});

@@ -166,7 +166,7 @@ std::unique_ptr<WaveSink> MakeWavFileSink(std::filesystem::path file, WavFileOpt
                                           std::shared_ptr<WavFileProgress> progress = nullptr);
 
 // The sink a new device gets: from the installed factory, else from the environment variable
-// BORVIK_WAVE_OUT ("null": no device; a name ending in ".wav": that file, paced in real time;
+// BORVIK_WAVE_OUT ("none": no device; a name ending in ".wav": that file, paced in real time;
 // another text: that ALSA device), else ALSA's default device.
 using WaveSinkFactory = std::function<std::unique_ptr<WaveSink>()>;
 std::unique_ptr<WaveSink> CreateWaveSink();

@@ -15,14 +15,12 @@
 #include "simulation/ProjectRecords.h"
 #include "simulation/boxmath.h"
 
-#include <QRect>
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class QWidget;
@@ -146,9 +144,6 @@ public:
     // Whether hint bubbles are shown (the toolbar's Help Mode button is down).
     virtual bool HelpMode() const = 0;
 
-    // The plot window's place (left, top, width, height) from the saved desktop layout, when
-    // one was saved; the plot window takes it when it is first shown.
-    virtual std::optional<QRect> SavedPlotWindowGeometry() const { return std::nullopt; }
     // The "Options" command: the options window.
     virtual void RunOptions() {}
 };

@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 
+#include "shell/About.h"
 #include "shell/DesktopLayout.h"
 #include "shell/OptionsF.h"
 #include "shell/Settings.h"
@@ -18,6 +19,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -70,7 +72,7 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     BuildMenus();
     BuildToolbar();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    statusBar()->showMessage(QStringLiteral("Loudspeaker enclosure design"));
+    statusBar()->addWidget(new QLabel(QStringLiteral("Loudspeaker enclosure design"), statusBar()));
     // Without a saved layout the frame takes most of the screen: project windows are large.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -103,6 +105,7 @@ TfrmMain::~TfrmMain() {
     delete m_NewProjectWizard;
     delete m_UpdateCheck;
     delete m_Options;
+    delete m_About;
     delete m_DatabaseFilter;
     delete m_Splash;
     if (MainWindow() == this) {
@@ -488,8 +491,25 @@ void TfrmMain::FormShow() {
     ApplyToolbarRule();
     ApplyDesktopLayout();
 
-    // The command line's files open once, after the window is up.
+    // The plot window takes its place once the frame has its size; then the command line's
+    // files open, once.
+    QTimer::singleShot(0, this, &TfrmMain::PlacePlotWindow);
     QTimer::singleShot(0, this, &TfrmMain::OpenCommandLineFiles);
+}
+
+void TfrmMain::PlacePlotWindow() {
+    QMdiSubWindow* frame = SubWindowOf(m_PlotWidget);
+    if (frame == nullptr) {
+        return;
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    TScreenRect place{0, 0, area.width() * 11 / 20, area.height()};
+    if (DesktopLayout.valid) {
+        place = {DesktopLayout.PlotLeft, DesktopLayout.PlotTop, DesktopLayout.PlotWidth,
+                 DesktopLayout.PlotHeight};
+    }
+    place = ClampToArea(place, {0, 0, area.width(), area.height()});
+    frame->setGeometry(place.left, place.top, place.width, place.height);
 }
 
 void TfrmMain::ApplyDesktopLayout() {
@@ -607,6 +627,15 @@ int TfrmMain::AllocateProjectSlot() {
     m_Slots[n].window = window;
     QMdiSubWindow* sub = mdiMain->addSubWindow(window->Widget());
     sub->hide(); // shown when the project starts
+    // Projects stand in a cascade beside the plot window rather than on top of it.
+    const QRect area = mdiMain->viewport()->rect();
+    const QMdiSubWindow* plot = SubWindowOf(m_PlotWidget);
+    const int left = plot != nullptr && plot->geometry().right() + area.width() / 4 < area.width()
+                         ? plot->geometry().right() + 1
+                         : 0;
+    const int step = 24 * ((n - 1) % 5);
+    sub->move(std::min(left + step, std::max(0, area.width() - 200)),
+              std::min(step, std::max(0, area.height() - 200)));
     return n;
 }
 
@@ -810,7 +839,13 @@ void TfrmMain::ShowOptions() {
 }
 
 void TfrmMain::ShowAbout() {
-    NotBuilt(QStringLiteral("About box"));
+    // At most one About box; it frees itself when closed.
+    if (m_About) {
+        return;
+    }
+    auto* about = new TfrmAbout(m_Startup.shippedFolders, this);
+    m_About = about;
+    about->show();
 }
 
 void TfrmMain::CheckForUpdates() {

@@ -75,6 +75,7 @@ public:
     IHelpSystem* Help() override { return m_Help.get(); }
     void RunDatabaseMaintenance() override;
     bool HelpMode() const override { return m_HelpMode; }
+    void RunOptions() override { ShowOptions(); }
 
     // Opens a project file into a new slot; false when nothing was opened (the reason was shown).
     bool OpenProjectFile(const QString& fileName);
@@ -134,6 +135,7 @@ private:
     void OpenCommandLineFiles();
     void ApplyToolbarRule();
     void ApplyDesktopLayout();
+    void PlacePlotWindow();
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     void Inform(const QString& text, platform::MessageKind kind);

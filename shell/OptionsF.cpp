@@ -286,7 +286,7 @@ void TfrmOptions::BuildJoystickPage(QWidget* page) {
         label->setObjectName(QString::fromLatin1(name));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Raised);
-        label->setMinimumSize(24, 24);
+        label->setFixedSize(60, 24);
         label->setAutoFillBackground(true);
         return label;
     };
@@ -310,9 +310,14 @@ void TfrmOptions::BuildJoystickPage(QWidget* page) {
     auto* buttons = new QFormLayout;
     buttons->addRow(QStringLiteral("Button 1:"), pnlJoy1);
     buttons->addRow(QStringLiteral("Button 2:"), pnlJoy2);
-    auto* positions = new QHBoxLayout;
-    positions->addWidget(tbXPos, 1);
-    positions->addWidget(tbYPos);
+    // The two track bars stand like the stick's axes: Y upright beside the X bar's left end.
+    tbXPos->setMinimumWidth(200);
+    tbYPos->setMinimumHeight(200);
+    tbYPos->setInvertedAppearance(true); // stick pushed up reads 0, shown at the top
+    auto* positions = new QGridLayout;
+    positions->addWidget(tbYPos, 0, 0);
+    positions->addWidget(tbXPos, 1, 1);
+    positions->setColumnStretch(2, 1);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(chkTest);
     layout->addLayout(buttons);

@@ -54,8 +54,12 @@ TUpDown::TUpDown(QLineEdit* buddy, int minimum, int maximum, int increment, int 
     }
     up_->setArrowType(Qt::UpArrow);
     down_->setArrowType(Qt::DownArrow);
-    up_->setAccessibleName(QStringLiteral("Up"));
-    down_->setAccessibleName(QStringLiteral("Down"));
+    // Two pairs on the window: each says whose value it steps.
+    QString owner = buddy->accessibleName();
+    if (owner.endsWith(QLatin1Char(':')))
+        owner.chop(1);
+    up_->setAccessibleName(owner + QStringLiteral(" up"));
+    down_->setAccessibleName(owner + QStringLiteral(" down"));
     connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
     connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
 }

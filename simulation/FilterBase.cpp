@@ -135,18 +135,7 @@ bool TFilterBase::Accept(const TTransferFunction& tf) {
 double TFilterBase::GetGroupDelay(double f) const {
     if (!m_HasResponse)
         return 0.0;
-    double h = (f + 1e-10) - f;
-    // Far up the step 1e-10 vanishes below the spacing of doubles; take the spacing then.
-    if (!(h > 0.0))
-        h = std::nextafter(f, std::numeric_limits<double>::infinity()) - f;
-    double phaseUp = ComplexArg(EvalTransferFunction(TF, 2.0 * HV_Pi * (f + h)));
-    const double phaseDown = ComplexArg(EvalTransferFunction(TF, 2.0 * HV_Pi * (f - h)));
-    const double difference = phaseUp - phaseDown;
-    if (difference > HV_Pi)
-        phaseUp -= 2.0 * HV_Pi;
-    if (difference < -HV_Pi)
-        phaseUp += 2.0 * HV_Pi;
-    return (phaseDown - phaseUp) / (4.0 * HV_Pi * h);
+    return TransferGroupDelay(TF, 2.0 * HV_Pi * f);
 }
 
 std::string TFilterBase::FormatInteger(std::int64_t value) {

@@ -59,8 +59,8 @@ public:
         return EvalTransferFunction(TF, 2.0 * HV_Pi * f);
     }
 
-    // Group delay at f (Hz) in seconds, from the phase slope over the smallest
-    // representable step around f; 0 for a stage without a response.
+    // Group delay at f (Hz) in seconds, from the exact slope of the phase; 0 for a
+    // stage without a response.
     double GetGroupDelay(double f) const;
 
 protected:

@@ -14,11 +14,14 @@ struct VentedModel {
 
     static constexpr bool OffAxis = true;
 
+    // The box branch, the leak and the port in parallel, as one inversion of the sum of their
+    // admittances. The set-up keeps every resistance above 0, so no branch is a dead short.
     TComplex Load(double f) const {
         const double omega = 2.0 * HV_Pi * f;
-        const TComplex chamber =
-            BoxMath_Parallel(BoxMath_BoxBranch(state.rear, omega), MakeComplex(state.rear.Ral, 0.0));
-        return BoxMath_Parallel(chamber, BoxMath_PortBranch(state.rear, omega));
+        const TComplex admittance = ComplexAdd(ComplexAdd(ComplexInv(BoxMath_BoxBranch(state.rear, omega)),
+                                                          MakeComplex(1.0 / state.rear.Ral, 0.0)),
+                                               ComplexInv(BoxMath_PortBranch(state.rear, omega)));
+        return ComplexInv(admittance);
     }
 
     // Cone and vent together radiate the flow that the chamber's compliance takes up.

@@ -26,17 +26,50 @@ inline bool TransferOrdersValid(const TTransferFunction& tf) {
 
 // H(j·w), w in rad/s, by Horner's scheme on both polynomials. A record whose
 // degrees are out of range evaluates to NaN instead of reading past its arrays.
-inline TComplex EvalTransferFunction(const TTransferFunction& tf, double w) {
-    if (!TransferOrdersValid(tf))
-        return MakeComplex(std::nan(""), std::nan(""));
+// Numerator and denominator of tf at s = jw, undivided, for callers that combine several
+// fractions into one division. False (both NaN) when the orders are not valid.
+inline bool EvalTransferParts(const TTransferFunction& tf, double w, TComplex& p, TComplex& q) {
+    if (!TransferOrdersValid(tf)) {
+        p = q = MakeComplex(std::nan(""), std::nan(""));
+        return false;
+    }
     // Each step is p·jw + coefficient; s = jw is purely imaginary, so the product needs two
     // multiplications, not a full complex product (the same numbers for finite values).
-    TComplex p = MakeComplex(tf.Num[tf.NumOrder], 0.0);
+    p = MakeComplex(tf.Num[tf.NumOrder], 0.0);
     for (std::int32_t k = tf.NumOrder - 1; k >= 0; --k)
         p = MakeComplex(tf.Num[k] - w * p.im, w * p.re);
-    TComplex q = MakeComplex(tf.Den[tf.DenOrder], 0.0);
+    q = MakeComplex(tf.Den[tf.DenOrder], 0.0);
     for (std::int32_t k = tf.DenOrder - 1; k >= 0; --k)
         q = MakeComplex(tf.Den[k] - w * q.im, w * q.re);
+    return true;
+}
+
+// d/dw of arg P(jw) for a real polynomial of the given order: Re(P'(s) / P(s)) at s = jw, P and
+// P' by Horner's scheme together. A constant polynomial turns no phase.
+inline double PolynomialPhaseRate(const double* coefficients, std::int32_t order, double w) {
+    if (order == 0)
+        return 0.0;
+    TComplex p = MakeComplex(coefficients[order], 0.0);
+    TComplex derivative = MakeComplex(0.0, 0.0);
+    for (std::int32_t k = order - 1; k >= 0; --k) {
+        derivative = MakeComplex(p.re - w * derivative.im, w * derivative.re + p.im);
+        p = MakeComplex(coefficients[k] - w * p.im, w * p.re);
+    }
+    return ComplexDiv(derivative, p).re;
+}
+
+// The group delay of tf at w in s, from the exact slope of its phase: H = N / D delays by
+// -d/dw (arg N - arg D). NaN when the orders are not valid.
+inline double TransferGroupDelay(const TTransferFunction& tf, double w) {
+    if (!TransferOrdersValid(tf))
+        return std::nan("");
+    return PolynomialPhaseRate(tf.Den, tf.DenOrder, w) - PolynomialPhaseRate(tf.Num, tf.NumOrder, w);
+}
+
+inline TComplex EvalTransferFunction(const TTransferFunction& tf, double w) {
+    TComplex p, q;
+    if (!EvalTransferParts(tf, w, p, q))
+        return p;
     return ComplexDiv(p, q);
 }
 

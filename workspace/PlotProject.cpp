@@ -4,37 +4,42 @@
 
 namespace {
 
-// d/dw of arg P(jw) for a real polynomial P: Re(P'(s) / P(s)) at s = jw, P and P' by Horner's
-// scheme together. A constant polynomial turns no phase.
-double PhaseRate(const double* coefficients, std::int32_t order, double w) {
-    if (order == 0)
-        return 0.0;
-    TComplex p = MakeComplex(coefficients[order], 0.0);
-    TComplex derivative = MakeComplex(0.0, 0.0);
-    for (std::int32_t k = order - 1; k >= 0; --k) {
-        derivative = ComplexAdd(BoxMath_TimesJOmega(derivative, w), p);
-        p = ComplexAdd(BoxMath_TimesJOmega(p, w), MakeComplex(coefficients[k], 0.0));
-    }
-    return ComplexDiv(derivative, p).re;
-}
-
-// The chain's group delay in s, the sum of its stages' delays, from the exact slope of each
-// stage's phase. It is the quantity the stages' own delays estimate from two phases 1e-10 Hz
-// apart, without their rounding noise (some tenths of a microsecond) and without two arc
-// tangents and two evaluations per stage and column.
+// The chain's group delay in s, the sum of its stages' delays, each from the exact slope of its
+// phase (the stages' own delays).
 double ChainGroupDelay(const TPlotFilterList& filters, double f) {
-    const double w = 2.0 * HV_Pi * f;
     double delay = 0.0;
     for (const std::unique_ptr<TFilterBase>& filter : filters) {
         if (filter == nullptr || !filter->Enabled || !filter->HasResponse())
             continue;
-        const TTransferFunction& tf = filter->TF;
-        if (!TransferOrdersValid(tf))
+        if (!TransferOrdersValid(filter->TF))
             return std::nan("");
-        // H = N / D delays by -d/dw (arg N - arg D).
-        delay += PhaseRate(tf.Den, tf.DenOrder, w) - PhaseRate(tf.Num, tf.NumOrder, w);
+        delay += filter->GetGroupDelay(f);
     }
     return delay;
+}
+
+// The chain's response: the stages' numerators and denominators multiplied out and divided
+// once. Should the products leave the range of a double, each stage is divided on its own.
+TComplex ChainResponse(const TPlotFilterList& filters, double f) {
+    const double w = 2.0 * HV_Pi * f;
+    TComplex numerator = MakeComplex(1, 0);
+    TComplex denominator = MakeComplex(1, 0);
+    for (const std::unique_ptr<TFilterBase>& filter : filters) {
+        if (filter == nullptr || !filter->Enabled || !filter->HasResponse())
+            continue;
+        TComplex p, q;
+        EvalTransferParts(filter->TF, w, p, q);
+        numerator = ComplexMul(numerator, p);
+        denominator = ComplexMul(denominator, q);
+    }
+    const TComplex H = ComplexDiv(numerator, denominator);
+    if (std::isfinite(H.re) && std::isfinite(H.im))
+        return H;
+    TComplex product = MakeComplex(1, 0);
+    for (const std::unique_ptr<TFilterBase>& filter : filters)
+        if (filter != nullptr && filter->Enabled)
+            product = ComplexMul(product, filter->GetResponse(f));
+    return product;
 }
 
 } // namespace
@@ -97,11 +102,8 @@ double TPlotProject::ValueAt(int plotType, double scale, double f) {
     TComplex H = MakeComplex(1, 0);
     double tau = 0;
     if (m_Filters != nullptr) {
-        if (info->NeedsResponse()) {
-            for (const std::unique_ptr<TFilterBase>& filter : *m_Filters)
-                if (filter != nullptr && filter->Enabled)
-                    H = ComplexMul(H, filter->GetResponse(f));
-        }
+        if (info->NeedsResponse())
+            H = ChainResponse(*m_Filters, f);
         if (info->NeedsDelay())
             tau = ChainGroupDelay(*m_Filters, f);
     }

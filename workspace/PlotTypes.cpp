@@ -142,15 +142,9 @@ void SetPlotAxes(int plotType, const TConfig& config, TPlotAxes& axes) {
 }
 
 double RoundHalfEven(double value) {
-    if (!std::isfinite(value))
-        return value;
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    if (fraction > 0.5)
-        return lower + 1;
-    if (fraction < 0.5)
-        return lower;
-    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1;
+    // The default rounding mode rounds ties to even, without the unpredictable branches of
+    // doing it by hand; nothing in the program changes the mode.
+    return std::nearbyint(value);
 }
 
 double NextGridFrequency(double x) {
@@ -264,6 +258,19 @@ double TPlotMapping::ValuePerPixel() const {
     return std::fabs(m_TopValue - m_BottomValue) / static_cast<double>(m_Bottom - m_Top);
 }
 
+namespace {
+
+// 20·log10 |z| as 10·log10 (re² + im²), without the square root and the division of the modulus;
+// the modulus itself only where the squares would leave the range of a double.
+double MagnitudeDb(TComplex z) {
+    const double norm = z.re * z.re + z.im * z.im;
+    if (norm > 1e-300 && norm < 1e300)
+        return 10 * std::log10(norm);
+    return 20 * std::log10(ComplexAbs(z));
+}
+
+} // namespace
+
 double PlotValue(int plotType, double scale, TComplex r, TComplex H, double tau, const TDriverFlags& flags,
                  double Rg, double P, double Re) {
     const TPlotTypeInfo* info = PlotTypeInfo(plotType);
@@ -302,7 +309,7 @@ double PlotValue(int plotType, double scale, TComplex r, TComplex H, double tau,
     case TValueFormula::None:
         return 0;
     case TValueFormula::MagnitudeDb:
-        value = 20 * std::log10(ComplexAbs(r));
+        value = MagnitudeDb(r);
         break;
     case TValueFormula::Magnitude:
         value = ComplexAbs(r);
@@ -314,7 +321,7 @@ double PlotValue(int plotType, double scale, TComplex r, TComplex H, double tau,
         value = r.re;
         break;
     case TValueFormula::FilterDb:
-        value = 20 * std::log10(ComplexAbs(H));
+        value = MagnitudeDb(H);
         break;
     case TValueFormula::FilterPhase:
         value = ComplexArg(H) * RadToDeg;

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -152,6 +153,22 @@ QLabel* TfrmProject::MakeUnitLabel(const QString& name, TUnitWidgetField* field)
     label->installEventFilter(this);
     label->setProperty("unitOf", QVariant::fromValue(static_cast<void*>(field)));
     return label;
+}
+
+QLineEdit* TfrmProject::FieldRow(QGridLayout* grid, const QString& caption, const QString& name,
+                                 TProjectField rule, double* value, int kind, const QString& unitLabelName,
+                                 bool stepKeys) {
+    // The field first: it makes its unit label.
+    QLineEdit* edit = AddField(name, rule, value, kind, unitLabelName, stepKeys);
+    const int row = grid->rowCount();
+    auto* label = new QLabel(caption);
+    label->setBuddy(edit);
+    edit->setAccessibleName(QString(caption).remove('&').remove(':'));
+    grid->addWidget(label, row, 0);
+    grid->addWidget(edit, row, 1);
+    if (QWidget* unit = Control(unitLabelName); unit != nullptr && !unitLabelName.isEmpty())
+        grid->addWidget(unit, row, 2);
+    return edit;
 }
 
 QLineEdit* TfrmProject::AddField(const QString& name, TProjectField rule, double* value, int kind,
@@ -298,17 +315,12 @@ QWidget* TfrmProject::BuildDriverTab() {
 
     auto* advanced = new QGroupBox(tr("Advanced options"), page);
     auto* advancedGrid = new QGridLayout(advanced);
-    AddRow(advancedGrid, tr("Voice coil temp rise:"),
-           AddField("eddTVC", TProjectField::dTVC, &box.dTVC, qkTemperatureDifference, "lblVCTRise", true),
-           nullptr);
-    advancedGrid->addWidget(UnitOf(m_Controls, "lblVCTRise"), advancedGrid->rowCount() - 1, 2);
-    AddRow(advancedGrid, tr("Voice coil resistance TC:"),
-           AddField("edAlfaVC", TProjectField::AlfaVC, &box.alfaVC, qkTemperatureCoefficient, "lblAlfaVC",
-                    false),
-           UnitOf(m_Controls, "lblAlfaVC"));
-    AddRow(advancedGrid, tr("Added mass to cone:"),
-           AddField("edDeltaMass", TProjectField::DeltaMass, &box.Med, qkMass, "lblDeltaMass", true),
-           UnitOf(m_Controls, "lblDeltaMass"));
+    FieldRow(advancedGrid, tr("Voice coil temp rise:"), "eddTVC", TProjectField::dTVC, &box.dTVC,
+             qkTemperatureDifference, "lblVCTRise", true);
+    FieldRow(advancedGrid, tr("Voice coil resistance TC:"), "edAlfaVC", TProjectField::AlfaVC, &box.alfaVC,
+             qkTemperatureCoefficient, "lblAlfaVC", false);
+    FieldRow(advancedGrid, tr("Added mass to cone:"), "edDeltaMass", TProjectField::DeltaMass, &box.Med,
+             qkMass, "lblDeltaMass", true);
     grid->addWidget(advanced, grid->rowCount(), 0, 1, 3);
     grid->setRowStretch(grid->rowCount(), 1);
     return page;
@@ -346,9 +358,8 @@ QWidget* TfrmProject::BuildRadiatorTab() {
         m_Fields.push_back(std::move(field));
     }
     AddRow(grid, tr("Num. of PRs:"), count);
-    AddRow(grid, tr("Added mass to cone:"),
-           AddField("edPRDeltaMass", TProjectField::PRDeltaMass, &r.Me, qkMass, "lblPRDeltaMass", true),
-           UnitOf(m_Controls, "lblPRDeltaMass"));
+    FieldRow(grid, tr("Added mass to cone:"), "edPRDeltaMass", TProjectField::PRDeltaMass, &r.Me, qkMass,
+             "lblPRDeltaMass", true);
     // Reported by the model; shown only.
     QLineEdit* fsm = AddField("edFsm", TProjectField::PRFs, &box.Fsm, qkFrequency, "lblFsm", false);
     fsm->setReadOnly(true);
@@ -373,8 +384,8 @@ QWidget* TfrmProject::BuildBoxTab() {
     m_BoxPic->setFrameShape(QFrame::Panel);
     m_BoxPic->setFrameShadow(QFrame::Sunken);
     m_BoxPic->setAlignment(Qt::AlignCenter);
-    m_BoxPic->setMinimumSize(160, 120);
-    layout->addWidget(m_BoxPic, 1, 0, 2, 1);
+    m_BoxPic->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout->addWidget(m_BoxPic, 1, 0, 2, 1, Qt::AlignTop);
     auto* shape = Named(new QPushButton(tr("Box shape"), page), "btnBoxShape", m_Controls);
     connect(shape, &QPushButton::clicked, this,
             [] { Message(kNotYetAvailable, platform::MessageKind::Information); });
@@ -491,10 +502,9 @@ QWidget* TfrmProject::BuildVentsTab() {
         grid->addWidget(sizeCaption, row, 0);
         grid->addLayout(sizes, row, 1, 1, 2);
 
-        AddRow(grid, tr("Length:"),
-               AddField("e" + p + "VentLen", rear ? TProjectField::RVentLen : TProjectField::FVentLen,
-                        &data.len, qkLength, "lbl" + p + "VentLen", true),
-               UnitOf(m_Controls, "lbl" + p + "VentLen"));
+        FieldRow(grid, tr("Length:"), "e" + p + "VentLen",
+                 rear ? TProjectField::RVentLen : TProjectField::FVentLen, &data.len, qkLength,
+                 "lbl" + p + "VentLen", true);
         QLineEdit* area = AddField("e" + p + "VentArea", TProjectField::RDia, &data.carea, qkArea,
                                    "lbl" + p + "VentArea", false);
         area->setReadOnly(true);
@@ -534,15 +544,12 @@ QWidget* TfrmProject::BuildPlotTab() {
     auto* layout = new QVBoxLayout(page);
     auto* environment = new QGroupBox(tr("Environment"), page);
     auto* grid = new QGridLayout(environment);
-    AddRow(grid, tr("Temperature:"),
-           AddField("edTemperature", TProjectField::Temperature, &box.T, qkTemperature, "lblTemp", true),
-           UnitOf(m_Controls, "lblTemp"));
-    AddRow(grid, tr("Humidity:"),
-           AddField("edHumidy", TProjectField::Humidity, &box.phi, qkRatio, "lblHumidy", true),
-           UnitOf(m_Controls, "lblHumidy"));
-    AddRow(grid, tr("Air pressure:"),
-           AddField("edAirPressure", TProjectField::AirPressure, &box.p, qkPressure, "lblPressure", true),
-           UnitOf(m_Controls, "lblPressure"));
+    FieldRow(grid, tr("Temperature:"), "edTemperature", TProjectField::Temperature, &box.T, qkTemperature,
+             "lblTemp", true);
+    FieldRow(grid, tr("Humidity:"), "edHumidy", TProjectField::Humidity, &box.phi, qkRatio, "lblHumidy",
+             true);
+    FieldRow(grid, tr("Air pressure:"), "edAirPressure", TProjectField::AirPressure, &box.p, qkPressure,
+             "lblPressure", true);
     auto panel = [this, environment](const QString& name, double* value, int kind, const QString& unitName) {
         auto* label = Named(new QLabel(environment), name, m_Controls);
         label->setFrameShape(QFrame::Panel);
@@ -556,10 +563,10 @@ QWidget* TfrmProject::BuildPlotTab() {
         m_Fields.push_back(std::move(field));
         return label;
     };
-    AddRow(grid, tr("Sound velocity:"), panel("pnlAirSpeed", &c, qkVelocity, "lblAirSpeed"),
-           UnitOf(m_Controls, "lblAirSpeed"));
-    AddRow(grid, tr("Air density:"), panel("pnlAirDensity", &rho, qkDensity, "lblAirDensity"),
-           UnitOf(m_Controls, "lblAirDensity"));
+    QLabel* speed = panel("pnlAirSpeed", &c, qkVelocity, "lblAirSpeed");
+    AddRow(grid, tr("Sound velocity:"), speed, UnitOf(m_Controls, "lblAirSpeed"));
+    QLabel* density = panel("pnlAirDensity", &rho, qkDensity, "lblAirDensity");
+    AddRow(grid, tr("Air density:"), density, UnitOf(m_Controls, "lblAirDensity"));
     Control("pnlAirSpeed")->setAccessibleName(tr("Sound velocity"));
     Control("pnlAirDensity")->setAccessibleName(tr("Air density"));
     layout->addWidget(environment);
@@ -595,18 +602,12 @@ QWidget* TfrmProject::BuildPlotTab() {
 QWidget* TfrmProject::BuildSignalTab() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    AddRow(grid, tr("System input power:"),
-           AddField("edPower", TProjectField::Power, &signal.P, qkPower, "lblPower", true),
-           UnitOf(m_Controls, "lblPower"));
-    AddRow(grid, tr("Series resistance:"),
-           AddField("edRg", TProjectField::Rg, &signal.Rg, qkResistance, "lblRg", true),
-           UnitOf(m_Controls, "lblRg"));
-    AddRow(grid, tr("Distance:"),
-           AddField("edDist", TProjectField::Distance, &box.d, qkLength, "lblDistance", true),
-           UnitOf(m_Controls, "lblDistance"));
-    AddRow(grid, tr("Angle:"),
-           AddField("edAngle", TProjectField::Angle, &box.Angle, qkAngle, "lblAngle", true),
-           UnitOf(m_Controls, "lblAngle"));
+    FieldRow(grid, tr("System input power:"), "edPower", TProjectField::Power, &signal.P, qkPower, "lblPower",
+             true);
+    FieldRow(grid, tr("Series resistance:"), "edRg", TProjectField::Rg, &signal.Rg, qkResistance, "lblRg",
+             true);
+    FieldRow(grid, tr("Distance:"), "edDist", TProjectField::Distance, &box.d, qkLength, "lblDistance", true);
+    FieldRow(grid, tr("Angle:"), "edAngle", TProjectField::Angle, &box.Angle, qkAngle, "lblAngle", true);
     grid->setRowStretch(grid->rowCount(), 1);
     grid->setColumnStretch(3, 1);
     return page;
@@ -1279,8 +1280,12 @@ bool TfrmProject::event(QEvent* event) {
             main->SetActiveProject(slot);
         break;
     case QEvent::ParentChange:
-        if (QWidget* frame = parentWidget())
+        if (QWidget* frame = parentWidget()) {
             frame->installEventFilter(this);
+            // However the window is closed, its frame in the main window's area goes with it.
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(frame))
+                connect(this, &QObject::destroyed, sub, &QObject::deleteLater, Qt::UniqueConnection);
+        }
         break;
     default:
         break;

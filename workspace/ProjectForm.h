@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -121,6 +122,9 @@ private:
     // A numeric field bound to a record value, with its change rule and unit label.
     QLineEdit* AddField(const QString& name, TProjectField field, double* value, int kind,
                         const QString& unitLabelName, bool stepKeys);
+    // The same in a new row of a grid: caption, field, unit label.
+    QLineEdit* FieldRow(QGridLayout* grid, const QString& caption, const QString& name, TProjectField rule,
+                        double* value, int kind, const QString& unitLabelName, bool stepKeys);
     QLabel* MakeUnitLabel(const QString& name, TUnitWidgetField* field);
     void FieldCommitted(TUnitWidgetField* field, TProjectField rule, double* value);
     void IntegerCommitted(TUnitWidgetField* field, TProjectField rule, std::int32_t* value);

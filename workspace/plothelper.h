@@ -44,6 +44,8 @@ public:
 
     // A window paints through a new painter each time: the canvas can be replaced.
     void SetCanvas(TPlotCanvas& canvas) { m_Canvas = &canvas; }
+    // Drops a canvas about to go away; the drawing steps then draw nothing.
+    void ClearCanvas() { m_Canvas = nullptr; }
 
     // Set by the caller before a picture.
     TPlotColors Colors;

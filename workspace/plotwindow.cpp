@@ -2,6 +2,7 @@
 
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "shell/DesktopLayout.h"
 #include "workspace/HV_Menu.h"
 #include "workspace/QtPlotCanvas.h"
 
@@ -111,6 +112,50 @@ QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool 
     return QRect(snap(proposed.left(), gridX), snap(proposed.top(), gridY),
                  std::max(gridX, snap(proposed.width(), gridX)),
                  std::max(gridY, snap(proposed.height(), gridY)));
+}
+
+// -----------------------------------------------------------------------------------------------
+// Drop-down buttons of the bar.
+
+TElidingButton::TElidingButton(QWidget* parent) : QPushButton(parent) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void TElidingButton::SetFullText(const QString& text) {
+    m_FullText = text;
+    // Screen readers say the whole caption, "&&" read as the "&" it shows.
+    setAccessibleName(QString(text).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    Elide();
+    updateGeometry();
+}
+
+int TElidingButton::Chrome() const {
+    return QPushButton::sizeHint().width() - fontMetrics().horizontalAdvance(text());
+}
+
+QSize TElidingButton::sizeHint() const {
+    QSize hint = QPushButton::sizeHint();
+    hint.setWidth(Chrome() + fontMetrics().horizontalAdvance(m_FullText));
+    return hint;
+}
+
+QSize TElidingButton::minimumSizeHint() const {
+    QSize hint = QPushButton::minimumSizeHint();
+    hint.setWidth(
+        std::min(sizeHint().width(), Chrome() + fontMetrics().horizontalAdvance(QStringLiteral("Mmm..."))));
+    return hint;
+}
+
+void TElidingButton::resizeEvent(QResizeEvent* event) {
+    QPushButton::resizeEvent(event);
+    Elide();
+}
+
+void TElidingButton::Elide() {
+    const QString shown =
+        fontMetrics().elidedText(m_FullText, Qt::ElideRight, std::max(0, width() - Chrome()));
+    if (shown != text())
+        setText(shown);
 }
 
 // -----------------------------------------------------------------------------------------------
@@ -227,9 +272,9 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
     m_ActiveProjectMenu = new QMenu(this);
     m_ActiveProjectMenu->setObjectName("popActiveProject");
     connect(m_ActiveProjectMenu, &QMenu::aboutToShow, this, &TfrmPlotWindow::FillActiveProjectMenu);
-    m_ActiveProjectButton = new QPushButton(this);
+    m_ActiveProjectButton = new TElidingButton(this);
     m_ActiveProjectButton->setObjectName("btnActiveProject");
-    m_ActiveProjectButton->setText("No open projects");
+    m_ActiveProjectButton->SetFullText("No open projects");
     m_ActiveProjectButton->setToolTip("Click here to choose different project to follow with mouse");
     m_ActiveProjectButton->setMenu(m_ActiveProjectMenu);
 
@@ -248,7 +293,7 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
         const int tag = entry.Tag;
         connect(action, &QAction::triggered, this, [this, tag] { PlotClick(tag); });
     }
-    m_PlotButton = new QPushButton(this);
+    m_PlotButton = new TElidingButton(this);
     m_PlotButton->setObjectName("btnPlot");
     m_PlotButton->setToolTip("Click here to change plot type");
     m_PlotButton->setMenu(m_PlotMenu);
@@ -330,6 +375,7 @@ void TfrmPlotWindow::DrawOnPicture(const std::function<void()>& draw) {
     TQtPlotCanvas canvas(painter);
     m_Helper.SetCanvas(canvas);
     draw();
+    m_Helper.ClearCanvas();
     painter.end();
     m_Picture.setDevicePixelRatio(PixelRatio());
 }
@@ -403,7 +449,7 @@ void TfrmPlotWindow::ClearReadouts() {
 }
 
 void TfrmPlotWindow::ShowActiveProject(const QString& caption) {
-    m_ActiveProjectButton->setText(EscapeAmpersands(caption));
+    m_ActiveProjectButton->SetFullText(EscapeAmpersands(caption));
     // The cursor and the Xmax line follow the active project.
     if (m_Main.ActiveProject() != m_ReferenceSlot)
         Repaint();
@@ -421,7 +467,7 @@ void TfrmPlotWindow::ShowPlotType() {
     for (const TPlotMenuEntry& entry : PlotMenuEntries())
         if (entry.Tag == m_Helper.PlotType())
             caption = entry.Caption;
-    m_PlotButton->setText(caption);
+    m_PlotButton->SetFullText(caption);
     setWindowTitle(PlotCaption(caption, m_Helper.UnitText()));
 }
 
@@ -542,7 +588,7 @@ QString TfrmPlotWindow::PrintTitle() const {
         if (project.isEmpty())
             project = slot.caption;
     }
-    return m_PlotButton->text() + " [" + QString::fromStdString(m_Helper.UnitText()) + "] - " + project;
+    return m_PlotButton->FullText() + " [" + QString::fromStdString(m_Helper.UnitText()) + "] - " + project;
 }
 
 bool TfrmPlotWindow::PaintPrintPage(QPainter& painter, const QSize& pagePixels, double dotsPerInch) {
@@ -636,8 +682,9 @@ QWidget* TfrmPlotWindow::Frame() {
 }
 
 void TfrmPlotWindow::ApplySavedGeometry() {
-    if (const std::optional<QRect> saved = m_Main.SavedPlotWindowGeometry())
-        Frame()->setGeometry(*saved);
+    if (DesktopLayout.valid)
+        Frame()->setGeometry(DesktopLayout.PlotLeft, DesktopLayout.PlotTop, DesktopLayout.PlotWidth,
+                             DesktopLayout.PlotHeight);
 }
 
 bool TfrmPlotWindow::event(QEvent* event) {

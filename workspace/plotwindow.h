@@ -12,6 +12,7 @@
 #include "workspace/plothelper.h"
 
 #include <QImage>
+#include <QPushButton>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -26,7 +27,6 @@ class QLabel;
 class QMenu;
 class QPainter;
 class QPrinter;
-class QPushButton;
 class THV_PopupMenu;
 class TPlotPaintBox;
 
@@ -52,6 +52,27 @@ QString ValueReadout(double value, const std::string& unitText, bool relative);
 // height to multiples of gridY (ties to even). Unchanged when the grid is off, the window is
 // maximised or a grid step is not positive; a size never rounds below one grid step.
 QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool maximised);
+
+// A drop-down button that shortens its caption with "..." when the bar has no room for all of
+// it; the whole caption stays its hint and its accessible name.
+class TElidingButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit TElidingButton(QWidget* parent = nullptr);
+    void SetFullText(const QString& text);
+    const QString& FullText() const { return m_FullText; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Elide();
+    // Width of the button beyond its text: frame, margins and the menu arrow.
+    int Chrome() const;
+    QString m_FullText;
+};
 
 class TfrmPlotWindow : public QWidget, public IPlotWindow {
     Q_OBJECT
@@ -91,8 +112,8 @@ public:
     QWidget* PaintBox() const;
     QMenu* PlotMenu() const;
     QMenu* ContextMenu() const { return m_ContextMenu; }
-    QPushButton* ActiveProjectButton() const { return m_ActiveProjectButton; }
-    QPushButton* PlotButton() const { return m_PlotButton; }
+    TElidingButton* ActiveProjectButton() const { return m_ActiveProjectButton; }
+    TElidingButton* PlotButton() const { return m_PlotButton; }
 
     // Device pixels per pixel of the paint box (1.5 at 150 %).
     double PixelRatio() const;
@@ -138,8 +159,8 @@ private:
     TPlotPaintBox* m_PaintBox = nullptr;
     QLabel* m_FrequencyPanel = nullptr;
     QLabel* m_ValuePanel = nullptr;
-    QPushButton* m_ActiveProjectButton = nullptr;
-    QPushButton* m_PlotButton = nullptr;
+    TElidingButton* m_ActiveProjectButton = nullptr;
+    TElidingButton* m_PlotButton = nullptr;
     QPushButton* m_PrintButton = nullptr;
     QMenu* m_ActiveProjectMenu = nullptr;
     THV_PopupMenu* m_PlotMenu = nullptr;

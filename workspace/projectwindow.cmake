@@ -25,3 +25,6 @@ add_custom_command(OUTPUT ${BORVIK_PROJECTART_CPP}
   COMMENT "Drawing the project window's pictures")
 set_source_files_properties(${BORVIK_PROJECTART_CPP} PROPERTIES GENERATED TRUE SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
 target_sources(borvik_projectwindow PRIVATE ${BORVIK_PROJECTART_CPP})
+
+add_executable(projectshow ${CMAKE_CURRENT_LIST_DIR}/projectshow.cpp)
+target_link_libraries(projectshow PRIVATE borvik_projectwindow)

@@ -44,7 +44,8 @@ std::string Read(const std::string& stream, const std::vector<std::size_t>& bloc
     recorder.reader = &reader;
     std::size_t at = 0;
     for (std::size_t i = 0; at < stream.size(); ++i) {
-        const std::size_t size = blocks.empty() ? stream.size() : std::max<std::size_t>(1, blocks[i % blocks.size()]);
+        const std::size_t size =
+            blocks.empty() ? stream.size() : std::max<std::size_t>(1, blocks[i % blocks.size()]);
         const std::size_t count = std::min(size, stream.size() - at);
         reader.Feed(stream.data() + at, static_cast<int>(count));
         at += count;

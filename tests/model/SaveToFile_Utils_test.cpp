@@ -1253,3 +1253,124 @@ TEST_F(FileSectionsTest, HostileValuesUnderEveryKeyKeepTheRecordsValid) {
 }
 
 } // namespace
+
+// --- what a save must never change ------------------------------------------------------------
+
+namespace {
+
+struct LoadedProject {
+    TProjectInfo info;
+    TDriverObject driver;
+    TBoxData box;
+    std::int32_t color = 0, width = 0;
+    TSignalSource signal;
+    TFilterList filters;
+    TProjectParts Parts() { return {info, driver, box, color, width, signal, filters}; }
+};
+
+} // namespace
+
+TEST_F(FileSectionsTest, LinesEndingInTwoCarriageReturnsKeepTheirIntegers) {
+    LoadedProject project;
+    ASSERT_TRUE(LoadProjectFile(DataFile("crcrlf_project.bvp"), project.Parts()));
+    EXPECT_EQ(project.box.BType, 1) << "a vented box, not the closed default";
+    EXPECT_EQ(project.box.Nd, 2);
+    EXPECT_EQ(project.driver.Data.numVC, 2);
+    EXPECT_EQ(project.color, 255);
+    EXPECT_EQ(project.width, 3);
+    ASSERT_EQ(project.filters.size(), 1u);
+    EXPECT_DOUBLE_EQ(project.driver.Data.Qts, 0.42);
+    EXPECT_EQ(project.driver.Data.Brand, "Halvern");
+    EXPECT_EQ(project.driver.Data.ParState[0], 'N');
+
+    // Saved and loaded again, nothing changes.
+    const fs::path saved = folder / "saved.bvp";
+    ASSERT_TRUE(SaveProjectFile(saved, project.Parts()));
+    LoadedProject again;
+    ASSERT_TRUE(LoadProjectFile(saved, again.Parts()));
+    EXPECT_EQ(again.box.BType, 1);
+    EXPECT_EQ(again.color, 255);
+    EXPECT_EQ(again.filters.size(), 1u);
+    EXPECT_EQ(again.driver.Data.ParState, project.driver.Data.ParState);
+}
+
+TEST_F(FileSectionsTest, TwoByteOrderMarksHideNoSection) {
+    TDriverObject driver;
+    ASSERT_TRUE(LoadDriverFile(DataFile("double_bom.bvd"), driver));
+    EXPECT_EQ(driver.Data.Brand, "Halvern");
+    EXPECT_EQ(driver.Data.numVC, 2);
+}
+
+TEST_F(FileSectionsTest, OneStrayByteDoesNotTurnTheOtherTextsIntoWindows1252) {
+    TDriverObject driver;
+    ASSERT_TRUE(LoadDriverFile(DataFile("stray_byte_parstate.bvd"), driver));
+    EXPECT_EQ(driver.Data.Brand, "M\xC3\xBCller");
+    EXPECT_EQ(driver.Data.Model, "Kl\xC3\xA4nge 8");
+    EXPECT_EQ(driver.Data.Comment, "Erste Zeile\r\nZweite \xC3\xA4");
+    EXPECT_EQ(driver.Data.ParState[47], 'N');
+    EXPECT_EQ(driver.Data.ParState[48], ParEntered) << "an unknown letter counts as entered";
+    // Each save and load gives the same texts again.
+    for (int round = 0; round < 3; ++round) {
+        const fs::path saved = folder / "saved.bvd";
+        ASSERT_TRUE(SaveDriverFile(saved, driver));
+        TDriverObject back;
+        ASSERT_TRUE(LoadDriverFile(saved, back));
+        EXPECT_EQ(back.Data.Brand, "M\xC3\xBCller") << round;
+        EXPECT_EQ(back.Data.Model, driver.Data.Model);
+        EXPECT_EQ(back.Data.Comment, driver.Data.Comment);
+        EXPECT_EQ(back.Data.ParState, driver.Data.ParState);
+        EXPECT_TRUE(IsStoredUtf8(ReadBytes(saved)));
+        driver = back;
+    }
+}
+
+TEST_F(FileSectionsTest, ParStateIsWrittenAsItsLettersWhateverItHolds) {
+    TDriverObject driver = GoldenDriver();
+    driver.Data.ParState[3] = '\r';
+    driver.Data.ParState[ParStateLength - 1] = ' ';
+    const fs::path saved = folder / "letters.bvd";
+    ASSERT_TRUE(SaveDriverFile(saved, driver));
+    platform::IniFile file(saved);
+    const std::string letters = file.ReadString("Driver", "ParState", "");
+    ASSERT_EQ(letters.size(), static_cast<std::size_t>(ParStateLength));
+    EXPECT_EQ(letters.find_first_not_of("NEC"), std::string::npos);
+    TDriverObject back;
+    ASSERT_TRUE(LoadDriverFile(saved, back));
+    EXPECT_EQ(back.Data.ParState[3], ParEntered);
+    EXPECT_EQ(back.Data.ParState[ParStateLength - 1], ParEntered);
+    EXPECT_EQ(back.Data.ParState[0], driver.Data.ParState[0]);
+}
+
+TEST_F(FileSectionsTest, CarriageReturnsInsideTextsReadTheSameAfterASave) {
+    LoadedProject first;
+    ASSERT_TRUE(LoadProjectFile(DataFile("cr_in_texts.bvp"), first.Parts()));
+    // One-line texts take a blank for a break, multi-line texts a break, on reading as on writing.
+    EXPECT_EQ(first.driver.Data.Brand, "A B");
+    EXPECT_EQ(first.info.Creator, "Jo Ann");
+    EXPECT_EQ(first.driver.Data.Comment, "one\r\ntwo");
+    EXPECT_EQ(first.info.Description, "x\r\ny");
+    EXPECT_EQ(first.driver.Data.ParState[47], ParEntered);
+    EXPECT_EQ(first.driver.Data.ParState[48], 'C');
+
+    const fs::path saved = folder / "saved.bvp";
+    ASSERT_TRUE(SaveProjectFile(saved, first.Parts()));
+    LoadedProject second;
+    ASSERT_TRUE(LoadProjectFile(saved, second.Parts()));
+    EXPECT_EQ(second.driver.Data.Brand, first.driver.Data.Brand);
+    EXPECT_EQ(second.info.Creator, first.info.Creator);
+    EXPECT_EQ(second.driver.Data.Comment, first.driver.Data.Comment);
+    EXPECT_EQ(second.info.Description, first.info.Description);
+    EXPECT_EQ(second.driver.Data.ParState, first.driver.Data.ParState);
+}
+
+TEST_F(FileSectionsTest, ASaveOverAReadOnlyFileIsRefusedAndNamesIt) {
+    const fs::path path = folder / "locked.bvd";
+    WriteBytes(path, "[Driver]\nBrand=old\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const platform::IniResult result = SaveDriverFile(path, GoldenDriver());
+    fs::permissions(path, fs::perms::owner_all);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("locked.bvd"), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("read-only"), std::string::npos) << result.error;
+    EXPECT_EQ(ReadBytes(path), "[Driver]\nBrand=old\n");
+}

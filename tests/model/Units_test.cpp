@@ -289,8 +289,26 @@ TEST(UnitTable, ValueTypedInOneUnitReadsRightInAnother) {
 
 TEST_F(SeparatorGuard, Val2StrOfNonFiniteValuesIsVisible) {
     EXPECT_EQ(Val2Str(qkFrequency, 0, std::nan("")), "NAN");
-    EXPECT_EQ(Val2Str(qkFrequency, 0, INFINITY), "INF");
-    EXPECT_EQ(Val2Str(qkFrequency, 0, -INFINITY), "-INF");
+}
+
+TEST_F(SeparatorGuard, AValueBeyondTheUnitsRangeShowsANumberThatReadsBack) {
+    SetDecimalSeparator('.');
+    // The largest finite number, rounded down to nine digits.
+    EXPECT_EQ(Val2Str(qkFrequency, 0, INFINITY), "1.79769313E308");
+    EXPECT_EQ(Val2Str(qkFrequency, 0, -INFINITY), "-1.79769313E308");
+    int scaled = -1;
+    for (int index = 0; index < UnitCount(qkLength); ++index)
+        if (GetUnitInfo(qkLength, index).Factor > 1)
+            scaled = index;
+    ASSERT_GE(scaled, 0);
+    for (const double si : {1e307, -1e307, std::numeric_limits<double>::max()}) {
+        const std::string shown = Val2Str(qkLength, scaled, si);
+        const TStr2ValResult back = Str2Val(shown, qkLength, scaled);
+        EXPECT_TRUE(back.Converted) << shown;
+        EXPECT_TRUE(std::isfinite(back.Value)) << shown;
+        EXPECT_EQ(std::signbit(back.Value), std::signbit(si)) << shown;
+    }
+    SetDecimalSeparator(0);
 }
 
 struct Str2ValCase {

@@ -209,6 +209,21 @@ TEST_F(UpdateCheck, EveryShowingRunsOneCheckAndASecondCheckMeanwhileIsRefused) {
     EXPECT_EQ(ReadFile(window->VersionFile()), version);
 }
 
+TEST_F(UpdateCheck, TheWindowMayGoWhileItsCheckWaits) {
+    ScriptedServer server;
+    if (!server.Start({{TfrmCheckWebUpdate::kVersionPath, {{"HTTP/1.0 200 OK\r\n\r\n"}, {"", 0.3}, {"x"}}}}))
+        GTEST_SKIP() << "python3 is not installed: the scripted HTTP server cannot run";
+    auto window = MakeWindow(server.Base());
+    TfrmCheckWebUpdate* raw = window.get();
+    window->HttpClient().OnStateChange = [&](THttpCli* client) {
+        if (client->State() == httpWaitingHeader)
+            QTimer::singleShot(0, [&] { window.reset(); });
+    };
+    raw->FormShow(); // returns without touching the freed window
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(std::distance(fs::directory_iterator(downloads.path()), fs::directory_iterator()), 0);
+}
+
 TEST(UpdateServer, SettingTable) {
     const std::pair<const char*, const char*> cases[] = {
         {"", ""},

@@ -300,13 +300,98 @@ TEST(THttpCli, OddAnswersFromAScriptedServer) {
     }
 }
 
-TEST(THttpCli, RefusedConnectionAndMissingLibraryAreFailures) {
+TEST(THttpCli, RelocationsTable) {
+    ScriptedServer server;
+    if (!server.Start(
+            {
+                {"/a/b/start", {{"HTTP/1.0 302 Found\r\nLocation: next.txt\r\n\r\n"}}},
+                {"/a/b/dot", {{"HTTP/1.0 302 Found\r\nLocation: ./next.txt\r\n\r\n"}}},
+                {"/a/b/up", {{"HTTP/1.0 302 Found\r\nLocation: ../next.txt\r\n\r\n"}}},
+                {"/a/b/root", {{"HTTP/1.0 301 Moved\r\nLocation: /next.txt\r\n\r\n"}}},
+                {"/a/b/full", {{"HTTP/1.0 301 Moved\r\nLocation: http://localhost:PORT/x/next.txt\r\n\r\n"}}},
+                {"/a/b/next.txt", {{"HTTP/1.0 200 OK\r\n\r\nab"}}},
+                {"/a/next.txt", {{"HTTP/1.0 200 OK\r\n\r\na"}}},
+                {"/next.txt", {{"HTTP/1.0 200 OK\r\n\r\nroot"}}},
+                {"/x/next.txt", {{"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfull"}}},
+            },
+            true))
+        GTEST_SKIP() << "python3 is not installed: the scripted HTTP server cannot run";
+    const std::string port = std::to_string(server.Port());
+    const struct {
+        const char* start;
+        const char* body;
+        std::string location;
+        std::string host;
+    } cases[] = {
+        {"/a/b/start", "ab", "http://127.0.0.1:" + port + "/a/b/next.txt", "127.0.0.1"},
+        {"/a/b/dot", "ab", "http://127.0.0.1:" + port + "/a/b/next.txt", "127.0.0.1"},
+        {"/a/b/up", "a", "http://127.0.0.1:" + port + "/a/next.txt", "127.0.0.1"},
+        {"/a/b/root", "root", "http://127.0.0.1:" + port + "/next.txt", "127.0.0.1"},
+        {"/a/b/full", "full", "http://localhost:" + port + "/x/next.txt", "localhost"},
+    };
+    THttpCli client;
+    for (const auto& c : cases) {
+        QByteArray received;
+        EXPECT_EQ(GetInto(client, server.Base() + c.start, received), "") << c.start;
+        EXPECT_EQ(received.toStdString(), c.body) << c.start;
+        EXPECT_EQ(client.Location(), c.location) << c.start;
+        EXPECT_EQ(client.DocName(), "next.txt") << c.start;
+        // The new request names the document's own host.
+        const std::string last = server.Requests().back();
+        EXPECT_NE(last.find("\r\nHost: " + c.host + "\r\n"), std::string::npos) << last;
+    }
+}
+
+TEST(THttpCli, ThroughAProxyTheRequestLineCarriesTheWholeAddress) {
+    LocalPeer proxy;
+    THttpCli client;
+    client.URL = "http://docs.test:8080/dir/setup.exe";
+    client.Proxy = "127.0.0.1";
+    client.ProxyPort = proxy.PortText();
+    client.ProxyUsername = "joe";
+    client.ProxyPassword = "pw";
+    bool done = false;
+    client.OnRequestDone = [&](THttpCli*, THttpRequest, std::uint16_t) { done = true; };
+    client.GetASync();
+    ASSERT_TRUE(proxy.Accept());
+    const std::string expected = "GET http://docs.test:8080/dir/setup.exe HTTP/1.0\r\n"
+                                 "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
+                                 "User-Agent: Mozilla/3.0 (compatible)\r\n"
+                                 "Host: docs.test\r\n"
+                                 "Proxy-Authorization: Basic am9lOnB3\r\n"
+                                 "\r\n";
+    EXPECT_EQ(proxy.ReadSome(expected.size()), expected);
+    // An installer answered with a page is named as a page.
+    proxy.SendRaw("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>");
+    proxy.CloseClient();
+    ASSERT_TRUE(PumpUntil([&] { return done; }));
+    EXPECT_EQ(client.DocName(), "setup.htm");
+    EXPECT_EQ(client.EndPointHost(), "127.0.0.1");
+}
+
+TEST(THttpCli, ARefusedConnectionIsAFailure) {
     THttpCli client;
     QByteArray received;
     EXPECT_EQ(GetInto(client, "http://127.0.0.1:" + std::to_string(FreePort()) + "/x", received),
               "404 Connection refused (Error #10061)");
     EXPECT_EQ(client.StatusCode(), 404);
     EXPECT_EQ(client.ReasonPhrase(), "Connection refused (Error #10061)");
+}
+
+TEST(THttpCli, ASocketLibraryThatCannotBeLoadedFailsTheRequest) {
+    UnloadSocketLibrary();
+    SetSocketLibraryOpener([](const std::string&, int& error) -> std::unique_ptr<TSocketLibrary> {
+        error = 126;
+        return nullptr;
+    });
+    {
+        THttpCli client;
+        QByteArray received;
+        EXPECT_EQ(GetInto(client, "http://127.0.0.1:1/x", received),
+                  "404 Unable to load wsock32.dll Error #126");
+        EXPECT_EQ(client.State(), httpReady);
+    }
+    SetSocketLibraryOpener({});
 }
 
 TEST(THttpCli, ASecondRequestWhileOneRunsIsRefusedAndLeavesItAlone) {
@@ -343,6 +428,23 @@ TEST(THttpCli, ASilentServerMeetsTheTimeOut) {
     QByteArray received;
     EXPECT_EQ(GetInto(client, "http://127.0.0.1:" + peer.PortText() + "/", received),
               "404 Request timed out");
+    EXPECT_EQ(client.CtrlSocket().State(), wsClosed);
+}
+
+TEST(THttpCli, AWaitingRequestEndsWithTheApplication) {
+    LocalPeer peer; // never answers
+    THttpCli client;
+    client.RequestTimeout = 5000;
+    std::string failure;
+    // Inside the application's own loop, as in the program; quitting ends the waiting request.
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(100, [] { QCoreApplication::quit(); });
+        QByteArray received;
+        failure = GetInto(client, "http://127.0.0.1:" + peer.PortText() + "/", received);
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(failure, "404 The program is closing");
+    EXPECT_EQ(client.State(), httpReady);
     EXPECT_EQ(client.CtrlSocket().State(), wsClosed);
 }
 

@@ -38,25 +38,30 @@ struct ScriptStep {
 class ScriptedServer {
 public:
     // Starts the server with `answers` (request path -> steps); false when python3 is missing.
-    bool Start(const std::map<std::string, std::vector<ScriptStep>>& answers) {
+    // With `substitutePort`, every "PORT" in the answers becomes the server's port.
+    bool Start(const std::map<std::string, std::vector<ScriptStep>>& answers, bool substitutePort = false) {
         const QString python = FindProgram("python3");
         if (python.isEmpty())
             return false;
+        port_ = FreePort();
         QJsonObject script;
         for (const auto& [path, steps] : answers) {
             QJsonArray list;
             for (const ScriptStep& step : steps) {
                 if (step.sleep > 0)
                     list.append(QJsonObject{{"sleep", step.sleep}});
-                if (!step.send.empty())
-                    list.append(
-                        QJsonObject{{"send", QString::fromLatin1(step.send.data(),
-                                                                 static_cast<qsizetype>(step.send.size()))}});
+                if (step.send.empty())
+                    continue;
+                std::string text = step.send;
+                for (std::size_t at = text.find("PORT"); substitutePort && at != std::string::npos;
+                     at = text.find("PORT", at))
+                    text.replace(at, 4, std::to_string(port_));
+                list.append(QJsonObject{
+                    {"send", QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))}});
             }
             script.insert(QString::fromStdString(path), list);
         }
         WriteFile(folder_.path() / "script.json", QJsonDocument(script).toJson().toStdString());
-        port_ = FreePort();
         return process_.Start(python,
                               {QString(BORVIK_NET_TEST_DIR) + "/scripted_server.py", QString::number(port_),
                                QString::fromStdString((folder_.path() / "script.json").string()),

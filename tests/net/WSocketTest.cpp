@@ -189,6 +189,25 @@ TEST(TCustomWSocket, DottedLookupsAnswerAtOnceAndNamesFromTheLoop) {
     EXPECT_TRUE(log.Has("dns 10022"));
 }
 
+TEST(TCustomWSocket, ALookupOutlivedByItsSocketOrReplacedIsNeverDelivered) {
+    {
+        TCustomWSocket gone;
+        gone.OnDnsLookupDone = [](TCustomWSocket*, std::uint16_t) {
+            ADD_FAILURE() << "delivered to a freed socket";
+        };
+        gone.DnsLookup("localhost");
+    }
+    TCustomWSocket socket;
+    EventLog log;
+    log.Attach(socket);
+    socket.DnsLookup("localhost");
+    socket.DnsLookup("localhost"); // cancels the first: reported as interrupted
+    ASSERT_TRUE(PumpUntil([&] { return log.Has("dns 0"); }));
+    nettest::PumpFor(50);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"dns 10004", "dns 0"}));
+    EXPECT_EQ(socket.DnsResultList(), std::vector<std::string>{"127.0.0.1"});
+}
+
 TEST(TCustomWSocket, NoticesForAnEarlierSocketOnTheSameDescriptorAreDropped) {
     LocalPeer peer;
     TCustomWSocket socket;

@@ -1,6 +1,6 @@
 borvik_test(test_net_socket
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/WSockBufTest.cpp ${CMAKE_CURRENT_LIST_DIR}/WinsockApiTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/WSocketTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/WSocketTest.cpp ${CMAKE_CURRENT_LIST_DIR}/WSocketModesTest.cpp
   LIBS borvik_net)
 borvik_test(test_net_http
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/HttpProtTest.cpp

@@ -40,9 +40,13 @@ int AcceptAgreement(QDialog& dialog) {
     return QDialog::Rejected;
 }
 
+// The web site a release would set.
+constexpr char TestSite[] = "https://ostrel.example";
+
 class OstrelDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        SetMakerSite(TestSite);
         host.onRunModal = AcceptAgreement;
         dialog = std::make_unique<Dlg>(host);
         ASSERT_TRUE(dialog->OnInitDialog());
@@ -58,6 +62,8 @@ protected:
             texts << m.text;
         return texts;
     }
+
+    void TearDown() override { SetMakerSite(""); }
 
     FakeHost host;
     std::unique_ptr<Dlg> dialog;
@@ -107,7 +113,7 @@ TEST_F(OstrelDlgTest, AcceptingFillsInTheStartDesign) {
     EXPECT_EQ(dialog->m_Metric, 1);
     EXPECT_EQ(dialog->m_Calculated, 0);
     EXPECT_TRUE(dialog->windowTitle().startsWith(QStringLiteral("Ostrel 2.0 ")));
-    EXPECT_TRUE(dialog->windowTitle().endsWith(QString::fromLatin1(kMakerSite)));
+    EXPECT_TRUE(dialog->windowTitle().endsWith(QString::fromLatin1(TestSite)));
 }
 
 TEST_F(OstrelDlgTest, CalculateShowsTheStartDesign) {
@@ -213,7 +219,7 @@ TEST_F(OstrelDlgTest, AnInputNotAboveZeroStopsAndRestoresTheCheckedFields) {
     Type(Dlg::IDC_PORTS, "-1");
     dialog->OnCalculate();
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, QStringLiteral("Calculation Stopped: # Ports can't equal 0"));
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("Calculation Stopped: # Ports must be above 0"));
     EXPECT_EQ(dialog->m_Calculated, 0);
 }
 
@@ -338,7 +344,7 @@ struct WebCase {
 class OstrelWebCommandTest : public OstrelDlgTest, public ::testing::WithParamInterface<WebCase> {};
 
 TEST_P(OstrelWebCommandTest, OpensThePageOnlyAfterOk) {
-    const QString site = QString::fromLatin1(kMakerSite);
+    const QString site = QString::fromLatin1(TestSite);
     host.answers = {MessageAnswer::Cancel};
     (dialog.get()->*GetParam().command)();
     EXPECT_TRUE(host.opened.empty());
@@ -353,12 +359,12 @@ TEST_P(OstrelWebCommandTest, OpensThePageOnlyAfterOk) {
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, OstrelWebCommandTest,
-    ::testing::Values(
-        WebCase{&Dlg::OnOnlineHelp, QStringLiteral("Online Help"), QStringLiteral("/speaker/index.php")},
-        WebCase{&Dlg::OnWebsite, QStringLiteral("Website: ") + QString::fromLatin1(kMakerSite),
-                QStringLiteral("/speaker/index.php")},
-        WebCase{&Dlg::OnAudioBooks, QStringLiteral("Website: ") + QString::fromLatin1(kMakerSite),
-                QStringLiteral("/speaker/books.php")}));
+    ::testing::Values(WebCase{&Dlg::OnOnlineHelp, QStringLiteral("Online Help"),
+                              QStringLiteral("/speaker/index.php")},
+                      WebCase{&Dlg::OnWebsite, QStringLiteral("Website: ") + QString::fromLatin1(TestSite),
+                              QStringLiteral("/speaker/index.php")},
+                      WebCase{&Dlg::OnAudioBooks, QStringLiteral("Website: ") + QString::fromLatin1(TestSite),
+                              QStringLiteral("/speaker/books.php")}));
 
 TEST_F(OstrelDlgTest, AboutRunsItsOwnBox) {
     QString title;
@@ -511,3 +517,24 @@ TEST_F(OstrelDlgTest, NonFiniteCurvePointsAreGaps) {
 }
 
 } // namespace
+
+TEST(OstrelWithoutWebSite, TitleButtonAndCommandsSayThatNoSiteIsSet) {
+    SetMakerSite("");
+    FakeHost host;
+    host.onRunModal = AcceptAgreement;
+    Dlg dialog(host);
+    ASSERT_TRUE(dialog.OnInitDialog());
+    host.messages.clear();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Ostrel 2.0"));
+    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("IDC_WEBSITE"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Web site"));
+    EXPECT_FALSE(button->isEnabled());
+    for (void (Dlg::*command)() : {&Dlg::OnWebsite, &Dlg::OnAudioBooks, &Dlg::OnOnlineHelp}) {
+        host.messages.clear();
+        (dialog.*command)();
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, QString::fromLatin1(NoWebSiteMessage));
+        EXPECT_TRUE(host.opened.empty());
+    }
+}

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 #include <cmath>
 #include <numbers>
 
@@ -167,9 +170,14 @@ TEST(OstrelVentedBox, CurvePointsThatAreNotFiniteAreGaps) {
 }
 
 struct CheckCase {
+    const char* name;
     VentedInputs inputs;
     const char* message;
 };
+
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 VentedInputs with(double VentedInputs::*field, double value) {
     VentedInputs in = startDriver();
@@ -205,20 +213,37 @@ VentedInputs zeroFromFs() {
 INSTANTIATE_TEST_SUITE_P(
     Order, OstrelInputCheckTest,
     ::testing::Values(
-        CheckCase{startDriver(), nullptr},
-        CheckCase{with(&VentedInputs::qts, 0), "Calculation Stopped: Qts can't equal 0"},
-        CheckCase{with(&VentedInputs::qts, -0.3), "Calculation Stopped: Qts can't equal 0"},
-        CheckCase{with(&VentedInputs::qes, 0), "Calculation Stopped: Qes can't equal 0"},
-        CheckCase{with(&VentedInputs::vas, -1), "Calculation Stopped: Vas can't equal 0"},
-        CheckCase{with(&VentedInputs::fs, 0), "Calculation Stopped: Fs can't equal 0"},
-        CheckCase{with(&VentedInputs::pmax, 0), "Calculation Stopped: Pmax can't equal 0"},
-        CheckCase{with(&VentedInputs::diameter, 0), "Calculation Stopped: Speaker Diameter can't equal 0"},
-        CheckCase{with(&VentedInputs::xmax, 0), "Calculation Stopped: Xmax can't equal 0"},
-        CheckCase{with(&VentedInputs::dp, -2), "Calculation Stopped: Port Diameter can't equal 0"},
-        CheckCase{with(&VentedInputs::ports, 0), "Calculation Stopped: # Ports can't equal 0"},
-        CheckCase{with(&VentedInputs::qes, NAN), "Calculation Stopped: Qes can't equal 0"},
-        CheckCase{allZero(), "Calculation Stopped: Qts can't equal 0"},
-        CheckCase{zeroFromFs(), "Calculation Stopped: Fs can't equal 0"}));
+        CheckCase{"StartDriver", startDriver(), nullptr},
+        CheckCase{"QtsZero", with(&VentedInputs::qts, 0), "Calculation Stopped: Qts can't equal 0"},
+        CheckCase{"QtsNegative", with(&VentedInputs::qts, -0.3), "Calculation Stopped: Qts must be above 0"},
+        CheckCase{"QesZero", with(&VentedInputs::qes, 0), "Calculation Stopped: Qes can't equal 0"},
+        CheckCase{"VasNegative", with(&VentedInputs::vas, -1), "Calculation Stopped: Vas must be above 0"},
+        CheckCase{"FsZero", with(&VentedInputs::fs, 0), "Calculation Stopped: Fs can't equal 0"},
+        CheckCase{"PmaxZero", with(&VentedInputs::pmax, 0), "Calculation Stopped: Pmax can't equal 0"},
+        CheckCase{"DiameterZero", with(&VentedInputs::diameter, 0),
+                  "Calculation Stopped: Speaker Diameter can't equal 0"},
+        CheckCase{"XmaxZero", with(&VentedInputs::xmax, 0), "Calculation Stopped: Xmax can't equal 0"},
+        CheckCase{"PortDiameterNegative", with(&VentedInputs::dp, -2),
+                  "Calculation Stopped: Port Diameter must be above 0"},
+        CheckCase{"PortsZero", with(&VentedInputs::ports, 0), "Calculation Stopped: # Ports can't equal 0"},
+        CheckCase{"QesNotANumber", with(&VentedInputs::qes, NAN), "Calculation Stopped: Qes must be above 0"},
+        CheckCase{"AllZero", allZero(), "Calculation Stopped: Qts can't equal 0"},
+        CheckCase{"ZeroFromFs", zeroFromFs(), "Calculation Stopped: Fs can't equal 0"}),
+    [](const ::testing::TestParamInfo<CheckCase>& info) { return std::string(info.param.name); });
+
+TEST(OstrelVentedBox, TheCoreRefusesInputsTheDialogWouldRefuse) {
+    const AlignmentValues alignment{1.0, 1.4, 1.0};
+    ASSERT_TRUE(designVentedBox(startDriver(), alignment).usable);
+    for (const VentedInputs& in : {with(&VentedInputs::qes, 0), with(&VentedInputs::qts, -0.3),
+                                   with(&VentedInputs::vas, NAN), with(&VentedInputs::ports, 0)}) {
+        const VentedDesign d = designVentedBox(in, alignment);
+        EXPECT_FALSE(d.usable);
+        EXPECT_FALSE(d.portTooSmall);
+        for (int i = 0; i < CurvePoints; ++i)
+            ASSERT_TRUE(std::isnan(d.output[i]) && std::isnan(d.thermal[i]) && std::isnan(d.displacement[i]));
+    }
+    EXPECT_FALSE(designVentedBox(startDriver(), AlignmentValues{-1.0, 1.4, 1.0}).usable);
+}
 
 TEST(OstrelUnitConversion, FactorsAreTheInternationalInchAndFoot) {
     constexpr double inch = 2.54;              // cm, exact

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -393,4 +394,52 @@ TEST(IniFile, SavingThroughALinkKeepsTheLink) {
     ASSERT_TRUE(ini.Save());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadBytes(target), "[A]\nb=new\n");
+}
+
+TEST(IniFile, CarriageReturnsAreTrimmedLikeBlanksAndTheTextStaysTheSame) {
+    const IniFile first = FromText("\xEF\xBB\xBF\xEF\xBB\xBF[Box]\r\r\nBType=4\r\r\nName = a b \r\r\n");
+    EXPECT_EQ(first.ReadInteger("Box", "BType", 0), 4);
+    EXPECT_EQ(first.ReadString("Box", "Name", ""), "a b");
+    EXPECT_EQ(first.ReadSections(), std::vector<std::string>{"Box"});
+    const IniFile second = FromText(first.Text());
+    EXPECT_EQ(second.Text(), first.Text());
+    EXPECT_EQ(second.ReadSectionValues("Box"), first.ReadSectionValues("Box"));
+}
+
+TEST(IniFile, ASaveRemovesTheTemporariesOfKilledSaversOnly) {
+    TempFolder folder;
+    const fs::path path = folder.path() / "project.bvp";
+    // A process that has ended: its temporaries are litter.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const fs::path stale = folder.path() / (".project.bvp.tmp-" + std::to_string(child) + "-0");
+    const fs::path live = folder.path() / ".project.bvp.tmp-1-7";
+    const fs::path other = folder.path() / (".other.bvp.tmp-" + std::to_string(child) + "-0");
+    for (const fs::path& p : {stale, live, other})
+        WriteBytes(p, "half");
+    IniFile ini(path);
+    ASSERT_TRUE(ini.WriteString("A", "b", "c"));
+    ASSERT_TRUE(ini.Save().ok);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(live)) << "a saver that still runs keeps its file";
+    EXPECT_TRUE(fs::exists(other)) << "another document's temporaries are its own business";
+}
+
+TEST(IniFile, ASaveOverAReadOnlyFileIsRefused) {
+    TempFolder folder;
+    const fs::path path = folder.path() / "settings.ini";
+    WriteBytes(path, "[A]\nb=old\n");
+    fs::permissions(path, fs::perms::owner_read);
+    IniFile ini(path);
+    ASSERT_TRUE(ini.WriteString("A", "b", "new"));
+    const platform::IniResult result = ini.Save();
+    fs::permissions(path, fs::perms::owner_all);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find(path.string()), std::string::npos) << result.error;
+    EXPECT_EQ(ReadBytes(path), "[A]\nb=old\n");
+    EXPECT_TRUE(ini.Modified());
 }

@@ -176,3 +176,23 @@ TEST(LinuxJoystickProbe, AbsentOrForeignDeviceIsNoJoystick) {
     std::ofstream(folder.path() / "plain") << "not a device";
     EXPECT_FALSE(platform::LinuxJoystickProbe(folder.path() / "plain").Probe());
 }
+
+TEST(QtSettingsStore, AMalformedFileIsKeptAsideAndReplacedByTheNextWrite) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "Borvik Pro.conf";
+    std::ofstream(file) << "[General\nGridX=1\nGridY\n";
+    {
+        QtSettingsStore store(file);
+        store.WriteInteger("GridY", 20);
+        const platform::StoreResult result = store.Flush();
+        EXPECT_TRUE(result.ok) << result.error;
+    }
+    QtSettingsStore reread(file);
+    EXPECT_EQ(reread.ReadInteger("GridY"), 20);
+    EXPECT_EQ(reread.ReadInteger("GridX"), 1) << "what was readable stays";
+    fs::path copy = file;
+    copy += ".broken";
+    std::ifstream kept(copy);
+    const std::string text((std::istreambuf_iterator<char>(kept)), {});
+    EXPECT_EQ(text, "[General\nGridX=1\nGridY\n");
+}

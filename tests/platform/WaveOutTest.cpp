@@ -280,6 +280,24 @@ TEST(WaveOut, FailureWhilePlayingIsReportedBeforeTheBufferComesBack) {
     EXPECT_EQ(code, WaveError);
 }
 
+TEST(WaveOut, EnvironmentChoosesTheSinkWhenNoFactoryIsInstalled) {
+    platformtest::TempFolder folder;
+    const std::string wav = (folder.path() / "take.wav").string();
+    struct Case {
+        std::string chosen;
+        int opened;
+    };
+    const Case cases[] = {
+        {"none", WaveNoDriver}, {"no-such-alsa-device", WaveNoDriver}, {"null", WaveOk}, {wav, WaveOk}};
+    for (const Case& c : cases) {
+        ::setenv("BORVIK_WAVE_OUT", c.chosen.c_str(), 1);
+        WaveOut device(CreateWaveSink());
+        EXPECT_EQ(device.Open({1, 44100}, [](WaveMessage, WaveHeader*, int) {}), c.opened) << c.chosen;
+    }
+    ::unsetenv("BORVIK_WAVE_OUT");
+    EXPECT_TRUE(std::filesystem::exists(wav));
+}
+
 TEST(WaveOut, InstalledFactoryChoosesTheSink) {
     int made = 0;
     {

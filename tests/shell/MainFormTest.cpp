@@ -2,7 +2,9 @@
 
 #include "ShellTestSupport.h"
 
+#include "shell/About.h"
 #include "shell/DesktopLayout.h"
+#include "shell/OptionsF.h"
 #include "shell/Settings.h"
 
 #include "flatctl/TFlatHintUnit.h"
@@ -430,6 +432,25 @@ TEST_F(MainFormTest, SaveActiveSavesTheActiveSlotOnly) {
     main->findChild<QAction*>("Saveprojectactive1")->trigger();
     EXPECT_EQ(projects[0]->saves, 1);
     EXPECT_EQ(projects[1]->saves, 0);
+}
+
+TEST_F(MainFormTest, AboutAndOptionsExistOnceEach) {
+    auto main = Start(Links());
+    QAction* about = main->findChild<QAction*>("N2");
+    about->trigger();
+    about->trigger();
+    ASSERT_EQ(main->findChildren<TfrmAbout*>().size(), 1);
+    main->findChildren<TfrmAbout*>().front()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main->findChildren<TfrmAbout*>().isEmpty());
+    about->trigger();
+    EXPECT_EQ(main->findChildren<TfrmAbout*>().size(), 1);
+
+    main->findChild<QAction*>("actOptions")->trigger();
+    main->findChild<QAction*>("actOptions")->trigger();
+    EXPECT_EQ(main->findChildren<TfrmOptions*>().size(), 1);
+    EXPECT_TRUE(main->Options()->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(MainFormTest, OpenCommandUsesTheDialogStartingInTheProjectsFolder) {

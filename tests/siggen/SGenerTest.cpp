@@ -200,6 +200,7 @@ TEST_F(SGenerTest, UpDownStepsByAHundredInsideTheRange) {
     auto buttons = upDown->findChildren<QToolButton*>();
     ASSERT_EQ(buttons.size(), 2);
     QToolButton* up = buttons[0]->arrowType() == Qt::UpArrow ? buttons[0] : buttons[1];
+    EXPECT_EQ(up->accessibleName(), QStringLiteral("Frequency up"));
     up->click();
     EXPECT_EQ(Edit("edF1")->text(), QStringLiteral("200"));
     EXPECT_EQ(window_->Engine().F1(), 200);

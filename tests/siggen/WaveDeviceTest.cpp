@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 using namespace std::chrono_literals;
 using siggentest::RecordingEngine;
@@ -236,6 +237,31 @@ TEST_P(SlowSweep, Plays180BuffersWithContinuousPhaseThenAsksToStop) {
 INSTANTIATE_TEST_SUITE_P(Ranges, SlowSweep,
                          ::testing::Values(std::pair{100.0, 1000.0}, std::pair{10.0, 20000.0},
                                            std::pair{440.0, 440.0}, std::pair{2000.0, 200.0}));
+
+TEST(Engine, PlaysThroughAlsaUntilStopped) {
+    // ALSA's null device takes the samples as a sound card would, without pacing them.
+    platform::ScopedWaveSink alsa([] { return platform::MakeAlsaWaveSink("null"); });
+    TWaveDevice engine;
+    std::vector<std::string> texts;
+    int stops = 0;
+    engine.SetHooks({{},
+                     [&] { ++stops; },
+                     {},
+                     [&](platform::MessageKind, const std::string& text) { texts.push_back(text); }});
+    ASSERT_TRUE(engine.AllocWaveBuffers());
+    for (const std::uint8_t mode : {kModeFixedTone, kModeWhiteNoise, kModeFastSweep}) {
+        engine.SetMode(mode);
+        engine.StartPlayback();
+        ASSERT_TRUE(engine.Playing()) << int(mode);
+        const auto until = std::chrono::steady_clock::now() + 20s;
+        while (mode != kModeFastSweep && engine.Written() < 8 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(1ms);
+        engine.StopPlayback();
+        EXPECT_FALSE(engine.DeviceOpen());
+    }
+    EXPECT_EQ(stops, 3);
+    EXPECT_TRUE(texts.empty()) << texts.front();
+}
 
 TEST(Engine, NoSoundDeviceSaysSoAndStaysIdle) {
     platform::ScopedWaveSink none([] { return platform::MakeNullWaveSink(); });

@@ -86,7 +86,6 @@ public:
     IHelpSystem* Help() override { return nullptr; }
     void RunDatabaseMaintenance() override {}
     bool HelpMode() const override { return false; }
-    std::optional<QRect> SavedPlotWindowGeometry() const override { return SavedGeometry; }
     void RunOptions() override { ++OptionsRuns; }
 
     // A project of the demo woofer in slot n.
@@ -104,7 +103,6 @@ public:
     int Active = -1;
     IPlotWindow* Plot = nullptr;
     ISignalGenerator* Generator = nullptr;
-    std::optional<QRect> SavedGeometry;
     int OptionsRuns = 0;
 
 private:

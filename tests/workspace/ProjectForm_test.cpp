@@ -9,8 +9,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QTest>
 
 #include "simulation/Lowpass.h"
@@ -432,6 +434,60 @@ TEST_F(ProjectWindowTest, AdvancedMenusShowTheLossesOfTheBoxTypeAndOpenTheValueE
     EXPECT_NEAR(window->box.Qpr, 101, 1e-9);
     EXPECT_TRUE(window->Modified());
     EXPECT_GT(main.plot.repaints, repaints);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, EveryControlSitsInALayout) {
+    TfrmProject* window = NewProject(main, pbBandpass6);
+    QStringList loose;
+    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow() && window->layout()->indexOf(child) < 0)
+            loose << child->objectName();
+    EXPECT_TRUE(loose.isEmpty()) << loose.join(", ").toStdString();
+    // Unit labels sit beside their field, in the field's row.
+    for (const char* name : {"lblReVolume", "lblTemp", "lblVCTRise", "lblAirSpeed", "lblRVentLen"})
+        EXPECT_NE(window->Control(name)->parentWidget(), window) << name;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, TheWindowFrameSnapsToTheGridWhileItIsOn) {
+    QWidget frame;
+    TfrmProject* window = NewProject(main, pbVented);
+    window->setParent(&frame);
+    frame.show();
+    TC.GridON = true;
+    TC.GridX = 20;
+    TC.GridY = 25;
+    frame.move(31, 49);
+    QApplication::processEvents();
+    EXPECT_EQ(frame.pos(), QPoint(40, 50));
+    TC.GridON = false;
+    frame.move(31, 49);
+    QApplication::processEvents();
+    EXPECT_EQ(frame.pos(), QPoint(31, 49));
+    window->setParent(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, AClosedWindowTakesItsFrameAlong) {
+    QMdiArea area;
+    TfrmProject* window = NewProject(main, pbClosed);
+    area.addSubWindow(window);
+    area.show();
+    dialogs.messageAnswers.push_back(platform::ButtonNo);
+    EXPECT_TRUE(window->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(area.subWindowList().isEmpty());
 }
 
 } // namespace

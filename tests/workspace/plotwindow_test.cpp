@@ -3,6 +3,7 @@
 #include "PlotWindowFakes.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "shell/DesktopLayout.h"
 #include "simulation/boxmath.h"
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/QtPlotCanvas.h"
@@ -330,7 +331,7 @@ TEST_F(PlotWindowTest, ChoosingAPlotTypeFromTheMenuSetsCaptionAndUnit) {
         EXPECT_EQ(chosen->text(), c.Caption);
         chosen->trigger();
         EXPECT_EQ(window->PlotType(), c.Tag);
-        EXPECT_EQ(window->PlotButton()->text(), c.Caption);
+        EXPECT_EQ(window->PlotButton()->FullText(), c.Caption);
         EXPECT_EQ(window->windowTitle(), c.Title);
         int checked = 0;
         for (QAction* action : actions)
@@ -366,7 +367,7 @@ TEST_F(PlotWindowTest, ActiveProjectMenuListsTheUsedSlotsAndChoosesOne) {
     main.AddProject(2, btClosed);
     main.AddProject(7, btVented);
     main.SetActiveProject(2);
-    EXPECT_EQ(window->ActiveProjectButton()->text(), "[2]Closed box : Demo W8 && co");
+    EXPECT_EQ(window->ActiveProjectButton()->FullText(), "[2]Closed box : Demo W8 && co");
     QMenu* menu = window->ActiveProjectButton()->menu();
     emit menu->aboutToShow();
     const QList<QAction*> items = menu->actions();
@@ -481,8 +482,14 @@ TEST_F(PlotWindowTest, PrintingNeedsAnActiveProjectAndAConfirmedDialogAndReports
 }
 
 TEST_F(PlotWindowTest, TakesTheSavedPlaceWhenFirstShownAndTheLinkMakesIt) {
+    const TDesktopLayout saved = DesktopLayout;
+    DesktopLayout = TDesktopLayout{};
+    DesktopLayout.valid = true;
+    DesktopLayout.PlotLeft = 40;
+    DesktopLayout.PlotTop = 60;
+    DesktopLayout.PlotWidth = 500;
+    DesktopLayout.PlotHeight = 400;
     FakeMainWindow other;
-    other.SavedGeometry = QRect(40, 60, 500, 400);
     TAppLinks links;
     LinkPlotWindow(links);
     ASSERT_TRUE(links.createPlotWindow);
@@ -490,6 +497,12 @@ TEST_F(PlotWindowTest, TakesTheSavedPlaceWhenFirstShownAndTheLinkMakesIt) {
     ASSERT_NE(dynamic_cast<TfrmPlotWindow*>(made.get()), nullptr);
     made->Widget()->show();
     EXPECT_EQ(made->Widget()->size(), QSize(500, 400));
+    // Shown again later (restored from minimised), it keeps where the user put it.
+    made->Widget()->resize(600, 300);
+    made->Widget()->hide();
+    made->Widget()->show();
+    EXPECT_EQ(made->Widget()->size(), QSize(600, 300));
+    DesktopLayout = saved;
 }
 
 TEST_F(PlotWindowTest, InTheWorkspaceItMinimisesInsteadOfClosingAndSnapsToTheGrid) {

@@ -1,0 +1,2 @@
+list(APPEND BORVIK_BENCH_SOURCES ${CMAKE_CURRENT_LIST_DIR}/siggen_bench.cpp)
+list(APPEND BORVIK_BENCH_LIBS borvik_siggen)
