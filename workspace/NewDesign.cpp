@@ -324,6 +324,13 @@ TfrmNewProject::TfrmNewProject(QWidget* owner)
 
     m_Params = new TfrmTinyParams(this);
     m_Params->hide();
+    // A value changed in the panel changes the wizard's driver: its model and EBP follow.
+    m_Params->OnValueChanged = [this] {
+        m_Driver.PrepareModel();
+        m_EBP = WizardEBP(m_Driver.Data);
+        m_Gauge->SetEBP(m_EBP);
+        m_EbpText->setText(QString::fromStdString(EbpLabel(m_EBP)));
+    };
     top->addWidget(m_Params);
 
     connect(m_Abort, &QPushButton::clicked, this, &TfrmNewProject::btnAbortClick);
