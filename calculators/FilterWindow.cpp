@@ -1,5 +1,7 @@
 #include "calculators/FilterWindow.h"
 
+#include "help/HelpContexts.h"
+
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
 #include "shell/Settings.h"
@@ -14,6 +16,7 @@
 #include <QMoveEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -24,6 +27,17 @@ namespace {
 
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// The caption column as wide as its longest caption (at least its designed width), and the grid
+// wide enough to show both columns, so that a larger font clips nothing.
+void FitCaptions(QTableWidget* grid, int valueWidth) {
+    const int designed = grid->columnWidth(0);
+    grid->resizeColumnToContents(0);
+    const int captionWidth = std::max(designed, grid->columnWidth(0));
+    grid->setColumnWidth(0, captionWidth);
+    const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    grid->setMinimumWidth(captionWidth + valueWidth + 2 * grid->frameWidth() + scrollBar);
 }
 
 int Snap(int value, int step) {
@@ -39,6 +53,7 @@ TfrmCalculators::TfrmCalculators(int number, QWidget* parent)
       sheet_(CalculatorTable().Calculator(number_)) {
     setObjectName("frmCalculators");
     setWindowTitle("Calculator");
+    setProperty("helpContext", HelpContext::Calculators);
     setAttribute(Qt::WA_DeleteOnClose);
 
     pgFilter_ = new QTabWidget(this);
@@ -95,6 +110,7 @@ TfrmCalculators::TfrmCalculators(int number, QWidget* parent)
             grid->setObjectName(QString("InputGrid%1").arg(p + 1));
             for (int k = 0; k < sheet_.InputItemCount(p); ++k)
                 grid->item(k, 0)->setText(FromUtf8(page.Item[static_cast<std::size_t>(k)]));
+            FitCaptions(grid, 120);
             inputGrids_.push_back(grid);
         }
         for (int p = 0; p < sheet_.OutputPageCount(); ++p) {
@@ -103,6 +119,7 @@ TfrmCalculators::TfrmCalculators(int number, QWidget* parent)
             grid->setObjectName(QString("OutputGrid%1").arg(p + 1));
             for (int k = 0; k < sheet_.OutputItemCount(p); ++k)
                 grid->item(k, 0)->setText(FromUtf8(page.Item[static_cast<std::size_t>(k)]));
+            FitCaptions(grid, 160);
             outputGrids_.push_back(grid);
         }
         LoadPicture();

@@ -25,6 +25,10 @@ public:
     static TfrmCalculators* CreateCalculator(int number);
 
     int CalculatorNumber() const { return number_; }
+    // The resolver formulas of this window are parsed with (input symbols, output captions).
+    TExpressionPtr ResolveIdentifier(const std::string& identifier, TParameterListPtr& parameters) {
+        return sheet_.ResolveIdentifier(identifier, parameters);
+    }
     TCalculatorSheet& Sheet() { return sheet_; }
 
     // "Calculate": the input cells into the sheet, every output evaluated, the results back into

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev libasound2-dev
-          clang libclang-rt-14-dev python3 nginx microsocks)
+          clang libclang-rt-14-dev python3 nginx microsocks
+          libchm-dev fp-utils)
 if [ "${1:-}" = "--with-display" ]; then
   packages+=(xvfb xauth)
 fi

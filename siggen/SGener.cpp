@@ -217,9 +217,10 @@ TfrmSGenerator::TfrmSGenerator(QWidget* parent) : QWidget(parent), joystick_(&pl
 }
 
 TfrmSGenerator::~TfrmSGenerator() {
-    // The layouts the hooks switch are going; the device stops before the buffers go.
-    engine_.SetHooks({});
+    // The device stops before the buffers go; the hooks are let go only then, since the device
+    // thread reads them until it ends. The controls they switch still exist here.
     engine_.FreeWaveBuffers();
+    engine_.SetHooks({});
 }
 
 void TfrmSGenerator::FormCreate() {

@@ -703,8 +703,10 @@ bool TfrmProject::LoadProjectFile(const QString& fileName, QString& error) {
         error = Q(report.error);
         return false;
     }
-    if (windowTitle().isEmpty())
-        setWindowTitle(QString(fileName).section('/', -1).replace("&", "&&"));
+    // An opened project's window is named after its slot, box type and driver; a title is plain
+    // text, so "&" stays as it is (menus that list windows escape it themselves).
+    setWindowTitle("[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " +
+                   Q(driver.Data.Brand + " " + driver.Data.Model));
     return true;
 }
 
@@ -755,7 +757,7 @@ void TfrmProject::RefreshCaption() {
     const QString caption =
         "[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " + Q(driver.Data.Model);
     if (windowTitle().isEmpty())
-        setWindowTitle(QString(caption).replace("&", "&&"));
+        setWindowTitle(caption);
     if (IMainWindow* main = MainWindow())
         main->SetSlotCaption(slot, caption);
 }

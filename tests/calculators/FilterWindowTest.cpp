@@ -4,6 +4,7 @@
 #include "calculators/CalculatorLinks.h"
 #include "platform/Dialogs.h"
 #include "shell/AppLinks.h"
+#include "shell/Settings.h"
 
 #include "../platform/TempFolders.h"
 
@@ -110,6 +111,23 @@ TEST_F(CalculatorsWindow, PlainWindowHasNothingToCalculate) {
     // A number the table does not hold gives the plain window too.
     TfrmCalculators unknown(42);
     EXPECT_EQ(unknown.CalculatorNumber(), 0);
+}
+
+TEST_F(CalculatorsWindow, SnapsToTheDesktopGridWhenMoved) {
+    const TConfig saved = TC;
+    TC.GridON = true;
+    TC.GridX = 20;
+    TC.GridY = 25;
+    TfrmCalculators window(1);
+    window.show();
+    window.move(33, 61);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.pos(), QPoint(40, 50));
+    TC.GridON = false;
+    window.move(33, 61);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.pos(), QPoint(33, 61));
+    TC = saved;
 }
 
 TEST_F(CalculatorsWindow, LinksRefuseNumbersOutsideTheTable) {

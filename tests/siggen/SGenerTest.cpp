@@ -354,6 +354,16 @@ TEST_F(SGenerTest, ClosingWhilePlayingStopsTheSoundFirst) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window_.isNull(); }, 2000)); // freed itself
 }
 
+TEST_F(SGenerTest, DeletedWhilePlayingStopsTheDeviceFirst) {
+    RenderToFile();
+    Start()->click();
+    ASSERT_TRUE(window_->Engine().Playing());
+    delete window_.data();
+    EXPECT_TRUE(window_.isNull());
+    // Stop requests the device posted on its way out are dropped with the window.
+    QCoreApplication::processEvents();
+}
+
 TEST_F(SGenerTest, EscapeCloses) {
     window_->show();
     window_->activateWindow();

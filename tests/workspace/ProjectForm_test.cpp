@@ -378,6 +378,18 @@ TEST_F(ProjectWindowTest, ADroppedDriverReplacesTheProjectsDriver) {
     EXPECT_TRUE(main.Proj(window->Slot()).caption.endsWith(" : Other"));
 }
 
+TEST_F(ProjectWindowTest, AnOpenedProjectIsNamedAfterItsSlotBoxTypeAndDriver) {
+    TAppLinks links;
+    LinkProjectWindows(links);
+    IProjectWindow* window = links.createProjectWindow(main, 2);
+    ASSERT_NE(window, nullptr);
+    QString error;
+    ASSERT_TRUE(window->LoadProjectFile(QString(BORVIK_TEST_DATA) + "/files/project_radiator.bvp", error))
+        << error.toStdString();
+    EXPECT_EQ(window->Widget()->windowTitle(), "[2]passive radiator : Acme W8 \"Pro\"");
+    delete window->Widget();
+}
+
 TEST_F(ProjectWindowTest, TheLinkMakesProjectWindows) {
     TAppLinks links;
     LinkProjectWindows(links);
