@@ -740,6 +740,9 @@ bool TfrmNewProject::FinishNewProject() {
         platform::AppDialogs().MessageDlg(reason, platform::MessageKind::Warning, platform::ButtonOk);
         return false;
     }
+    // The window's own caption is the wizard's; the slot's caption is the project window's.
+    project->setWindowTitle("[" + QString::number(slot) + "]" + m_BoxType->currentText() + " : " +
+                            m_DriverList->currentText());
     project->StartNow(1);
     if (choices.boxType == 3 || choices.boxType == 4)
         platform::AppDialogs().MessageDlg(kNoOptimumWarning, platform::MessageKind::Warning,

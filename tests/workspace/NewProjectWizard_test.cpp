@@ -218,6 +218,7 @@ TEST_F(WizardTest, FinishStartsAProjectFromTheChoices) {
     EXPECT_EQ(project->box.Nd, 2);
     EXPECT_EQ(project->driver.NumDrivers, 2);
     EXPECT_EQ(project->driver.Data.Model, "W12");
+    EXPECT_EQ(project->windowTitle(), "[1]Vented : Acme W12");
     EXPECT_GT(project->box.Vr, 0);
     EXPECT_GT(project->box.Fr, 0);
     EXPECT_FALSE(project->loading);
