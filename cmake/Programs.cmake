@@ -13,6 +13,13 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/shell/main.cpp AND TARGET borvik_mainwindow)
       target_compile_definitions(borvik PRIVATE BORVIK_LINK_${upper}=1)
     endif()
   endforeach()
+  # Files the program ships that are made at build time (the help file) come with it, so that
+  # building the program alone gives a program that finds them.
+  foreach(shipped borvik_help_file)
+    if(TARGET ${shipped})
+      add_dependencies(borvik ${shipped})
+    endif()
+  endforeach()
   install(TARGETS borvik RUNTIME DESTINATION bin)
 endif()
 

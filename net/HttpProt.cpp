@@ -156,6 +156,8 @@ std::string Base64EncodeText(const std::string& text) {
 std::string HttpDate(const QDateTime& value) {
     static const char days[] = "MonTueWedThuFriSatSun";
     static const char months[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+    if (!value.isValid())
+        return {};
     const QDate date = value.date();
     const QTime time = value.time();
     char text[64];

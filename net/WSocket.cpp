@@ -1198,7 +1198,8 @@ void TCustomWSocket::TriggerDataSent(std::uint16_t error) {
 }
 
 void TCustomWSocket::TriggerChangeState(TSocketState oldState, TSocketState newState) {
-    if (OnChangeState)
+    // A socket being freed tells nobody: its owner may already be gone.
+    if (OnChangeState && !destroying_)
         OnChangeState(this, oldState, newState);
 }
 

@@ -771,6 +771,10 @@ int PosixSendTo(TSocket s, const void* data, int length, int flags, const TSockA
             Rearm(s, &Watch::writeArmed);
         return Fail();
     }
+    // Unlike the platform the component was made for, a stream socket here takes part of a
+    // block when its buffer fills; the rest waits for the next write notice like a refused send.
+    if (sent < length)
+        Rearm(s, &Watch::writeArmed);
     return static_cast<int>(sent);
 }
 
@@ -782,6 +786,10 @@ int PosixSend(TSocket s, const void* data, int length, int flags) {
             Rearm(s, &Watch::writeArmed);
         return Fail();
     }
+    // Unlike the platform the component was made for, a stream socket here takes part of a
+    // block when its buffer fills; the rest waits for the next write notice like a refused send.
+    if (sent < length)
+        Rearm(s, &Watch::writeArmed);
     return static_cast<int>(sent);
 }
 

@@ -24,9 +24,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -34,6 +36,22 @@
 #include <system_error>
 
 namespace {
+
+// The application's hint pauses: a hint comes 200 ms after the mouse rests on a control.
+class THintTimingStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) {
+            return 200;
+        }
+        if (hint == SH_ToolTip_FallAsleepDelay) {
+            return 3000;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 std::string Utf8(const QString& text) {
     return text.toStdString();
@@ -392,6 +410,9 @@ bool TfrmMain::Create() {
 
     // 8.
     SplashText(QStringLiteral("Setting variables..."));
+    if (dynamic_cast<THintTimingStyle*>(QApplication::style()) == nullptr) {
+        QApplication::setStyle(new THintTimingStyle(QStyleFactory::create(QApplication::style()->name())));
+    }
 
     // 9.
     SplashText(QStringLiteral("Loading configuration data..."));

@@ -73,7 +73,7 @@ int ActiveAfterFree(const TProjectSlots& table, int freed, int active) {
     return table.HighestUsed();
 }
 
-QString BoxTypeName(int boxType) {
+QString BoxTypeCaption(int boxType) {
     switch (boxType) {
     case 0:
         return QStringLiteral("closed");
@@ -91,7 +91,7 @@ QString BoxTypeName(int boxType) {
 }
 
 QString SlotCaption(int slot, int boxType, const QString& brandAndModel) {
-    return QStringLiteral("[%1]%2 : %3").arg(slot).arg(BoxTypeName(boxType), brandAndModel);
+    return QStringLiteral("[%1]%2 : %3").arg(slot).arg(BoxTypeCaption(boxType), brandAndModel);
 }
 
 QString EscapeAmpersands(const QString& text) {

@@ -46,7 +46,7 @@ int ResolveActiveProject(const TProjectSlots& table, int n);
 int ActiveAfterFree(const TProjectSlots& table, int freed, int active);
 
 // The box-type name of the window caption; empty for a type outside 0..4.
-QString BoxTypeName(int boxType);
+QString BoxTypeCaption(int boxType);
 
 // "[n]" + box-type name + " : " + brand and model, e.g. "[1]vented : Acme W8".
 QString SlotCaption(int slot, int boxType, const QString& brandAndModel);

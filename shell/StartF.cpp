@@ -1,6 +1,7 @@
 #include "shell/StartF.h"
 
 #include <QCoreApplication>
+
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +11,8 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -61,7 +64,6 @@ TfrmSplashScreen::TfrmSplashScreen(QWidget* parent)
 
     imgSplash = new QLabel(this);
     imgSplash->setObjectName(QStringLiteral("imgSplash"));
-    imgSplash->setPixmap(SplashPicture(QSize(371, 200), devicePixelRatioF()));
     imgSplash->setAlignment(Qt::AlignCenter);
 
     lblProgram = new QLabel(this);
@@ -85,6 +87,9 @@ TfrmSplashScreen::TfrmSplashScreen(QWidget* parent)
     layout->addWidget(imgSplash, 1);
     layout->addLayout(labels);
 
+    // The picture fills what the labels leave of the 371 x 245 client area (more with a larger font).
+    const int pictureHeight = std::max(150, 245 - labels->sizeHint().height());
+    imgSplash->setPixmap(SplashPicture(QSize(371, pictureHeight), devicePixelRatioF()));
     resize(sizeHint().expandedTo(QSize(371, 245)));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = geometry();

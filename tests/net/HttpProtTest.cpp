@@ -376,6 +376,9 @@ TEST(THttpCli, ARefusedConnectionIsAFailure) {
               "404 Connection refused (Error #10061)");
     EXPECT_EQ(client.StatusCode(), 404);
     EXPECT_EQ(client.ReasonPhrase(), "Connection refused (Error #10061)");
+    // No host at all: the lookup cannot start and the request ends at once.
+    EXPECT_EQ(GetInto(client, "", received), "404 DNS lookup: invalid host name.");
+    EXPECT_EQ(client.State(), httpReady);
 }
 
 TEST(THttpCli, ASocketLibraryThatCannotBeLoadedFailsTheRequest) {
@@ -514,6 +517,14 @@ TEST(THttpCli, FilesAndRedirectionsFromNginx) {
     EXPECT_EQ(client.Relocations(), 2);
     QByteArray received;
     EXPECT_EQ(GetInto(client, server.Base() + "/nothing", received), "404 Not Found");
+    std::string big(3 << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7 % 251);
+    WriteFile(server.Html() / "big.bin", big);
+    received.clear();
+    EXPECT_EQ(GetInto(client, server.Base() + "/big.bin", received), "");
+    EXPECT_TRUE(received.toStdString() == big) << received.size();
+    EXPECT_EQ(client.ContentLength(), static_cast<std::int64_t>(big.size()));
 }
 
 } // namespace

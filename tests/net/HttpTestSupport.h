@@ -62,11 +62,14 @@ public:
             script.insert(QString::fromStdString(path), list);
         }
         WriteFile(folder_.path() / "script.json", QJsonDocument(script).toJson().toStdString());
-        return process_.Start(python,
-                              {QString(BORVIK_NET_TEST_DIR) + "/scripted_server.py", QString::number(port_),
-                               QString::fromStdString((folder_.path() / "script.json").string()),
-                               QString::fromStdString((folder_.path() / "requests.log").string())},
-                              port_);
+        const QStringList files{QString::fromStdString((folder_.path() / "script.json").string()),
+                                QString::fromStdString((folder_.path() / "requests.log").string())};
+        const QString server = QString(BORVIK_NET_TEST_DIR) + "/scripted_server.py";
+        if (substitutePort)
+            return process_.Start(python, QStringList{server, QString::number(port_)} + files, port_);
+        // Without a port in the answers, the server picks a free one itself: no race with others.
+        port_ = process_.StartOnAnyPort(python, QStringList{server, "0"} + files);
+        return port_ != 0;
     }
     int Port() const { return port_; }
     std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
@@ -97,11 +100,11 @@ public:
         const QString python = FindProgram("python3");
         if (python.isEmpty())
             return false;
-        port_ = FreePort();
-        return process_.Start(python,
-                              {"-m", "http.server", QString::number(port_), "--bind", "127.0.0.1",
-                               "--directory", QString::fromStdString(folder_.path().string())},
-                              port_);
+        // Port 0: the server picks a free port and says which ("... port N ...").
+        port_ =
+            process_.StartOnAnyPort(python, {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+                                             "--directory", QString::fromStdString(folder_.path().string())});
+        return port_ != 0;
     }
     const std::filesystem::path& Root() const { return folder_.path(); }
     std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
@@ -119,7 +122,18 @@ public:
         const QString nginx = FindProgram("nginx");
         if (nginx.isEmpty())
             return false;
-        port_ = FreePort();
+        // nginx needs its port in advance; another test may take the same one meanwhile.
+        for (int attempt = 0; attempt < 3; ++attempt)
+            if (StartOn(nginx, FreePort(), extra))
+                return true;
+        return false;
+    }
+    std::filesystem::path Html() const { return folder_.path() / "html"; }
+    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    bool StartOn(const QString& nginx, int port, const std::string& extra) {
+        port_ = port;
         const auto& root = folder_.path();
         std::filesystem::create_directories(root / "html");
         std::filesystem::create_directories(root / "logs");
@@ -140,10 +154,7 @@ public:
                                QString::fromStdString((root / "logs/error.log").string())},
                               port_);
     }
-    std::filesystem::path Html() const { return folder_.path() / "html"; }
-    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
-private:
     platformtest::TempFolder folder_{"borvik-nginx"};
     PeerProcess process_;
     int port_ = 0;

@@ -166,7 +166,31 @@ public:
         process_->start(program, arguments);
         if (!process_->waitForStarted(3000))
             return false;
-        return WaitForPort(port);
+        // Answered by our program, not by another that holds the port.
+        return WaitForPort(port) && !process_->waitForFinished(50) && process_->state() == QProcess::Running;
+    }
+    // Starts `program`, which chooses a free port itself and prints "port N" on its output;
+    // returns that port, or 0 when it does not start.
+    int StartOnAnyPort(const QString& program, const QStringList& arguments) {
+        process_ = std::make_unique<QProcess>();
+        process_->setStandardErrorFile(QProcess::nullDevice());
+        process_->start(program, arguments);
+        if (!process_->waitForStarted(3000))
+            return 0;
+        QByteArray output;
+        QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired() && process_->state() == QProcess::Running) {
+            process_->waitForReadyRead(100);
+            output += process_->readAllStandardOutput();
+            const qsizetype at = output.indexOf("port ");
+            const qsizetype end = at < 0 ? -1 : output.indexOf('\n', at);
+            if (end > at) {
+                const QByteArrayList words = output.mid(at, end - at).trimmed().split(' ');
+                const int port = words.size() > 1 ? words[1].toInt() : 0;
+                return port > 0 && WaitForPort(port) ? port : 0;
+            }
+        }
+        return 0;
     }
     void Stop() {
         if (process_ && process_->state() != QProcess::NotRunning) {

@@ -166,15 +166,21 @@ TEST(Socks5, ThroughMicrosocks) {
     if (microsocks.isEmpty())
         GTEST_SKIP() << "microsocks is not installed: no SOCKS proxy to test against";
     for (const bool withPassword : {false, true}) {
-        const int proxyPort = nettest::FreePort();
-        QStringList arguments{"-i", "127.0.0.1", "-p", QString::number(proxyPort)};
-        if (withPassword)
-            arguments << "-u"
-                      << "user"
-                      << "-P"
-                      << "secret";
         nettest::PeerProcess proxy;
-        ASSERT_TRUE(proxy.Start(microsocks, arguments, proxyPort));
+        int proxyPort = 0;
+        // microsocks needs its port in advance; another test may take the same one meanwhile.
+        for (int attempt = 0; attempt < 3 && proxyPort == 0; ++attempt) {
+            const int port = nettest::FreePort();
+            QStringList arguments{"-i", "127.0.0.1", "-p", QString::number(port)};
+            if (withPassword)
+                arguments << "-u"
+                          << "user"
+                          << "-P"
+                          << "secret";
+            if (proxy.Start(microsocks, arguments, port))
+                proxyPort = port;
+        }
+        ASSERT_NE(proxyPort, 0) << "microsocks did not start";
         LocalPeer target;
         TWSocket socket;
         socket.SetSocksServer("127.0.0.1");

@@ -99,6 +99,68 @@ TEST(TCustomWSocket, ConnectSendReceiveAndCloseInTheirOrder) {
     EXPECT_EQ(log.lines, (std::vector<std::string>{"closed 0", "state 7"}));
 }
 
+TEST(TCustomWSocket, WhatTheNetworkCannotTakeWaitsForTheWriteEvent) {
+    LocalPeer peer;
+    TCustomWSocket socket;
+    bool sent = false;
+    socket.OnDataSent = [&](TCustomWSocket*, std::uint16_t) { sent = true; };
+    socket.SetAddr("127.0.0.1");
+    socket.SetPort(peer.PortText());
+    socket.Connect();
+    ASSERT_TRUE(peer.Accept());
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsConnected; }));
+    sent = false;
+    std::string payload(8 << 20, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<char>('a' + i % 26);
+    EXPECT_EQ(socket.Send(payload.data(), static_cast<int>(payload.size())),
+              static_cast<int>(payload.size()));
+    EXPECT_GT(socket.QueuedChunks(), 1u); // the peer reads nothing yet
+    EXPECT_FALSE(socket.AllSent());
+    const std::string received = peer.ReadSome(payload.size(), 20000);
+    EXPECT_TRUE(received == payload) << received.size();
+    ASSERT_TRUE(PumpUntil([&] { return sent; }));
+    EXPECT_TRUE(socket.AllSent());
+}
+
+TEST(TCustomWSocket, DatagramsBothWays) {
+    const int server = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length);
+
+    TCustomWSocket socket;
+    EventLog log;
+    log.Attach(socket);
+    std::string received;
+    socket.OnDataAvailable = [&](TCustomWSocket* s, std::uint16_t) { received += s->ReceiveText(); };
+    socket.SetProto("udp");
+    socket.SetAddr("127.0.0.1");
+    socket.SetPort(std::to_string(ntohs(address.sin_port)));
+    socket.Connect();
+    EXPECT_EQ(socket.State(), wsConnected); // at once, without a peer
+    EXPECT_TRUE(log.Has("connected 0"));
+    EXPECT_NE(socket.LocalPort(), "0"); // bound, and the bound port kept
+    socket.SendText("ping");
+    char buffer[16] = {};
+    sockaddr_in from{};
+    socklen_t fromLength = sizeof from;
+    ASSERT_TRUE(PumpUntil([&] {
+        pollfd p{server, POLLIN, 0};
+        return ::poll(&p, 1, 0) == 1;
+    }));
+    ASSERT_EQ(::recvfrom(server, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &fromLength),
+              4);
+    EXPECT_EQ(std::string(buffer, 4), "ping");
+    EXPECT_EQ(std::to_string(ntohs(from.sin_port)), socket.LocalPort());
+    ::sendto(server, "pong", 4, 0, reinterpret_cast<sockaddr*>(&from), fromLength);
+    ASSERT_TRUE(PumpUntil([&] { return received == "pong"; }));
+    ::close(server);
+}
+
 TEST(TCustomWSocket, RefusedConnectionReportsItsErrorAndCloses) {
     const int port = nettest::FreePort();
     TCustomWSocket socket;

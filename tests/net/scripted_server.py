@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """An HTTP peer with scripted answers, for the answers no ordinary server gives.
 
-Usage: scripted_server.py PORT SCRIPT LOG
+Usage: scripted_server.py PORT SCRIPT LOG   (PORT 0: any free port, printed as "port N")
 SCRIPT is a JSON object mapping a request path to a list of steps; each step is
 {"send": "<text with \\r\\n escapes>"} or {"sendhex": "<hex>"} or {"sleep": seconds} or
 {"close": true}. Unknown paths get a 404. Every request's raw bytes are appended to LOG as one
@@ -21,6 +21,7 @@ def main():
     server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     server.bind(("127.0.0.1", port))
     server.listen(8)
+    print("port", server.getsockname()[1], flush=True)
     for _ in range(200):
         conn, _ = server.accept()
         conn.settimeout(5)

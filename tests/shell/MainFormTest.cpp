@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -258,6 +259,26 @@ TEST_F(MainFormTest, ClosingProjectsMovesTheActiveProjectToTheHighestLeft) {
     EXPECT_EQ(main->ActiveProject(), 1);
 }
 
+TEST_F(MainFormTest, AProjectFromTheWizardShowsOnlyOnceItStarts) {
+    auto main = Start(Links());
+    const int slot = main->AllocateProjectSlot();
+    ASSERT_EQ(slot, 1);
+    ASSERT_EQ(projects.size(), 1u);
+    EXPECT_FALSE(projects[0]->isVisible());
+    QMenu menu;
+    main->FillWindowsMenu(&menu);
+    EXPECT_EQ(menu.actions().size(), 1); // the plot window alone
+
+    projects[0]->boxType = 0;
+    projects[0]->brandAndModel = "New W6";
+    projects[0]->StartNow(1);
+    EXPECT_TRUE(projects[0]->isVisible());
+    EXPECT_EQ(main->ActiveProject(), 1);
+    EXPECT_EQ(main->Proj(1).caption, "[1]closed : New W6");
+    main->FillWindowsMenu(&menu);
+    EXPECT_EQ(menu.actions().size(), 2);
+}
+
 TEST_F(MainFormTest, CaptionsWithAmpersandsShowThemInMenus) {
     auto main = Start(Links());
     main->OpenProjectFile(Project("bw.bvp", "B&W", "DM1", 4));
@@ -363,9 +384,14 @@ TEST_F(MainFormTest, SavedWindowPositionsAreRestoredClampedToTheScreen) {
         auto main = Start(Links());
         main->move(40, 50);
         main->resize(700, 500);
+        QCoreApplication::processEvents();
+        plot->parentWidget()->setGeometry(30, 20, 300, 200);
         main->findChild<QAction*>("Savewindowpositions1")->trigger();
-        EXPECT_TRUE(LoadDesktop(store).valid);
-        EXPECT_EQ(LoadDesktop(store).MainWidth, main->geometry().width());
+        const TDesktopLayout saved = LoadDesktop(store);
+        EXPECT_TRUE(saved.valid);
+        EXPECT_EQ(saved.MainWidth, main->geometry().width());
+        EXPECT_EQ(saved.PlotLeft, 30);
+        EXPECT_EQ(saved.PlotHeight, 200);
     }
     store.Seed("Desktop/MainLeft", 100000);
     auto main = Start(Links());
@@ -373,6 +399,7 @@ TEST_F(MainFormTest, SavedWindowPositionsAreRestoredClampedToTheScreen) {
     const QRect area = main->screen()->availableGeometry();
     EXPECT_LE(main->x() + main->width(), area.right() + 1);
     EXPECT_EQ(main->width(), 700);
+    EXPECT_EQ(plot->parentWidget()->geometry(), QRect(30, 20, 300, 200));
 }
 
 TEST_F(MainFormTest, EveryCommandOfAWindowNotBuiltSaysSo) {
@@ -471,6 +498,7 @@ TEST_F(MainFormTest, HintsShowOnlyInHelpMode) {
     TFlatHint* hint = main->HelpModeHint();
     ASSERT_EQ(TFlatHint::Installed(), hint);
     EXPECT_EQ(hint->HintHidePause(), 3000);
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 200);
     auto* button = main->findChild<QToolButton*>("tbNewProject");
     const QPoint at = button->mapToGlobal(button->rect().center());
     EXPECT_FALSE(hint->ShowHint(button, at));
