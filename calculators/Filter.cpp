@@ -12,12 +12,23 @@ bool IsContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// At most `limit` characters: code points in a UTF-8 file, bytes in a Windows-1252 one.
+// At most `limit` characters: code points in a UTF-8 file, bytes in a Windows-1252 one. Only
+// the continuation bytes of a sequence begun by a lead byte belong to the character before;
+// any other byte (such as a stored line break 0xA4) counts as a character of its own.
 std::string CutCharacters(std::string text, std::size_t limit, bool utf8) {
     std::size_t characters = 0;
+    int pending = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (utf8 && IsContinuationByte(text[i]))
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (utf8 && pending > 0 && IsContinuationByte(text[i])) {
+            --pending;
             continue;
+        }
+        pending = !utf8                   ? 0
+                  : (byte & 0xE0) == 0xC0 ? 1
+                  : (byte & 0xF0) == 0xE0 ? 2
+                  : (byte & 0xF8) == 0xF0 ? 3
+                                          : 0;
         if (characters++ == limit) {
             text.resize(i);
             break;
@@ -91,6 +102,13 @@ platform::IniResult LoadCalculatorFile(const std::filesystem::path& path, TFilte
     const platform::IniFile file(path);
     if (!file.LoadResult())
         return file.LoadResult();
+    ReadCalculatorDefinition(file, filter);
+    filter.FileName = path;
+    return {};
+}
+
+void ReadCalculatorDefinition(const platform::IniFile& file, TFilter& filter) {
+    filter = TFilter{};
     const DefinitionReader read(file);
 
     filter.Name = read.Text("Main", "Name", "error");
@@ -125,20 +143,19 @@ platform::IniResult LoadCalculatorFile(const std::filesystem::path& path, TFilte
             page.Unit[k] = read.Text(section, "Unit" + number, "error", kCalculatorUnitLength);
         }
     }
-    return {};
 }
 
 // ---- table -----------------------------------------------------------------------------------
 
 bool TCalculatorTable::Store(int number, TFilter filter, std::string& error) {
-    if (number < 1 || number > kMaxCalculators) {
-        error = "Only " + std::to_string(kMaxCalculators) + " calculators can be listed.";
+    if (number < 1 || number > kCalculatorTableSize) {
+        error = "Only " + std::to_string(kCalculatorTableSize) + " calculators can be listed.";
         return false;
     }
     if (std::find(categories_.begin(), categories_.end(), filter.Category) == categories_.end()) {
-        if (static_cast<int>(categories_.size()) >= kMaxCalculatorCategories) {
-            error =
-                "Only " + std::to_string(kMaxCalculatorCategories) + " calculator categories can be listed.";
+        if (static_cast<int>(categories_.size()) >= kCalculatorCategoryTableSize) {
+            error = "Only " + std::to_string(kCalculatorCategoryTableSize) +
+                    " calculator categories can be listed.";
             return false;
         }
         categories_.push_back(filter.Category);
@@ -151,7 +168,7 @@ bool TCalculatorTable::Store(int number, TFilter filter, std::string& error) {
 }
 
 const TFilter* TCalculatorTable::Calculator(int number) const {
-    if (number < 1 || number > kMaxCalculators)
+    if (number < 1 || number > kCalculatorTableSize)
         return nullptr;
     return filters_[static_cast<std::size_t>(number - 1)].get();
 }
@@ -248,6 +265,9 @@ std::optional<std::string> TCalculatorSheet::Calculate() {
     if (!filter_)
         return std::nullopt;
     resolving_.clear();
+    // One budget for the whole calculation: outputs that refer to each other many times over
+    // cannot add up to hours of work.
+    const TExpressionBudget budget;
     const TIdentifierResolver resolver = [this](const std::string& id, TParameterListPtr& parameters) {
         return ResolveIdentifier(id, parameters);
     };

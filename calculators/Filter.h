@@ -25,8 +25,8 @@
 inline constexpr int kMaxCalculatorPages = 10;
 inline constexpr int kMaxCalculatorItems = 20;
 inline constexpr int kShownCalculatorPages = 5;
-inline constexpr int kMaxCalculators = 60;
-inline constexpr int kMaxCalculatorCategories = 30;
+inline constexpr int kCalculatorTableSize = 60;
+inline constexpr int kCalculatorCategoryTableSize = 30;
 // Captions and symbols are cut to 20 characters, units to 10; every text to 255 bytes.
 inline constexpr std::size_t kCalculatorCaptionLength = 20;
 inline constexpr std::size_t kCalculatorUnitLength = 10;
@@ -66,13 +66,15 @@ struct TFilter {
 // pages, category "Miscellannous"); counts beyond the limits read only what fits. Fails only
 // when the file cannot be read or is too large.
 platform::IniResult LoadCalculatorFile(const std::filesystem::path& path, TFilter& filter);
+// The same from a document already read.
+void ReadCalculatorDefinition(const platform::IniFile& file, TFilter& filter);
 
-// The definitions read at start-up, numbered 1..kMaxCalculators, and their categories in the
+// The definitions read at start-up, numbered 1..kCalculatorTableSize, and their categories in the
 // order they were first met.
 class TCalculatorTable {
 public:
     // Stores `filter` as calculator `number`; false with a reason when the number is outside
-    // 1..kMaxCalculators or its category would be one category too many.
+    // 1..kCalculatorTableSize or its category would be one category too many.
     bool Store(int number, TFilter filter, std::string& error);
     // The definition of calculator `number`, or null.
     const TFilter* Calculator(int number) const;
@@ -81,7 +83,7 @@ public:
     void Clear();
 
 private:
-    std::array<std::unique_ptr<TFilter>, kMaxCalculators> filters_;
+    std::array<std::unique_ptr<TFilter>, kCalculatorTableSize> filters_;
     int count_ = 0;
     std::vector<std::string> categories_; // compared exactly: "Bass" and "bass" are two
 };

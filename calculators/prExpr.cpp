@@ -176,6 +176,17 @@ constexpr std::array<const char*, 5> kStringNames = {"UPPER", "LOWER", "COPY", "
 
 } // namespace
 
+TExpressionBudget::TExpressionBudget() {
+    if (budget.scopes++ == 0) {
+        budget.work = 0;
+        budget.nodes = 0;
+    }
+}
+
+TExpressionBudget::~TExpressionBudget() {
+    --budget.scopes;
+}
+
 // ---- names and numbers -----------------------------------------------------------------------
 
 const char* KindName(TExprValueKind kind) {

@@ -310,6 +310,16 @@ TExpressionPtr ParseExpression(std::string_view text, const TIdentifierResolver&
 // The built-in functions by upper-cased name, or null.
 TExpressionPtr LookupStandardFunction(const std::string& identifier, TParameterListPtr& parameters);
 
+// One budget for everything parsed and read while it lives: the limits below then hold for all
+// of it together (a calculation of many formulas that refer to each other), not per formula.
+class TExpressionBudget {
+public:
+    TExpressionBudget();
+    ~TExpressionBudget();
+    TExpressionBudget(const TExpressionBudget&) = delete;
+    TExpressionBudget& operator=(const TExpressionBudget&) = delete;
+};
+
 // Limits of one formula: parser nesting (parentheses, unary operators, function parameters and
 // resolved identifiers together), height of the tree, the nodes built and the work (nodes built
 // and nodes read) of one outermost parse or read.

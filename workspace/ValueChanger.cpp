@@ -2,17 +2,26 @@
 
 #include "model/Units.h"
 
+#include <QCursor>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 TfrmEditor* TfrmEditor::CreateFor(QWidget* owner, double* value, TChangeHandler onChange, double minimum,
                                   const QString& caption) {
     auto* editor = new TfrmEditor(owner, value, std::move(onChange), minimum, caption);
+    // A tool window would otherwise open wherever the window system likes, often far from
+    // the menu item that asked for it.
+    const QPoint cursor = QCursor::pos();
+    if (const QScreen* screen = QGuiApplication::screenAt(cursor); screen != nullptr)
+        editor->move(PlaceAt(cursor, editor->size(), screen->availableGeometry()));
     editor->show();
     editor->raise();
     editor->activateWindow();
@@ -56,6 +65,12 @@ TfrmEditor::TfrmEditor(QWidget* owner, double* value, TChangeHandler onChange, d
     edValue->setMinimumWidth(edValue->fontMetrics().horizontalAdvance("0000000.000"));
     ShowValue();
     resize(sizeHint().expandedTo(QSize(162, 37)));
+}
+
+QPoint TfrmEditor::PlaceAt(const QPoint& cursor, const QSize& frame, const QRect& available) {
+    const int x = std::max(available.left(), std::min(cursor.x(), available.right() + 1 - frame.width()));
+    const int y = std::max(available.top(), std::min(cursor.y(), available.bottom() + 1 - frame.height()));
+    return {x, y};
 }
 
 void TfrmEditor::DoChange() {

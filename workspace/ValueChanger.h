@@ -34,6 +34,10 @@ public:
     // Moves the value by a number of pixels (positive: up) as dragging does.
     void StepBy(int pixelsUp);
 
+    // Where an editor of this frame size opens: its top-left corner at the mouse, moved just
+    // enough to lie wholly inside the screen's available area.
+    static QPoint PlaceAt(const QPoint& cursor, const QSize& frame, const QRect& available);
+
     QLineEdit* ValueField() const { return edValue; }
     QFrame* DragHandle() const { return Shape1; }
 

@@ -22,6 +22,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -117,6 +119,11 @@ QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool 
 // -----------------------------------------------------------------------------------------------
 // Drop-down buttons of the bar.
 
+// The caption as the button shows it: "&&" is one "&".
+static QString Shown(const QString& caption) {
+    return QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
 TElidingButton::TElidingButton(QWidget* parent) : QPushButton(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
@@ -124,18 +131,34 @@ TElidingButton::TElidingButton(QWidget* parent) : QPushButton(parent) {
 void TElidingButton::SetFullText(const QString& text) {
     m_FullText = text;
     // Screen readers say the whole caption, "&&" read as the "&" it shows.
-    setAccessibleName(QString(text).replace(QStringLiteral("&&"), QStringLiteral("&")));
+    setAccessibleName(Shown(text));
     Elide();
     updateGeometry();
 }
 
 int TElidingButton::Chrome() const {
-    return QPushButton::sizeHint().width() - fontMetrics().horizontalAdvance(text());
+    // Measured without a text: the style widens a button with a text to a minimum width, and
+    // that must not count as room for the text.
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    const int indicator =
+        menu() != nullptr ? style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option, this) : 0;
+    return style()
+        ->sizeFromContents(QStyle::CT_PushButton, &option, QSize(indicator, fontMetrics().height()), this)
+        .width();
 }
 
 QSize TElidingButton::sizeHint() const {
     QSize hint = QPushButton::sizeHint();
-    hint.setWidth(Chrome() + fontMetrics().horizontalAdvance(m_FullText));
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = m_FullText;
+    const int indicator =
+        menu() != nullptr ? style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option, this) : 0;
+    const QSize content(fontMetrics().horizontalAdvance(Shown(m_FullText)) + indicator,
+                        fontMetrics().height());
+    hint.setWidth(style()->sizeFromContents(QStyle::CT_PushButton, &option, content, this).width());
     return hint;
 }
 
@@ -152,8 +175,15 @@ void TElidingButton::resizeEvent(QResizeEvent* event) {
 }
 
 void TElidingButton::Elide() {
-    const QString shown =
-        fontMetrics().elidedText(m_FullText, Qt::ElideRight, std::max(0, width() - Chrome()));
+    // The size hint gives the caption its whole rounded advance; elidedText measures finer and
+    // would cut a caption that fits. Elided as shown, then escaped again, so a cut never leaves a
+    // lone "&" that would underline the next letter.
+    const QString plain = Shown(m_FullText);
+    const int room = std::max(0, width() - Chrome());
+    QString shown = fontMetrics().horizontalAdvance(plain) <= room
+                        ? plain
+                        : fontMetrics().elidedText(plain, Qt::ElideRight, room);
+    shown.replace(QStringLiteral("&"), QStringLiteral("&&"));
     if (shown != text())
         setText(shown);
 }
@@ -170,6 +200,18 @@ public:
         setAccessibleName("Plot");
         setMinimumSize(1, 1);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+    // The picture's size as designed, or what a smaller workspace has room for: the
+    // workspace's cascade gives each window its size hint.
+    QSize sizeHint() const override {
+        QSize hint(669, 591);
+        if (const auto* frame = qobject_cast<const QMdiSubWindow*>(m_Window.parentWidget()))
+            if (const QMdiArea* area = frame->mdiArea(); area != nullptr && area->viewport() != nullptr) {
+                const QSize around = frame->size() - size();
+                hint = hint.boundedTo((area->viewport()->size() - around).expandedTo(QSize(100, 50)));
+            }
+        return hint;
     }
 
 protected:
@@ -267,7 +309,6 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
     m_FrequencyPanel = makePanel("pnlDisp1", "Frequency readout of cursor");
     const QFontMetrics panelMetrics(m_FrequencyPanel->font());
     m_FrequencyPanel->setMinimumWidth(std::max(103, panelMetrics.horizontalAdvance("00000.00 rel Hz") + 12));
-    m_ValuePanel->setMinimumWidth(panelMetrics.horizontalAdvance("-0000.000 rel peak mm/s") + 12);
 
     m_ActiveProjectMenu = new QMenu(this);
     m_ActiveProjectMenu->setObjectName("popActiveProject");
@@ -343,6 +384,8 @@ TfrmPlotWindow::TfrmPlotWindow(IMainWindow& main, QWidget* parent) : QWidget(par
 TfrmPlotWindow::~TfrmPlotWindow() {
     if (m_WatchedFrame != nullptr && m_WatchedFrame != this)
         m_WatchedFrame->removeEventFilter(this);
+    if (m_WatchedWorkspace)
+        m_WatchedWorkspace->removeEventFilter(this);
 }
 
 QWidget* TfrmPlotWindow::PaintBox() const {
@@ -469,6 +512,10 @@ void TfrmPlotWindow::ShowPlotType() {
             caption = entry.Caption;
     m_PlotButton->SetFullText(caption);
     setWindowTitle(PlotCaption(caption, m_Helper.UnitText()));
+    // Room for a readout in this type's unit only, so a narrow window keeps its space for the
+    // drop-down captions.
+    const QString widest = "-0000.000 rel " + QString::fromStdString(m_Helper.UnitText());
+    m_ValuePanel->setMinimumWidth(QFontMetrics(m_ValuePanel->font()).horizontalAdvance(widest) + 12);
 }
 
 void TfrmPlotWindow::PlotClick(int plotType) {
@@ -561,6 +608,10 @@ void TfrmPlotWindow::BringActiveProjectToFront() {
 
 void TfrmPlotWindow::FillActiveProjectMenu() {
     m_ActiveProjectMenu->clear();
+    qDeleteAll(m_ActiveProjectMenu->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
+    // One project is followed at a time: the items are radio choices.
+    auto* choices = new QActionGroup(m_ActiveProjectMenu);
+    choices->setExclusive(true);
     const int active = m_Main.ActiveProject();
     for (int n = 1; n <= kMaxProjects; ++n) {
         const TProj& slot = m_Main.Proj(n);
@@ -569,6 +620,7 @@ void TfrmPlotWindow::FillActiveProjectMenu() {
         QAction* action = m_ActiveProjectMenu->addAction(EscapeAmpersands(slot.caption));
         action->setCheckable(true);
         action->setChecked(n == active);
+        choices->addAction(action);
         connect(action, &QAction::triggered, this, [this, n] { m_Main.SetActiveProject(n); });
     }
     if (m_ActiveProjectMenu->isEmpty())
@@ -681,6 +733,20 @@ QWidget* TfrmPlotWindow::Frame() {
     return this;
 }
 
+void TfrmPlotWindow::WatchWorkspace() {
+    const auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QWidget* workspace =
+        frame != nullptr && frame->mdiArea() != nullptr ? frame->mdiArea()->viewport() : nullptr;
+    if (workspace == m_WatchedWorkspace)
+        return;
+    if (m_WatchedWorkspace)
+        m_WatchedWorkspace->removeEventFilter(this);
+    m_WatchedWorkspace = workspace;
+    if (workspace != nullptr)
+        workspace->installEventFilter(this);
+    m_PaintBox->updateGeometry();
+}
+
 void TfrmPlotWindow::ApplySavedGeometry() {
     if (DesktopLayout.valid)
         Frame()->setGeometry(DesktopLayout.PlotLeft, DesktopLayout.PlotTop, DesktopLayout.PlotWidth,
@@ -701,6 +767,7 @@ bool TfrmPlotWindow::event(QEvent* event) {
             if (m_WatchedFrame->windowFlags() != flags)
                 m_WatchedFrame->setWindowFlags(flags);
         }
+        WatchWorkspace();
         break;
     }
     case QEvent::Show:
@@ -721,6 +788,10 @@ bool TfrmPlotWindow::event(QEvent* event) {
 }
 
 bool TfrmPlotWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_WatchedWorkspace && event->type() == QEvent::Resize)
+        m_PaintBox->updateGeometry();
+    if (watched == Frame() && watched != this && event->type() == QEvent::ParentChange)
+        WatchWorkspace();
     if (watched == Frame() && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
         !m_Snapping) {
         QWidget* frame = Frame();

@@ -12,6 +12,7 @@
 #include "workspace/plothelper.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -144,6 +145,8 @@ private:
     void BringActiveProjectToFront();
     void ApplySavedGeometry();
     QWidget* Frame();
+    // Follows the workspace the frame stands in, so the window's size hint keeps within it.
+    void WatchWorkspace();
     // A painter on the picture with the engine's canvas on it for the length of `draw`.
     void DrawOnPicture(const std::function<void()>& draw);
 
@@ -155,6 +158,7 @@ private:
     bool m_FirstShow = true;
     bool m_Snapping = false;
     QWidget* m_WatchedFrame = nullptr;
+    QPointer<QWidget> m_WatchedWorkspace;
 
     TPlotPaintBox* m_PaintBox = nullptr;
     QLabel* m_FrequencyPanel = nullptr;

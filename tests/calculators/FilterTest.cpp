@@ -125,6 +125,11 @@ TEST_F(CalculatorFile, CutsByCharactersAndReadsWindowsFiles) {
     EXPECT_EQ(utf8.OutputPage[0].Item[0], "Größe Größe Größe Gr");
     EXPECT_EQ(utf8.OutputPage[0].Formula[0], "1");
     EXPECT_EQ(utf8.OutputPage[0].Unit[0], "µµµµµµµµµµ");
+    // A stored line break (a lone 0xA4, allowed in UTF-8 files) is a character of its own, so it
+    // cannot stretch a caption beyond its 20 characters.
+    const TFilter breaks =
+        Load("[Main]\nInputPages=1\n[InputPage1]\nItems=1\nItem1=a" + std::string(300, '\xA4') + "\n");
+    EXPECT_LE(breaks.InputPage[0].Item[0].size(), 20u * 4u);
     // Windows-1252: "Größe" and "µF" come out as UTF-8.
     const TFilter legacy = Load("[Main]\nName=Gr\xF6\xDF"
                                 "e\nOutputPages=1\n[OutputPage1]\nItems=1\nItem1=C\nUnit1=\xB5"
@@ -149,20 +154,20 @@ TEST(CalculatorTable, NumbersAndCategoriesAreBounded) {
     TFilter filter;
     filter.Category = "Bass";
     EXPECT_FALSE(table.Store(0, filter, error));
-    EXPECT_FALSE(table.Store(kMaxCalculators + 1, filter, error));
+    EXPECT_FALSE(table.Store(kCalculatorTableSize + 1, filter, error));
     EXPECT_TRUE(table.Store(1, filter, error));
     EXPECT_TRUE(table.Store(2, filter, error));
     filter.Category = "bass"; // letter case makes another category
     EXPECT_TRUE(table.Store(3, filter, error));
     EXPECT_EQ(table.Categories(), (std::vector<std::string>{"Bass", "bass"}));
-    for (int i = 3; i <= kMaxCalculatorCategories; ++i) {
+    for (int i = 3; i <= kCalculatorCategoryTableSize; ++i) {
         filter.Category = "C" + std::to_string(i);
         EXPECT_TRUE(table.Store(i + 1, filter, error)) << error;
     }
     filter.Category = "one too many";
     EXPECT_FALSE(table.Store(40, filter, error));
     EXPECT_NE(error.find("30"), std::string::npos);
-    EXPECT_EQ(table.Count(), kMaxCalculatorCategories + 1);
+    EXPECT_EQ(table.Count(), kCalculatorCategoryTableSize + 1);
     ASSERT_NE(table.Calculator(3), nullptr);
     EXPECT_EQ(table.Calculator(3)->Category, "bass");
     EXPECT_EQ(table.Calculator(60), nullptr);
@@ -251,6 +256,27 @@ TEST_F(CalculatorFile, ReportsFormulasThatReferToThemselves) {
     TCalculatorSheet doubled(&twice);
     EXPECT_EQ(doubled.Calculate(), std::nullopt);
     EXPECT_EQ(doubled.OutputText(0, 1), "6 ");
+}
+
+TEST_F(CalculatorFile, ReferencesPilingUpAreCutOff) {
+    // Each output uses the one before twice: the last would need 2^99 parses.
+    std::string text = "[Main]\nOutputPages=5\n";
+    for (int page = 1; page <= 5; ++page) {
+        text += "[OutputPage" + std::to_string(page) + "]\nItems=20\n";
+        for (int item = 1; item <= 20; ++item) {
+            const int n = (page - 1) * 20 + item;
+            text +=
+                "Item" + std::to_string(item) + "=O" + std::to_string(n) + "\nO" + std::to_string(n) + "=" +
+                (n == 1 ? std::string("1") : "O" + std::to_string(n - 1) + " + O" + std::to_string(n - 1)) +
+                "\nUnit" + std::to_string(item) + "=\n";
+        }
+    }
+    const TFilter filter = Load(text);
+    TCalculatorSheet sheet(&filter);
+    const auto error = sheet.Calculate();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_TRUE(*error == "Formula too large" || *error == "Formula takes too much work") << *error;
+    EXPECT_EQ(sheet.OutputText(0, 9), "512 "); // the early outputs were still worked out
 }
 
 TEST_F(CalculatorFile, LastMatchingNameWinsAndHiddenPagesAreNotCalculated) {

@@ -81,6 +81,13 @@ TEST_F(CalculatorsWindow, ShowsTheDefinitionAndCalculates) {
     EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text(), "0.75 V/V");
     EXPECT_EQ(window.OutputGrid(0)->item(1, 1)->text(), "12 Ohm");
     EXPECT_TRUE(dialogs_.messages.empty());
+
+    // Enter in a grid calculates too.
+    input->item(1, 1)->setText("1");
+    window.show();
+    input->setFocus();
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text(), "0.25 V/V");
 }
 
 TEST_F(CalculatorsWindow, ShowsErrorsAndKeepsEarlierResults) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -168,6 +169,35 @@ TEST_F(ValueEditorTest, ClosesWithItsOwner) {
     editor = TfrmEditor::CreateFor(ownerWindow.get(), &loss, {}, 0.1, "Qp [front]");
     ownerWindow.reset();
     EXPECT_TRUE(editor.isNull());
+}
+
+TEST(ValueEditorPlace, OpensAtTheMouseButWhollyOnTheScreen) {
+    const QRect screen(0, 30, 1600, 970); // a panel above
+    const QSize frame(170, 45);
+    struct Case {
+        QPoint Cursor;
+        QPoint Expected;
+    };
+    const Case cases[] = {
+        {{500, 400}, {500, 400}},   // room everywhere
+        {{1550, 400}, {1430, 400}}, // right edge: moved left
+        {{500, 990}, {500, 955}},   // bottom edge: moved up
+        {{1599, 999}, {1430, 955}}, // corner
+        {{-20, 5}, {0, 30}},        // left of and above the area
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TfrmEditor::PlaceAt(c.Cursor, frame, screen), c.Expected)
+            << c.Cursor.x() << "," << c.Cursor.y();
+}
+
+TEST_F(ValueEditorTest, OpensWhereTheMouseIs) {
+    owner.show();
+    QCursor::setPos(300, 200);
+    if (QCursor::pos() != QPoint(300, 200))
+        GTEST_SKIP() << "this platform does not move the mouse";
+    QPointer<TfrmEditor> editor = Open();
+    EXPECT_EQ(editor->pos(), QPoint(300, 200));
+    editor->close();
 }
 
 } // namespace

@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -344,6 +346,53 @@ TEST_F(PlotWindowTest, ChoosingAPlotTypeFromTheMenuSetsCaptionAndUnit) {
         EXPECT_EQ(action->isEnabled(), action->data().toInt() != 0) << action->text().toStdString();
 }
 
+TEST_F(PlotWindowTest, ADropDownButtonWithRoomShowsItsWholeCaption) {
+    window->resize(1200, 600);
+    // Long to short to long: the button must follow each caption, not keep an old width.
+    for (const int tag : {1, 5, 20, 2, 6, 17}) {
+        window->PlotClick(tag);
+        QApplication::processEvents();
+        SCOPED_TRACE(window->PlotButton()->FullText().toStdString());
+        EXPECT_EQ(window->PlotButton()->text(), window->PlotButton()->FullText());
+    }
+}
+
+TEST_F(PlotWindowTest, AnElidedCaptionNeverEndsInALoneAmpersand) {
+    TElidingButton button;
+    button.SetFullText("Demo && co && more of a long name");
+    const QFontMetrics metrics(button.font());
+    // Every cut from just after "Demo &" to the whole caption.
+    for (int width = button.minimumSizeHint().width(); width <= button.sizeHint().width(); ++width) {
+        button.resize(width, button.sizeHint().height());
+        const QString text = button.text();
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(QString(text).remove(QStringLiteral("&&")).count('&'), 0);
+    }
+    button.resize(button.sizeHint());
+    EXPECT_EQ(button.text(), button.FullText());
+}
+
+TEST_F(PlotWindowTest, ANarrowBarGivesTheValueReadoutRoomForItsOwnUnitOnly) {
+    main.AddProject(1, btClosed);
+    main.SetActiveProject(1);
+    window->resize(520, 400);
+    auto* value = window->findChild<QLabel*>("pnlDisp2");
+    ASSERT_NE(value, nullptr);
+    const auto shownWidth = [&](int tag) {
+        window->PlotClick(tag);
+        QApplication::processEvents();
+        const QString widest = ValueReadout(-1234.567, window->Helper().UnitText(), true);
+        EXPECT_GE(value->width(), value->fontMetrics().horizontalAdvance(widest)) << tag;
+        return window->ActiveProjectButton()->width() + window->PlotButton()->width();
+    };
+    const int velocity = shownWidth(9); // peak m/s
+    const int impedance = shownWidth(6);
+    const int decibel = shownWidth(1);
+    // The short units leave the drop-downs more of the bar.
+    EXPECT_GT(impedance, velocity);
+    EXPECT_GT(decibel, velocity);
+}
+
 TEST_F(PlotWindowTest, DerivedValuesReachTheProjectsEvenWhileTheWindowIsHidden) {
     FakeProjectWindow& project = main.AddProject(1, btClosed);
     window->hide();
@@ -373,9 +422,17 @@ TEST_F(PlotWindowTest, ActiveProjectMenuListsTheUsedSlotsAndChoosesOne) {
     const QList<QAction*> items = menu->actions();
     ASSERT_EQ(items.size(), 2);
     EXPECT_TRUE(items[0]->isChecked());
+    // Radio choices: one group, one checked.
+    ASSERT_NE(items[0]->actionGroup(), nullptr);
+    EXPECT_TRUE(items[0]->actionGroup()->isExclusive());
+    EXPECT_EQ(items[1]->actionGroup(), items[0]->actionGroup());
     EXPECT_EQ(items[1]->text(), "[7]Closed box : Demo W8 && co");
     items[1]->trigger();
     EXPECT_EQ(main.Active, 7);
+    // Shown again: a fresh list, the old group gone with it.
+    emit menu->aboutToShow();
+    EXPECT_EQ(menu->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly).size(), 1);
+    EXPECT_TRUE(menu->actions()[1]->isChecked());
 }
 
 TEST_F(PlotWindowTest, ContextMenuRunsTheOptions) {
@@ -531,6 +588,27 @@ TEST_F(PlotWindowTest, InTheWorkspaceItMinimisesInsteadOfClosingAndSnapsToTheGri
     ASSERT_FALSE(alive.isNull());
     EXPECT_TRUE(sub->isMinimized());
     EXPECT_EQ(sub->widget(), plot);
+}
+
+TEST_F(PlotWindowTest, TheWorkspaceCascadeGivesThePictureItsDesignedSizeWhereThereIsRoom) {
+    QMdiArea area;
+    area.resize(1200, 900);
+    area.show();
+    auto owned = std::make_unique<TfrmPlotWindow>(main);
+    TfrmPlotWindow* plot = owned.get();
+    QMdiSubWindow* sub = area.addSubWindow(owned.release());
+    sub->show();
+    sub->resize(300, 80);
+    area.cascadeSubWindows();
+    EXPECT_GE(plot->PaintBox()->width(), 669);
+    EXPECT_GE(plot->PaintBox()->height(), 591);
+
+    // A workspace too small for it: the window keeps within it.
+    area.resize(760, 450);
+    QApplication::processEvents();
+    area.cascadeSubWindows();
+    const QRect room = area.viewport()->rect();
+    EXPECT_TRUE(room.contains(sub->geometry())) << sub->width() << "x" << sub->height();
 }
 
 TEST(PlotWindowTexts, Readouts) {
