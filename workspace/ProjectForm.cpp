@@ -744,8 +744,11 @@ void TfrmProject::StartNow(int mode) {
 
     loading = false;
     m_Started = true;
-    if (IMainWindow* main = MainWindow())
+    if (IMainWindow* main = MainWindow()) {
+        // The main window keeps a new project's frame hidden until it starts.
+        main->AddChildWindow(this);
         main->SetActiveProject(slot);
+    }
     UpdateNow();
     UpdateFilterList();
     m_Params->ShowDriver(&driver);
@@ -1190,19 +1193,21 @@ void TfrmProject::UpdateFilterList() {
 }
 
 void TfrmProject::btnAddEqClick() {
-    Message("The filter editor is not built yet.", platform::MessageKind::Information);
+    StartFilterEditor(*this, -1);
 }
 
 void TfrmProject::btnModifyEqClick() {
-    if (m_Filters->currentRow() < 0)
+    const int row = m_Filters->currentRow();
+    if (row < 0 || row >= static_cast<int>(filters.size()))
         return;
-    Message("The filter editor is not built yet.", platform::MessageKind::Information);
+    StartFilterEditor(*this, row);
 }
 
 void TfrmProject::btnDelEqClick() {
     const int row = m_Filters->currentRow();
     if (row < 0 || row >= static_cast<int>(filters.size()))
         return;
+    FilterRemoving(*this, row);
     filters.erase(filters.begin() + row);
     MarkChanged();
     UpdateFilterList();
@@ -1262,6 +1267,7 @@ void TfrmProject::closeEvent(QCloseEvent* event) {
         }
     }
     m_Closing = true;
+    FilterHostClosing(*this);
     if (IMainWindow* main = MainWindow()) {
         if (main->Proj(slot).window == this) {
             main->FreeSlot(slot);
@@ -1335,6 +1341,13 @@ bool TfrmProject::eventFilter(QObject* watched, QEvent* event) {
         activated = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
     }
     const QString name = widget->objectName();
+    // A typed end-correction factor counts on every exit, as typed numbers do.
+    if ((name == "RSEndCorrection" || name == "FSEndCorrection") && type == QEvent::FocusOut) {
+        auto* combo = qobject_cast<QComboBox*>(widget);
+        if (combo->lineEdit() != nullptr && combo->lineEdit()->isModified())
+            EndCorrectionChosen(name == "RSEndCorrection");
+        return QWidget::eventFilter(watched, event);
+    }
     // Dragging the driver picture hands the project's driver to another window.
     if (name == "Image1") {
         if (type == QEvent::MouseButtonPress) {

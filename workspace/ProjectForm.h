@@ -4,6 +4,7 @@
 // TProjectDocument it derives from; the window wires the widgets to them.
 
 #include "shell/AppLinks.h"
+#include "workspace/FilterEditor.h"
 #include "workspace/ProjectDocument.h"
 #include "workspace/ValueChanger.h"
 
@@ -33,7 +34,7 @@ class TUnitWidgetField;
 class TBoxPicture;
 class THV_PopupMenu;
 
-class TfrmProject : public QWidget, public IProjectWindow, public TProjectDocument {
+class TfrmProject : public QWidget, public IProjectWindow, public IFilterEditorHost, public TProjectDocument {
     Q_OBJECT
 public:
     // A window for slot `slot` of the main window; the records start empty (air from the
@@ -89,8 +90,15 @@ public:
     void btnAddEqClick();
     void btnModifyEqClick();
     void btnDelEqClick();
-    // A filter editor that changed a filter of this project (or appended one) tells the window.
-    void FiltersChanged();
+    // IFilterEditorHost: the filter editor works on this project's list.
+    TFilterList& EditedFilters() override { return filters; }
+    std::int32_t EditedBoxType() const override { return box.BType; }
+    double ReportedFc() const override { return Fc; }
+    double ReportedQtc() const override { return Qtc; }
+    // A filter was changed or appended: the list is shown again, the project changed, the plot
+    // repainted.
+    void FiltersChanged() override;
+    QWidget* HostWidget() override { return this; }
 
     // The advanced loss-factor menu of a chamber; each item opens a value editor.
     std::unique_ptr<THV_PopupMenu> BuildAdvancedMenu(bool rear);

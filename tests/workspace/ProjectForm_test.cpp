@@ -339,6 +339,26 @@ TEST_F(ProjectWindowTest, EndCorrectionShowsTheMatchingItemOrTheNumber) {
     window->WriteFields();
     EXPECT_EQ(combo->currentText(), "0.7");
     EXPECT_EQ(window->box.RearVent.endcorrection, 0.7);
+
+    // A typed factor counts when the field is left; text that is no factor is refused.
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->Tabs()->setCurrentIndex(3);
+    const double len = window->box.RearVent.len;
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "0.65");
+    window->Control("eRVentLen")->setFocus();
+    EXPECT_EQ(window->box.RearVent.endcorrection, 0.65);
+    EXPECT_NE(window->box.RearVent.len, len); // the vent is sized again for its tuning
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "abc");
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(window->box.RearVent.endcorrection, 0.65);
+    window->Control("eRVentLen")->setFocus();
+    EXPECT_EQ(combo->currentText(), "0.65");
 }
 
 TEST_F(ProjectWindowTest, ParameterPanelChangesTheDriverAndRecomputes) {
@@ -500,6 +520,127 @@ TEST_F(ProjectWindowTest, AClosedWindowTakesItsFrameAlong) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(area.subWindowList().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, AddModifyAndDeleteGoThroughTheFilterEditor) {
+    TfrmProject* window = NewProject(main, pbClosed);
+    window->modified = false;
+    const int repaints = main.plot.repaints;
+    window->btnAddEqClick();
+    ASSERT_NE(frmFilterEditor, nullptr);
+    EXPECT_EQ(frmFilterEditor->Host(), static_cast<IFilterEditorHost*>(window));
+    EXPECT_TRUE(frmFilterEditor->Adding());
+    ASSERT_TRUE(frmFilterEditor->ApplyChanges());
+    ASSERT_EQ(window->filters.size(), 1u);
+    auto* list = qobject_cast<QListWidget*>(window->Control("lstEQS"));
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().startsWith("Lowpass ("));
+    EXPECT_TRUE(window->Modified());
+    EXPECT_GT(main.plot.repaints, repaints);
+
+    // Modify works on the selected filter; without a selection it does nothing.
+    frmFilterEditor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    list->setCurrentRow(-1);
+    window->btnModifyEqClick();
+    EXPECT_EQ(frmFilterEditor, nullptr);
+    list->setCurrentRow(0);
+    window->btnModifyEqClick();
+    ASSERT_NE(frmFilterEditor, nullptr);
+    EXPECT_EQ(frmFilterEditor->EditedFilter(), window->filters[0].get());
+
+    // Deleting the edited filter closes its editor, so it never works on a freed filter.
+    window->btnDelEqClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frmFilterEditor, nullptr);
+    EXPECT_TRUE(window->filters.empty());
+
+    // Closing the project closes an editor of its filters.
+    window->btnAddEqClick();
+    ASSERT_NE(frmFilterEditor, nullptr);
+    dialogs.messageAnswers.push_back(platform::ButtonNo);
+    EXPECT_TRUE(window->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frmFilterEditor, nullptr);
+}
+
+} // namespace
+
+namespace {
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(ProjectWindowTest, AnOpenedWindowSavesTheBytesItWasOpenedFrom) {
+    for (std::int32_t type = 0; type < kProjectBoxTypeCount; ++type) {
+        SCOPED_TRACE(type);
+        TfrmProject* made = NewProject(main, type);
+        made->filters.push_back(std::make_unique<TLowpass>());
+        made->filters.back()->Calculate();
+        const auto first = TempHome::folder / "Projects" / "first.bvp";
+        const auto second = TempHome::folder / "Projects" / "second.bvp";
+        dialogs.saveAnswers.push_back(first.string());
+        ASSERT_TRUE(made->SaveProject());
+        EXPECT_TRUE(made->close());
+
+        const int n = main.AllocateProjectSlot();
+        TfrmProject* opened = main.Window(n);
+        QString error;
+        ASSERT_TRUE(opened->LoadProjectFile(QString::fromStdString(first.string()), error));
+        opened->StartNow(0);
+        opened->show();
+        // Looking around changes nothing: tabs, a unit change, the parameters panel.
+        for (int tab = 0; tab < opened->Tabs()->count(); ++tab)
+            opened->Tabs()->setCurrentIndex(tab);
+        opened->pnlShowParametersClick();
+        EXPECT_FALSE(opened->Modified());
+        dialogs.saveAnswers.push_back(second.string());
+        ASSERT_TRUE(opened->SaveProject());
+        EXPECT_EQ(FileBytes(first), FileBytes(second));
+        EXPECT_TRUE(opened->close());
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProjectWindowTest, UnitLabelsCycleTheirFieldsUnitWithoutTouchingTheRecords) {
+    TfrmProject* window = NewProject(main, pbBandpass6);
+    window->show();
+    const TBoxData before = window->box;
+    auto click = [&](const char* name) { QTest::mouseClick(window->Control(name), Qt::LeftButton); };
+    window->Tabs()->setCurrentIndex(2);
+    click("lblReVolume");
+    EXPECT_EQ(qobject_cast<QLabel*>(window->Control("lblReVolume"))->text(), "l");
+    EXPECT_EQ(Edit(window, "ReVolume")->text().toStdString(), Val2Str(qkVolume, 1, window->box.Vr));
+    window->Tabs()->setCurrentIndex(3);
+    click("lblRsDia");
+    EXPECT_EQ(qobject_cast<QLabel*>(window->Control("lblRsDia"))->text(), "mm");
+    EXPECT_EQ(qobject_cast<QComboBox*>(window->Control("RSDia"))->currentText(), "102.0");
+    EXPECT_EQ(qobject_cast<QComboBox*>(window->Control("RSDia2"))->currentText(), "102.0");
+    // The parameter panel's labels cycle as well.
+    TfrmTinyParams* panel = window->ParamsPanel();
+    window->pnlShowParametersClick();
+    QTest::mouseClick(panel->UnitLabel(2), Qt::LeftButton);
+    EXPECT_EQ(panel->UnitLabel(2)->text(), "kHz");
+    EXPECT_EQ(panel->ValuePanel(2)->text().toStdString(), Val2Str(qkFrequency, 1, window->driver.Data.Fs));
+    EXPECT_EQ(window->box.Vr, before.Vr);
+    EXPECT_EQ(window->box.RearVent.dia1, before.RearVent.dia1);
+    // Back to the first units for the other tests.
+    click("lblReVolume");
+    click("lblReVolume");
+    click("lblReVolume");
+    click("lblReVolume");
+    for (int i = 0; i < 5; ++i)
+        click("lblRsDia");
+    QTest::mouseClick(panel->UnitLabel(2), Qt::LeftButton);
 }
 
 } // namespace

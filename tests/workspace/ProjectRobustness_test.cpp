@@ -6,6 +6,7 @@
 #include "ProjectTestSupport.h"
 
 #include "workspace/DrvParams.h"
+#include "workspace/FilterEditor.h"
 #include "workspace/HV_Menu.h"
 
 #include <QAbstractButton>
@@ -68,7 +69,7 @@ bool AllFinite(TfrmProject& window) {
 void Act(Fuzzer& fuzz, TfrmProject& window, platform::ScriptedDialogs& dialogs) {
     const QList<QLineEdit*> edits = window.findChildren<QLineEdit*>();
     const QList<QComboBox*> combos = window.findChildren<QComboBox*>();
-    switch (fuzz.Pick(9)) {
+    switch (fuzz.Pick(10)) {
     case 0:
     case 1:
     case 2: { // type and commit with Enter or by leaving the field
@@ -149,6 +150,35 @@ void Act(Fuzzer& fuzz, TfrmProject& window, platform::ScriptedDialogs& dialogs) 
         }
         break;
     }
+    case 9: { // the filter editor: a kind, random fields, apply or add
+        if (frmFilterEditor == nullptr || fuzz.Pick(3) == 0) {
+            auto* list = qobject_cast<QListWidget*>(window.Control("lstEQS"));
+            list->setCurrentRow(list->count() > 0 ? fuzz.Pick(list->count()) : -1);
+            if (fuzz.Pick(2) == 0)
+                window.btnAddEqClick();
+            else
+                window.btnModifyEqClick();
+        }
+        TfrmFilterEditor* editor = frmFilterEditor;
+        if (editor == nullptr)
+            return;
+        editor->cbTypeChange(fuzz.Pick(kFilterKindCount));
+        for (QLineEdit* edit : editor->findChildren<QLineEdit*>()) {
+            if (!edit->isVisibleTo(editor) || fuzz.Pick(2) == 0)
+                continue;
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(edit, fuzz.Text());
+            QTest::keyClick(edit, Qt::Key_Return);
+        }
+        if (fuzz.Pick(2) == 0)
+            editor->btnApplyClick();
+        else
+            editor->btnAddClick();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        break;
+    }
     case 8: { // the driver-parameter panel and the filter list
         dialogs.inputAnswers.push_back(fuzz.Text().toStdString());
         window.ParamsPanel()->ChangeValue(fuzz.Pick(TfrmTinyParams::kValueCount));
@@ -157,7 +187,11 @@ void Act(Fuzzer& fuzz, TfrmProject& window, platform::ScriptedDialogs& dialogs) 
             list->setCurrentRow(fuzz.Pick(list->count()));
             if (fuzz.Pick(3) == 0)
                 window.btnDelEqClick();
+            else
+                list->item(list->currentRow())
+                    ->setCheckState(fuzz.Pick(2) == 0 ? Qt::Checked : Qt::Unchecked);
         }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         break;
     }
     }
