@@ -1105,6 +1105,15 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    // So does the driver editor, which asks about a driver not yet saved.
+    if (m_DriverEditorWidget) {
+        QMdiSubWindow* sub = SubWindowOf(m_DriverEditorWidget);
+        const bool closed = sub != nullptr ? sub->close() : m_DriverEditorWidget->close();
+        if (!closed) {
+            event->ignore();
+            return;
+        }
+    }
     m_Closing = true;
     FormClose();
     event->accept();

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QHelpEvent>
 #include <QLabel>
@@ -45,6 +46,16 @@ public:
     QWidget* Widget() override { return this; }
     void ShowDriver(const TDriverObject& driver) override { shown = driver.Data.Brand; }
     std::string shown;
+    // Stands for a user who answers Cancel to the unsaved-driver question.
+    bool refuseClose = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        if (refuseClose)
+            event->ignore();
+        else
+            event->accept();
+    }
 };
 
 class MainFormTest : public ::testing::Test {
@@ -449,6 +460,24 @@ TEST_F(MainFormTest, QuittingStopsWhenAProjectWindowStaysOpen) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(main->Proj(1).used);
     EXPECT_FALSE(main->Proj(2).used);
+}
+
+TEST_F(MainFormTest, QuittingStopsWhenTheDriverEditorStaysOpen) {
+    TAppLinks links = Links();
+    FakeDriverEditor* editor = nullptr;
+    links.createDriverEditor = [&editor](IMainWindow&) -> IDriverEditor* {
+        editor = new FakeDriverEditor;
+        return editor;
+    };
+    auto main = Start(std::move(links));
+    main->RunDatabaseMaintenance();
+    ASSERT_NE(editor, nullptr);
+    editor->refuseClose = true;
+    EXPECT_FALSE(main->close());
+    EXPECT_TRUE(main->isVisible());
+
+    editor->refuseClose = false;
+    EXPECT_TRUE(main->close());
 }
 
 TEST_F(MainFormTest, SaveActiveSavesTheActiveSlotOnly) {
