@@ -12,12 +12,6 @@
 
 namespace {
 
-QColor ParentWindowColor(const QWidget* widget) {
-    const QWidget* parent = widget->parentWidget();
-    return parent != nullptr ? parent->palette().color(QPalette::Window)
-                             : QApplication::palette().color(QPalette::Window);
-}
-
 constexpr int TextFlags = Qt::TextWordWrap | Qt::TextShowMnemonic;
 
 } // namespace

@@ -14,8 +14,23 @@ struct TFlatFrameColors {
     TAdvColors AdvColorBorder = 50;
     bool UseAdvColors = false;
 
+    // The parent's window colour last seen, so only a real change is followed.
+    QColor LastParentColor;
+
     // With UseAdvColors the focus and border colours follow ColorFlat.
     void ApplyAdvColors();
+    // The property setters. Each returns whether the control must redraw.
+    // By index: 0 ColorFocused, 1 ColorBorder, 2 ColorFlat (which clears ParentColor).
+    bool SetColor(int index, TColor value);
+    // Turning it on takes the parent's colour as ColorFlat.
+    bool SetParentColor(bool value, const QColor& parentColor);
+    // By index: 0 AdvColorFocused, 1 AdvColorBorder.
+    bool SetAdvColor(int index, TAdvColors value);
+    // Also writes ParentColor with the same value, then derives the colours.
+    bool SetUseAdvColors(bool value, const QColor& parentColor);
+    // The parent's colour is now `parentColor`: ColorFlat follows it with UseAdvColors or
+    // ParentColor. False when it had not changed.
+    bool FollowParent(const QColor& parentColor);
     TColor Face(bool highlighted) const { return highlighted ? ColorFocused : ColorFlat; }
 };
 

@@ -1,5 +1,6 @@
 #include "flatctl/FlatUtilitys.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QWidget>
 
@@ -54,6 +55,23 @@ TColor AdjustColorLightness(TColor base, TColor current, TAdvColors percentage, 
     else
         L = std::max(L - percentage, 0);
     return HSLRangeToRGB(H, S, L);
+}
+
+QColor ParentWindowColor(const QWidget* widget) {
+    const QWidget* parent = widget->parentWidget();
+    return parent != nullptr ? parent->palette().color(QPalette::Window)
+                             : QApplication::palette().color(QPalette::Window);
+}
+
+bool SetBaseColor(QPalette& palette, const QColor& colour) {
+    bool changed = false;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        if (palette.color(group, QPalette::Base) != colour) {
+            palette.setColor(group, QPalette::Base, colour);
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 void PaintParentBackground(QWidget* control, QPainter& painter) {

@@ -51,6 +51,12 @@ enum class TLightness { Lighten, Darken };
 // out darker; the controls' looks were tuned with that rule.
 TColor AdjustColorLightness(TColor base, TColor current, TAdvColors percentage, TLightness direction);
 
+// The window colour of the control's parent, or of the application without a parent.
+QColor ParentWindowColor(const QWidget* widget);
+
+// Sets the Base colour of every colour group to `colour`; false when it already was.
+bool SetBaseColor(QPalette& palette, const QColor& colour);
+
 // Paints the parent's background and own drawing into the control's painter, the parent's
 // coordinates moved onto the control. Nothing without a parent.
 void PaintParentBackground(QWidget* control, QPainter& painter);

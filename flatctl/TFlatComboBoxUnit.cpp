@@ -6,16 +6,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
-
-QColor ParentWindowColor(const QWidget* widget) {
-    const QWidget* parent = widget->parentWidget();
-    return parent != nullptr ? parent->palette().color(QPalette::Window)
-                             : QApplication::palette().color(QPalette::Window);
-}
-
-} // namespace
-
 TFlatComboBox::TFlatComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     m_LastParentColor = ParentWindowColor(this);
@@ -119,14 +109,7 @@ void TFlatComboBox::hidePopup() {
 void TFlatComboBox::UpdateColors() {
     const QColor face = ResolveColor(m_Color, palette());
     QPalette colours = palette();
-    bool changed = false;
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        if (colours.color(group, QPalette::Base) != face) {
-            colours.setColor(group, QPalette::Base, face);
-            changed = true;
-        }
-    }
-    if (changed) {
+    if (SetBaseColor(colours, face)) {
         setPalette(colours);
         // The list is painted on the control's colour too.
         view()->setPalette(colours);

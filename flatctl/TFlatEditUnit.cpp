@@ -1,24 +1,12 @@
 #include "flatctl/TFlatEditUnit.h"
 
-#include <QApplication>
-#include <QEnterEvent>
 #include <QPainter>
 
-namespace {
-
-QColor ParentWindowColor(const QWidget* widget) {
-    const QWidget* parent = widget->parentWidget();
-    return parent != nullptr ? parent->palette().color(QPalette::Window)
-                             : QApplication::palette().color(QPalette::Window);
-}
-
-} // namespace
-
-TFlatEdit::TFlatEdit(QWidget* parent) : QLineEdit(parent) {
+TFlatEdit::TFlatEdit(QWidget* parent) : TFlatFramed(parent) {
     Init();
 }
 
-TFlatEdit::TFlatEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+TFlatEdit::TFlatEdit(const QString& text, QWidget* parent) : TFlatFramed(text, parent) {
     Init();
 }
 
@@ -27,72 +15,7 @@ void TFlatEdit::Init() {
     // The frame's three pixels stand where the platform's border would.
     setContentsMargins(3, 3, 3, 3);
     setAttribute(Qt::WA_Hover, false);
-    m_LastParentColor = ParentWindowColor(this);
-    // Another flat edit taking or leaving the focus changes whether this one may highlight.
-    connect(qApp, &QApplication::focusChanged, this, [this] {
-        if (m_MouseInside)
-            Redraw();
-    });
-    Redraw();
-}
-
-void TFlatEdit::SetColors(int index, TColor value) {
-    switch (index) {
-    case 0:
-        m_Colors.ColorFocused = value;
-        break;
-    case 1:
-        m_Colors.ColorBorder = value;
-        break;
-    case 2:
-        m_Colors.ColorFlat = value;
-        m_Colors.ParentColor = false;
-        break;
-    default:
-        return;
-    }
-    Redraw();
-}
-
-void TFlatEdit::SetParentColor(bool value) {
-    if (m_Colors.ParentColor == value)
-        return;
-    m_Colors.ParentColor = value;
-    if (value) {
-        m_Colors.ColorFlat = QColorToTColor(ParentWindowColor(this));
-        Redraw();
-    }
-}
-
-void TFlatEdit::SetAdvColors(int index, TAdvColors value) {
-    if (index == 0)
-        m_Colors.AdvColorFocused = value;
-    else if (index == 1)
-        m_Colors.AdvColorBorder = value;
-    else
-        return;
-    if (m_Colors.UseAdvColors) {
-        m_Colors.ApplyAdvColors();
-        Redraw();
-    }
-}
-
-void TFlatEdit::SetUseAdvColors(bool value) {
-    if (m_Colors.UseAdvColors == value)
-        return;
-    m_Colors.UseAdvColors = value;
-    SetParentColor(value);
-    m_Colors.ApplyAdvColors();
-    Redraw();
-}
-
-bool TFlatEdit::Highlighted() const {
-    return FlatFrameHighlighted(hasFocus(), m_MouseInside,
-                                qobject_cast<TFlatEdit*>(QApplication::focusWidget()) != nullptr);
-}
-
-QColor TFlatEdit::FaceColor() const {
-    return ResolveColor(m_Colors.Face(Highlighted()), palette());
+    InitFrame();
 }
 
 QSize TFlatEdit::sizeHint() const {
@@ -107,14 +30,7 @@ void TFlatEdit::Redraw() {
     // The text area shows the face colour in every state, also while disabled.
     const QColor face = FaceColor();
     QPalette colours = palette();
-    bool changed = false;
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        if (colours.color(group, QPalette::Base) != face) {
-            colours.setColor(group, QPalette::Base, face);
-            changed = true;
-        }
-    }
-    if (changed)
+    if (SetBaseColor(colours, face))
         setPalette(colours);
     update();
 }
@@ -125,55 +41,4 @@ void TFlatEdit::paintEvent(QPaintEvent* event) {
         PaintFlatFrame(painter, rect(), ResolveColor(m_Colors.ColorBorder, palette()), FaceColor());
     }
     QLineEdit::paintEvent(event);
-}
-
-void TFlatEdit::focusInEvent(QFocusEvent* event) {
-    QLineEdit::focusInEvent(event);
-    Redraw();
-}
-
-void TFlatEdit::focusOutEvent(QFocusEvent* event) {
-    QLineEdit::focusOutEvent(event);
-    Redraw();
-}
-
-void TFlatEdit::enterEvent(QEnterEvent* event) {
-    QLineEdit::enterEvent(event);
-    if (QApplication::activeWindow() != nullptr)
-        m_MouseInside = true;
-    Redraw();
-}
-
-void TFlatEdit::leaveEvent(QEvent* event) {
-    QLineEdit::leaveEvent(event);
-    m_MouseInside = false;
-    Redraw();
-}
-
-void TFlatEdit::ParentColorChanged() {
-    const QColor parentColor = ParentWindowColor(this);
-    if (parentColor == m_LastParentColor)
-        return;
-    m_LastParentColor = parentColor;
-    if (m_Colors.UseAdvColors) {
-        m_Colors.ColorFlat = QColorToTColor(parentColor);
-        m_Colors.ApplyAdvColors();
-    } else if (m_Colors.ParentColor) {
-        m_Colors.ColorFlat = QColorToTColor(parentColor);
-    }
-    Redraw();
-}
-
-void TFlatEdit::changeEvent(QEvent* event) {
-    QLineEdit::changeEvent(event);
-    switch (event->type()) {
-    case QEvent::PaletteChange:
-        ParentColorChanged();
-        break;
-    case QEvent::EnabledChange:
-        Redraw();
-        break;
-    default:
-        break;
-    }
 }

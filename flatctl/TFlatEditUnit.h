@@ -4,11 +4,11 @@
 // ColorFocused while highlighted (focused, or under the mouse while the focus is not in
 // another flat edit), ColorFlat otherwise. The text area takes the face colour too.
 
-#include "flatctl/FlatFrame.h"
+#include "flatctl/FlatFramed.h"
 
 #include <QLineEdit>
 
-class TFlatEdit : public QLineEdit {
+class TFlatEdit : public TFlatFramed<QLineEdit, TFlatEdit> {
     Q_OBJECT
     Q_PROPERTY(int ColorFocused READ ColorFocused WRITE SetColorFocused)
     Q_PROPERTY(int ColorBorder READ ColorBorder WRITE SetColorBorder)
@@ -21,51 +21,14 @@ public:
     explicit TFlatEdit(QWidget* parent = nullptr);
     explicit TFlatEdit(const QString& text, QWidget* parent = nullptr);
 
-    TColor ColorFocused() const { return m_Colors.ColorFocused; }
-    TColor ColorBorder() const { return m_Colors.ColorBorder; }
-    TColor ColorFlat() const { return m_Colors.ColorFlat; }
-    bool ParentColor() const { return m_Colors.ParentColor; }
-    TAdvColors AdvColorFocused() const { return m_Colors.AdvColorFocused; }
-    TAdvColors AdvColorBorder() const { return m_Colors.AdvColorBorder; }
-    bool UseAdvColors() const { return m_Colors.UseAdvColors; }
-
-    // By index: 0 ColorFocused, 1 ColorBorder, 2 ColorFlat. Writing ColorFlat clears
-    // ParentColor. System colours (clWindow, ...) are allowed.
-    void SetColors(int index, TColor value);
-    void SetColorFocused(TColor value) { SetColors(0, value); }
-    void SetColorBorder(TColor value) { SetColors(1, value); }
-    void SetColorFlat(TColor value) { SetColors(2, value); }
-    // Turning it on takes the parent's colour as ColorFlat.
-    void SetParentColor(bool value);
-    // By index: 0 AdvColorFocused, 1 AdvColorBorder.
-    void SetAdvColors(int index, TAdvColors value);
-    void SetAdvColorFocused(TAdvColors value) { SetAdvColors(0, value); }
-    void SetAdvColorBorder(TAdvColors value) { SetAdvColors(1, value); }
-    // Also writes ParentColor with the same value, then derives the colours.
-    void SetUseAdvColors(bool value);
-
-    bool Highlighted() const;
-    // The colour the frame and the text area show now.
-    QColor FaceColor() const;
-
     // The font's height plus the frame.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void Init();
-    void Redraw();
-    void ParentColorChanged();
-
-    TFlatFrameColors m_Colors;
-    bool m_MouseInside = false;
-    QColor m_LastParentColor;
+    void Redraw() override;
 };

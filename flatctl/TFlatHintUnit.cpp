@@ -1,6 +1,7 @@
 #include "flatctl/TFlatHintUnit.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QScreen>
@@ -136,9 +137,25 @@ void TFlatHintWindow::paintEvent(QPaintEvent*) {
     painter.drawText(TextRect().adjusted(3, 1, -3, -1), Qt::AlignLeft | Qt::AlignTop | TextFlags, m_Text);
 }
 
+namespace {
+
+// The control whose hint shows for a widget: itself or the nearest parent with a hint.
+QWidget* HintedControl(QWidget* widget) {
+    while (widget != nullptr && widget->toolTip().isEmpty() && !widget->isWindow())
+        widget = widget->parentWidget();
+    return widget != nullptr && !widget->toolTip().isEmpty() ? widget : nullptr;
+}
+
+} // namespace
+
 TFlatHint::TFlatHint(QObject* parent) : QObject(parent) {
     m_HideTimer.setSingleShot(true);
     connect(&m_HideTimer, &QTimer::timeout, this, &TFlatHint::HideHint);
+    m_PauseTimer.setSingleShot(true);
+    connect(&m_PauseTimer, &QTimer::timeout, this, [this] {
+        if (m_Pending != nullptr && m_Pending != m_Control)
+            ShowHint(m_Pending, QCursor::pos());
+    });
     if (qApp == nullptr)
         return;
     if (g_Installed != nullptr)
@@ -208,13 +225,26 @@ bool TFlatHint::eventFilter(QObject* watched, QEvent* event) {
         if (widget == nullptr)
             break;
         // Like the platform's tool tips, a control without a hint leaves the question to its
-        // parent.
+        // parent. The platform's own bubble never shows; ours follows its own pause.
         if (widget->toolTip().isEmpty())
             return false;
-        ShowHint(widget, static_cast<QHelpEvent*>(event)->globalPos());
+        if (!m_PauseTimer.isActive())
+            ShowHint(widget, static_cast<QHelpEvent*>(event)->globalPos());
         return true;
     }
+    case QEvent::Enter:
+        if (auto* widget = qobject_cast<QWidget*>(watched)) {
+            if (QWidget* control = HintedControl(widget); control != nullptr && control != m_Control) {
+                m_Pending = control;
+                m_PauseTimer.start(m_Pause);
+            }
+        }
+        break;
     case QEvent::Leave:
+        if (watched == m_Pending) {
+            m_PauseTimer.stop();
+            m_Pending = nullptr;
+        }
         if (watched == m_Control)
             HideHint();
         break;
@@ -222,6 +252,8 @@ bool TFlatHint::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
     case QEvent::Wheel:
     case QEvent::WindowDeactivate:
+        m_PauseTimer.stop();
+        m_Pending = nullptr;
         if (m_Window != nullptr && m_Window->isVisible())
             HideHint();
         break;

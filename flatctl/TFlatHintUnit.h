@@ -72,6 +72,7 @@ class TFlatHint : public QObject {
     Q_PROPERTY(int MaxHintWidth READ MaxHintWidth WRITE SetMaxHintWidth)
     Q_PROPERTY(QFont Font READ Font WRITE SetFont)
     Q_PROPERTY(int HintHidePause READ HintHidePause WRITE SetHintHidePause)
+    Q_PROPERTY(int HintPause READ HintPause WRITE SetHintPause)
 public:
     // Takes over the application's tool tips; a later TFlatHint takes over from this one.
     explicit TFlatHint(QObject* parent = nullptr);
@@ -99,6 +100,9 @@ public:
     // How long a bubble stays, in milliseconds.
     int HintHidePause() const { return m_HidePause; }
     void SetHintHidePause(int milliseconds) { m_HidePause = milliseconds; }
+    // How long the mouse rests on a control before its bubble shows, in milliseconds.
+    int HintPause() const { return m_Pause; }
+    void SetHintPause(int milliseconds) { m_Pause = milliseconds; }
 
     // Asks the handler and shows the bubble for `control` with the cursor at `cursor`
     // (global); answers whether a bubble shows. The application's tool-tip events come here.
@@ -116,7 +120,11 @@ private:
     int m_MaxHintWidth = 200;
     QFont m_Font;
     int m_HidePause = 5000;
+    int m_Pause = 500;
     QPointer<TFlatHintWindow> m_Window;
     QPointer<QWidget> m_Control;
+    // The control the mouse entered last, waiting for the pause to end.
+    QPointer<QWidget> m_Pending;
     QTimer m_HideTimer;
+    QTimer m_PauseTimer;
 };

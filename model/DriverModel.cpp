@@ -163,15 +163,9 @@ TComplex TDriverObject::LoadedResponse(TComplex load, double f, double gain) con
         return Zero;
     }
     const double w = TwoPi * f;
-    // coil·load / (driver + load) with coil = pc/qc and driver = pd/qd, as one division:
-    // pc·qd·load / (qc·(pd + qd·load)).
-    TComplex pc, qc, pd, qd;
-    EvalTransferParts(CoilTF, w, pc, qc);
-    EvalTransferParts(DriverTF, w, pd, qd);
-    const TComplex loadTerm = ComplexMul(qd, load);
-    const TComplex numerator = ComplexMul(pc, loadTerm);
-    const TComplex denominator = ComplexMul(qc, ComplexAdd(pd, loadTerm));
-    const TComplex result = ComplexScale(ComplexDiv(numerator, denominator), gain);
+    const TComplex coil = EvalTransferFunction(CoilTF, w);
+    const TComplex driver = EvalTransferFunction(DriverTF, w);
+    const TComplex result = ComplexScale(ComplexDiv(ComplexMul(coil, load), ComplexAdd(driver, load)), gain);
     return Finite(result) ? result : Zero;
 }
 
@@ -199,13 +193,9 @@ TComplex TDriverObject::Excursion(TComplex load, double f, double P) const {
     if (SdTotal > 0) {
         // The loaded response over the load, with the load cancelled by hand so that a load of
         // zero (no enclosure) still gives the free cone's excursion rather than 0/0.
-        TComplex pc, qc, pd, qd;
-        EvalTransferParts(CoilTF, w, pc, qc);
-        EvalTransferParts(DriverTF, w, pd, qd);
-        // coil / (driver + load) as one division: pc·qd / (qc·(pd + qd·load)).
-        velocity =
-            ComplexScale(ComplexDiv(ComplexMul(pc, qd), ComplexMul(qc, ComplexAdd(pd, ComplexMul(qd, load)))),
-                         DriveOverRae / SdTotal);
+        const TComplex coil = EvalTransferFunction(CoilTF, w);
+        const TComplex driver = EvalTransferFunction(DriverTF, w);
+        velocity = ComplexScale(ComplexDiv(coil, ComplexAdd(driver, load)), DriveOverRae / SdTotal);
     } else {
         velocity = ComplexInv(load);
     }

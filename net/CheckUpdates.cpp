@@ -1,4 +1,5 @@
 #include "net/CheckUpdates.h"
+#include "net/NetText.h"
 
 #include "platform/Folders.h"
 #include "platform/SettingsStore.h"
@@ -20,19 +21,8 @@
 
 namespace {
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
+using nettext::Lower;
+using nettext::Trim;
 
 QString FromStd(const std::string& text) {
     return QString::fromStdString(text);
@@ -50,14 +40,13 @@ QLabel* MakePanel(QWidget* parent, const char* name, const QString& hint) {
 } // namespace
 
 std::string UpdateServerBase(const std::string& setting) {
-    std::string text = Trimmed(setting);
+    std::string text = Trim(setting);
     if (text.empty())
         return {};
     if (text.find("://") == std::string::npos)
         text = "http://" + text;
     const TUrlParts parts = SplitURL(text);
-    if (LowerAscii(parts.proto) != "http" || parts.host.empty() ||
-        text.find_first_of(" \t") != std::string::npos)
+    if (Lower(parts.proto) != "http" || parts.host.empty() || text.find_first_of(" \t") != std::string::npos)
         return {};
     std::string base = "http://" + parts.host + (parts.port.empty() ? "" : ":" + parts.port);
     // A path prefix on the server is kept ("http://host/mirror" serves /mirror/download/...).
@@ -72,7 +61,7 @@ std::string ReadUpdateServerSetting(const platform::SettingsStore& store) {
 }
 
 bool IsWebAddress(const std::string& text) {
-    const std::string lower = LowerAscii(Trimmed(text));
+    const std::string lower = Lower(Trim(text));
     return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
 }
 
@@ -309,7 +298,7 @@ void TfrmCheckWebUpdate::FormShow() {
 }
 
 void TfrmCheckWebUpdate::OpenAddress(const QString& text) {
-    const std::string address = Trimmed(text.toStdString());
+    const std::string address = Trim(text.toStdString());
     if (address.empty() || !IsWebAddress(address))
         return;
     // One argument, never split: an address with blanks is refused by the opener rule.

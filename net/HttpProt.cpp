@@ -1,4 +1,5 @@
 #include "net/HttpProt.h"
+#include "net/NetText.h"
 
 #include <QEventLoop>
 #include <QIODevice>
@@ -8,12 +9,7 @@
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
+using nettext::Lower;
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.rfind(prefix, 0) == 0;

@@ -1,4 +1,5 @@
 #include "net/HttpReader.h"
+#include "net/NetText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,23 +7,9 @@
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using nettext::IsDigit;
+using nettext::Lower;
+using nettext::TrimBlanks;
 
 } // namespace
 
@@ -168,7 +155,7 @@ bool THttpResponseReader::HeaderLine(const std::string& line, const char* raw, i
         value.erase(0, value.find_first_not_of(' ') == std::string::npos ? value.size()
                                                                          : value.find_first_not_of(' '));
         if (name == "content-length") {
-            const std::string number = Trim(value);
+            const std::string number = TrimBlanks(value);
             std::int64_t length = -1;
             const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), length);
             if (number.empty() || error != std::errc() || end != number.data() + number.size() ||

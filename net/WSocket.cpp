@@ -1,4 +1,5 @@
 #include "net/WSocket.h"
+#include "net/NetText.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -12,19 +13,10 @@
 
 namespace {
 
+using nettext::IsDigit;
+using nettext::Trim;
+
 int g_socketCount = 0;
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 std::string Dotted(std::uint32_t address) {
     return winsock::inet_ntoa(address);
@@ -447,44 +439,31 @@ void TCustomWSocket::ResetToDefaults() {
     FlushTimeout = 60;
 }
 
-void TCustomWSocket::SetAddr(const std::string& value) {
+void TCustomWSocket::AssignEndpoint(const char* property, const std::string& value, std::string& field,
+                                    bool& assigned, bool& resolved) {
     const std::string text = Trim(value);
-    // The same address after a close counts as set again: a close unassigns it.
-    if (addrAssigned_ && text == addr_)
+    // The same value after a close counts as set again: a close unassigns it.
+    if (assigned && text == field)
         return;
     if (state_ != wsClosed) {
-        ReportError("Cannot change Addr if not closed");
+        ReportError(std::string("Cannot change ") + property + " if not closed");
         return;
     }
-    addr_ = text;
-    addrAssigned_ = !text.empty();
-    addrResolved_ = false;
+    field = text;
+    assigned = !text.empty();
+    resolved = false;
+}
+
+void TCustomWSocket::SetAddr(const std::string& value) {
+    AssignEndpoint("Addr", value, addr_, addrAssigned_, addrResolved_);
 }
 
 void TCustomWSocket::SetPort(const std::string& value) {
-    const std::string text = Trim(value);
-    if (portAssigned_ && text == port_)
-        return;
-    if (state_ != wsClosed) {
-        ReportError("Cannot change Port if not closed");
-        return;
-    }
-    port_ = text;
-    portAssigned_ = !text.empty();
-    portResolved_ = false;
+    AssignEndpoint("Port", value, port_, portAssigned_, portResolved_);
 }
 
 void TCustomWSocket::SetProto(const std::string& value) {
-    const std::string text = Trim(value);
-    if (protoAssigned_ && text == proto_)
-        return;
-    if (state_ != wsClosed) {
-        ReportError("Cannot change Proto if not closed");
-        return;
-    }
-    proto_ = text;
-    protoAssigned_ = !text.empty();
-    protoResolved_ = false;
+    AssignEndpoint("Proto", value, proto_, protoAssigned_, protoResolved_);
 }
 
 void TCustomWSocket::SetLocalAddr(const std::string& value) {
@@ -523,6 +502,37 @@ void TCustomWSocket::ChangeState(TSocketState newState) {
     TriggerChangeState(oldState, newState);
 }
 
+void TCustomWSocket::ResolveEndpoint(bool withLocalPort) {
+    if (!protoResolved_) {
+        protoNumber_ = WSocketResolveProto(proto_);
+        socketType_ = protoNumber_ == 17 ? 2 : 1;
+        protoResolved_ = true;
+    }
+    if (!portResolved_) {
+        sin_.port = winsock::Htons(WSocketResolvePort(port_, proto_));
+        portResolved_ = true;
+    }
+    if (withLocalPort && !localPortResolved_) {
+        localPortNum_ = WSocketResolvePort(localPort_, proto_);
+        localPortResolved_ = true;
+    }
+    if (!addrResolved_) {
+        sin_.addr = WSocketResolveHost(addr_);
+        addrResolved_ = true;
+    }
+}
+
+bool TCustomWSocket::OpenHandle(const char* operation) {
+    DeleteBufferedData();
+    handle_ = winsock::socket(2, socketType_, protoNumber_);
+    if (handle_ == kInvalidSocket) {
+        SocketError(operation);
+        return false;
+    }
+    incarnation_ = SocketIncarnation(handle_);
+    return true;
+}
+
 void TCustomWSocket::Connect() {
     if (handle_ != kInvalidSocket && state_ != wsClosed) {
         ReportError("Connect: Socket already in use");
@@ -541,35 +551,14 @@ void TCustomWSocket::Connect() {
         return;
     }
     try {
-        if (!protoResolved_) {
-            protoNumber_ = WSocketResolveProto(proto_);
-            socketType_ = protoNumber_ == 17 ? 2 : 1;
-            protoResolved_ = true;
-        }
-        if (!portResolved_) {
-            sin_.port = winsock::Htons(WSocketResolvePort(port_, proto_));
-            portResolved_ = true;
-        }
-        if (!localPortResolved_) {
-            localPortNum_ = WSocketResolvePort(localPort_, proto_);
-            localPortResolved_ = true;
-        }
-        if (!addrResolved_) {
-            sin_.addr = WSocketResolveHost(addr_);
-            addrResolved_ = true;
-        }
+        ResolveEndpoint(true);
     } catch (const ESocketException& e) {
         ReportError(std::string("connect: ") + e.what());
         return;
     }
 
-    DeleteBufferedData();
-    handle_ = winsock::socket(2, socketType_, protoNumber_);
-    if (handle_ == kInvalidSocket) {
-        SocketError("Connect (socket)");
+    if (!OpenHandle("Connect (socket)"))
         return;
-    }
-    incarnation_ = SocketIncarnation(handle_);
     ChangeState(wsOpened);
 
     const int on = 1;
@@ -1013,30 +1002,13 @@ void TCustomWSocket::Listen() {
         return;
     }
     try {
-        if (!protoResolved_) {
-            protoNumber_ = WSocketResolveProto(proto_);
-            socketType_ = protoNumber_ == 17 ? 2 : 1;
-            protoResolved_ = true;
-        }
-        if (!portResolved_) {
-            sin_.port = winsock::Htons(WSocketResolvePort(port_, proto_));
-            portResolved_ = true;
-        }
-        if (!addrResolved_) {
-            sin_.addr = WSocketResolveHost(addr_);
-            addrResolved_ = true;
-        }
+        ResolveEndpoint(false);
     } catch (const ESocketException& e) {
         ReportError(std::string("listen: ") + e.what());
         return;
     }
-    DeleteBufferedData();
-    handle_ = winsock::socket(2, socketType_, protoNumber_);
-    if (handle_ == kInvalidSocket) {
-        SocketError("socket");
+    if (!OpenHandle("socket"))
         return;
-    }
-    incarnation_ = SocketIncarnation(handle_);
     const int on = 1;
     if (socketType_ == 2 && ReuseAddr &&
         winsock::setsockopt(handle_, SolSocket(), SoReuseAddr(), &on, sizeof on) != 0) {

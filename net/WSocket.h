@@ -162,7 +162,17 @@ protected:
     virtual void Bind();
     virtual int RealSend(const void* data, int length);
     void ReportError(const std::string& text);
+    // Stores Addr, Port or Proto of a closed socket, to be resolved again. Changing it on an
+    // open socket is reported.
+    void AssignEndpoint(const char* property, const std::string& value, std::string& field, bool& assigned,
+                        bool& resolved);
     void SocketError(const std::string& operation);
+    // Resolves what is not resolved yet of Proto, Port, LocalPort (when asked) and Addr, in
+    // that order; throws ESocketException.
+    void ResolveEndpoint(bool withLocalPort);
+    // A new handle for the resolved protocol, buffered data dropped; false (reported under
+    // `operation`) when the library refuses one.
+    bool OpenHandle(const char* operation);
     virtual void HandleBgException(const std::exception& e);
     virtual bool TriggerDataAvailable(std::uint16_t error);
     virtual void TriggerSessionAvailable(std::uint16_t error);

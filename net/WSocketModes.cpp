@@ -1,5 +1,6 @@
 // The SOCKS, line and synchronous modes of the socket.
 
+#include "net/NetText.h"
 #include "net/WSocket.h"
 
 #include <QCoreApplication>
@@ -12,26 +13,9 @@
 
 namespace {
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
+using nettext::Lower;
+using nettext::TrimBlanks;
+using nettext::Upper;
 
 // The longest reply the negotiation reads in one round; replies are at most 262 bytes.
 constexpr int kReplyRound = 512;
@@ -61,7 +45,7 @@ void TCustomSocksWSocket::SetSocksLevel(const std::string& value) {
         ReportError("Can't change socks level if not closed");
         return;
     }
-    const std::string level = Upper(Trim(value));
+    const std::string level = Upper(TrimBlanks(value));
     if (level != "4" && level != "4A" && level != "5") {
         ReportError("Invalid socks level. Must be 4, 4A or 5.");
         return;
@@ -74,7 +58,7 @@ void TCustomSocksWSocket::SetSocksServer(const std::string& value) {
         ReportError("Can't change socks server if not closed");
         return;
     }
-    socksServer_ = Trim(value);
+    socksServer_ = TrimBlanks(value);
     socksServerAssigned_ = !socksServer_.empty();
 }
 
@@ -83,7 +67,7 @@ void TCustomSocksWSocket::SetSocksPort(const std::string& value) {
         ReportError("Can't change socks port if not closed");
         return;
     }
-    socksPort_ = Trim(value);
+    socksPort_ = TrimBlanks(value);
 }
 
 void TCustomSocksWSocket::Connect() {

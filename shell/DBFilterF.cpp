@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -199,6 +200,20 @@ void TfrmDatabaseFilter::showEvent(QShowEvent* event) {
     // Another window may have switched a unit of the same name meanwhile.
     DrawUnitLabels();
     QWidget::showEvent(event);
+}
+
+void TfrmDatabaseFilter::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Button1Click();
+        return;
+    case Qt::Key_Escape:
+        hide();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void TfrmDatabaseFilter::DrawUnitLabels() {

@@ -68,6 +68,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter applies, Escape hides the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct TRangeField {

@@ -323,10 +323,10 @@ QWidget* TfrmDriverEditor::BuildGeneralPage() {
     m_Comment->setTabChangesFocus(true);
     form->addRow(tr("&Manufacturer:"), m_Manufacturer);
     form->addRow(tr("&Brand:"), m_Brand);
-    form->addRow(tr("M&odel:"), m_Model);
+    form->addRow(tr("Mod&el:"), m_Model);
     form->addRow(tr("Data p&rovided by:"), m_User);
     form->addRow(tr("Date added:"), m_Date);
-    form->addRow(tr("Co&mment:"), m_Comment);
+    form->addRow(tr("Commen&t:"), m_Comment);
     return page;
 }
 

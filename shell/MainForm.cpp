@@ -84,6 +84,9 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     mdiMain = new QMdiArea(this);
     mdiMain->setObjectName(QStringLiteral("mdiMain"));
     mdiMain->setBackground(QColor(0x4F, 0x4F, 0x4F));
+    // The plot window keeps within the workspace when it shrinks (bars reaching their height
+    // after the first placement, a smaller frame).
+    mdiMain->viewport()->installEventFilter(this);
     setCentralWidget(mdiMain);
 
     BuildActions();
@@ -108,6 +111,8 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     hintHelpMode->SetFont(hintFont);
     hintHelpMode->SetColorArrowBackground(0xFFFF00); // aqua
     hintHelpMode->SetColorBackground(0xFFFFFF);
+    // Hints follow 200 ms after the mouse rests and stay three seconds.
+    hintHelpMode->SetHintPause(200);
     hintHelpMode->SetHintHidePause(3000);
     hintHelpMode->SetShowHintHandler(
         [this](QString&, bool& canShow, THintInfo&) { canShow = canShow && m_HelpMode; });
@@ -533,6 +538,21 @@ void TfrmMain::PlacePlotWindow() {
     frame->setGeometry(place.left, place.top, place.width, place.height);
 }
 
+void TfrmMain::KeepPlotWindowInWorkspace() {
+    QMdiSubWindow* frame = SubWindowOf(m_PlotWidget);
+    if (frame == nullptr || frame->isMinimized() || frame->isMaximized()) {
+        return;
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    const QRect now = frame->geometry();
+    if (area.isEmpty() || area.contains(now)) {
+        return;
+    }
+    const TScreenRect place =
+        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()});
+    frame->setGeometry(place.left, place.top, place.width, place.height);
+}
+
 void TfrmMain::ApplyDesktopLayout() {
     if (!DesktopLayout.valid) {
         return;
@@ -655,8 +675,12 @@ int TfrmMain::AllocateProjectSlot() {
                          ? plot->geometry().right() + 1
                          : 0;
     const int step = 24 * ((n - 1) % 5);
-    sub->move(std::min(left + step, std::max(0, area.width() - 200)),
-              std::min(step, std::max(0, area.height() - 200)));
+    // The whole frame stays in the area, over the plot window if need be: a close box or a unit
+    // label out of sight is worse than an overlap.
+    sub->adjustSize();
+    sub->resize(std::min(sub->width(), area.width()), std::min(sub->height(), area.height()));
+    sub->move(std::clamp(left + step, 0, std::max(0, area.width() - sub->width())),
+              std::clamp(step, 0, std::max(0, area.height() - sub->height())));
     return n;
 }
 
@@ -763,32 +787,30 @@ ISignalGenerator* TfrmMain::SignalGenerator() {
     return m_SignalGeneratorWidget ? m_SignalGenerator : nullptr;
 }
 
+template <class Window, class Factory>
+void TfrmMain::ShowSingleWindow(Window*& window, QPointer<QWidget>& widget, const Factory& create,
+                                const QString& what) {
+    if (widget) {
+        AddChildWindow(widget);
+        return;
+    }
+    if (!create) {
+        NotBuilt(what);
+        return;
+    }
+    window = create(*this);
+    widget = window != nullptr ? window->Widget() : nullptr;
+    AddChildWindow(widget);
+}
+
 void TfrmMain::RunDatabaseMaintenance() {
-    if (m_DriverEditorWidget) {
-        AddChildWindow(m_DriverEditorWidget);
-        return;
-    }
-    if (!m_Links.createDriverEditor) {
-        NotBuilt(QStringLiteral("driver editor"));
-        return;
-    }
-    m_DriverEditor = m_Links.createDriverEditor(*this);
-    m_DriverEditorWidget = m_DriverEditor != nullptr ? m_DriverEditor->Widget() : nullptr;
-    AddChildWindow(m_DriverEditorWidget);
+    ShowSingleWindow(m_DriverEditor, m_DriverEditorWidget, m_Links.createDriverEditor,
+                     QStringLiteral("driver editor"));
 }
 
 void TfrmMain::RunSignalGenerator() {
-    if (m_SignalGeneratorWidget) {
-        AddChildWindow(m_SignalGeneratorWidget);
-        return;
-    }
-    if (!m_Links.createSignalGenerator) {
-        NotBuilt(QStringLiteral("signal generator"));
-        return;
-    }
-    m_SignalGenerator = m_Links.createSignalGenerator(*this);
-    m_SignalGeneratorWidget = m_SignalGenerator != nullptr ? m_SignalGenerator->Widget() : nullptr;
-    AddChildWindow(m_SignalGeneratorWidget);
+    ShowSingleWindow(m_SignalGenerator, m_SignalGeneratorWidget, m_Links.createSignalGenerator,
+                     QStringLiteral("signal generator"));
 }
 
 void TfrmMain::RunCalculators() {
@@ -1030,6 +1052,9 @@ void TfrmMain::ProjectListItemClick(const QString& fileName) {
 // Events.
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (mdiMain != nullptr && watched == mdiMain->viewport() && event->type() == QEvent::Resize) {
+        KeepPlotWindowInWorkspace();
+    }
     if (watched == tbDriverEditor) {
         switch (event->type()) {
         case QEvent::DragEnter:

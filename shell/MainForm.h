@@ -136,8 +136,14 @@ private:
     void ApplyToolbarRule();
     void ApplyDesktopLayout();
     void PlacePlotWindow();
+    void KeepPlotWindowInWorkspace();
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
+    // Brings up the one window of its kind, made by `create` the first time; `what` names it
+    // when the program was built without it.
+    template <class Window, class Factory>
+    void ShowSingleWindow(Window*& window, QPointer<QWidget>& widget, const Factory& create,
+                          const QString& what);
     void Inform(const QString& text, platform::MessageKind kind);
     QMdiSubWindow* SubWindowOf(QWidget* widget) const;
     void ProjectListItemClick(const QString& fileName);

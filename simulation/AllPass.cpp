@@ -17,7 +17,7 @@ bool TAllpass::LoadFromString(std::string_view text, std::string& error) {
 
 bool TAllpass::Calculate() {
     if (!Positive(Delay) || !Positive(Q))
-        return Refuse();
+        return Refuse("the delay and Q must be above 0");
     const double w = 2.0 / Delay;
     TTransferFunction tf;
     if (Order == 1) {

@@ -120,15 +120,16 @@ bool TFilterBase::LoadFields(std::string_view text, std::string& error, std::int
 
 bool TFilterBase::Accept(const TTransferFunction& tf) {
     if (!TransferOrdersValid(tf))
-        return Refuse();
+        return Refuse("the design's order is out of range");
     for (std::int32_t k = 0; k <= tf.NumOrder; ++k)
         if (!std::isfinite(tf.Num[k]))
-            return Refuse();
+            return Refuse("the parameters are too extreme for a finite design");
     for (std::int32_t k = 0; k <= tf.DenOrder; ++k)
         if (!std::isfinite(tf.Den[k]))
-            return Refuse();
+            return Refuse("the parameters are too extreme for a finite design");
     TF = tf;
     m_HasResponse = true;
+    m_RefusalReason.clear();
     return true;
 }
 

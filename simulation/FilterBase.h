@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 enum TFilterKind : std::int32_t {
@@ -51,6 +52,8 @@ public:
 
     // True when the last Calculate accepted the parameters.
     bool HasResponse() const { return m_HasResponse; }
+    // Why the last Calculate refused the parameters; empty after one that accepted them.
+    const std::string& RefusalReason() const { return m_RefusalReason; }
 
     // H(j·2π·f), f in Hz; 1 for a stage without a response.
     TComplex GetResponse(double f) const {
@@ -81,8 +84,10 @@ protected:
     // finite (parameters so extreme that a power overflows, or a peak too small to
     // place) is no response and is refused like any other unusable parameters.
     bool Accept(const TTransferFunction& tf);
-    bool Refuse() {
+    // `reason` says what the design refused, for the user.
+    bool Refuse(std::string reason) {
         m_HasResponse = false;
+        m_RefusalReason = std::move(reason);
         return false;
     }
 
@@ -124,6 +129,7 @@ protected:
 
 private:
     bool m_HasResponse = false;
+    std::string m_RefusalReason;
 };
 
 // A new stage of the given kind (disabled, all parameters 0), or nullptr for a

@@ -15,7 +15,7 @@ bool TLinkwitzTransform::LoadFromString(std::string_view text, std::string& erro
 
 bool TLinkwitzTransform::Calculate() {
     if (!Positive(Q0) || !Positive(F0) || !Positive(Qp) || !Positive(Fp))
-        return Refuse();
+        return Refuse("the frequencies and Qs must be above 0");
     const double w0 = 2.0 * HV_Pi * F0;
     const double wp = 2.0 * HV_Pi * Fp;
     TTransferFunction tf;

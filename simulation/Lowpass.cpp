@@ -20,16 +20,16 @@ bool TLowpass::LoadFromString(std::string_view text, std::string& error) {
 
 bool TLowpass::Calculate() {
     if (!Positive(Fc))
-        return Refuse();
+        return Refuse("the corner frequency must be above 0");
     const double w = 2.0 * HV_Pi * Fc;
     TTransferFunction tf;
     if (SubType == 2) {
         if (!BesselLowpassPrototype(Order, tf) || !ScaleTransferFunction(tf, w))
-            return Refuse();
+            return Refuse("a Bessel design has no such order");
         return Accept(tf);
     }
     if (!CrossoverDenominator(Order, w, Q, tf))
-        return Refuse();
+        return Refuse("the type, order or Q gives no design");
     // Unity gain at DC.
     tf.Num[0] = tf.Den[0];
     return Accept(tf);

@@ -16,7 +16,7 @@ bool TParametricEQ::LoadFromString(std::string_view text, std::string& error) {
 bool TParametricEQ::Calculate() {
     const double a = std::pow(10.0, Gain / 20.0);
     if (!Positive(Fc) || !Positive(Q) || !Positive(a))
-        return Refuse();
+        return Refuse("the frequency and Q must be above 0 and the gain finite");
     const double w = 2.0 * HV_Pi * Fc;
     TTransferFunction tf;
     tf.Num[0] = Q * w * w;

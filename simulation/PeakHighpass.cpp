@@ -15,7 +15,7 @@ bool TPeakHighpass::LoadFromString(std::string_view text, std::string& error) {
 bool TPeakHighpass::Calculate() {
     const double g = std::pow(10.0, Gpk / 20.0);
     if (!Positive(Fpk) || !Positive(Gpk) || !std::isfinite(g * g * g * g))
-        return Refuse();
+        return Refuse("the peak frequency and gain must be above 0 and the gain not too large");
     // The peak of s^2/(s^2 + (w0/Q)s + w0^2) is Q/sqrt(1 - 1/(4Q^2)) at w0/sqrt(1 - 1/(2Q^2)).
     const double q = std::sqrt(std::sqrt(g * g * g * g - g * g) + g * g) / std::sqrt(2.0);
     const double w0 = 2.0 * HV_Pi * Fpk * std::sqrt(1.0 - 1.0 / (2.0 * q * q));

@@ -15,7 +15,7 @@ bool TStaticGain::LoadFromString(std::string_view text, std::string& error) {
 bool TStaticGain::Calculate() {
     const double factor = std::pow(10.0, Gain / 20.0);
     if (!std::isfinite(factor))
-        return Refuse();
+        return Refuse("the gain is too large");
     TTransferFunction tf;
     tf.Num[0] = factor;
     return Accept(tf);

@@ -5,23 +5,18 @@
 #include <algorithm>
 #include <cmath>
 
-// The bandpass and passive-radiator models are built from their own fragment, which adds their
-// sources to this library together with the definition BORVIK_HAVE_BANDPASS. Until then those
-// box types have no curve function, so the library links without them and callers draw nothing.
 TBoxMathFunc BoxMath_GetFunc(std::int32_t boxType) {
     switch (boxType) {
     case btClosed:
         return &ClosedBox_Func;
     case btVented:
         return &VentedBox_Func;
-#ifdef BORVIK_HAVE_BANDPASS
     case btBandpass4:
         return &Bandpass4_Func;
     case btBandpass6:
         return &Bandpass6_Func;
     case btPassiveRadiator:
         return &PassiveRadiator_Func;
-#endif
     default:
         return nullptr;
     }

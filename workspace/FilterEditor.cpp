@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
@@ -520,6 +521,14 @@ void TfrmFilterEditor::closeEvent(QCloseEvent* event) {
     m_HostObject = nullptr;
     m_Edited = nullptr;
     event->accept();
+}
+
+void TfrmFilterEditor::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        btnAddClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // --- what the host calls ----------------------------------------------------------------------

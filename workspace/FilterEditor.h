@@ -114,6 +114,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter is "Add"/"OK", as in a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void SetLabels(const TFilterBase& filter);

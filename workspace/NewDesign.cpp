@@ -324,6 +324,13 @@ TfrmNewProject::TfrmNewProject(QWidget* owner)
 
     m_Params = new TfrmTinyParams(this);
     m_Params->hide();
+    // A value changed in the panel changes the wizard's driver: its model and EBP follow.
+    m_Params->OnValueChanged = [this] {
+        m_Driver.PrepareModel();
+        m_EBP = WizardEBP(m_Driver.Data);
+        m_Gauge->SetEBP(m_EBP);
+        m_EbpText->setText(QString::fromStdString(EbpLabel(m_EBP)));
+    };
     top->addWidget(m_Params);
 
     connect(m_Abort, &QPushButton::clicked, this, &TfrmNewProject::btnAbortClick);
@@ -733,6 +740,9 @@ bool TfrmNewProject::FinishNewProject() {
         platform::AppDialogs().MessageDlg(reason, platform::MessageKind::Warning, platform::ButtonOk);
         return false;
     }
+    // The window's own caption is the wizard's; the slot's caption is the project window's.
+    project->setWindowTitle("[" + QString::number(slot) + "]" + m_BoxType->currentText() + " : " +
+                            m_DriverList->currentText());
     project->StartNow(1);
     if (choices.boxType == 3 || choices.boxType == 4)
         platform::AppDialogs().MessageDlg(kNoOptimumWarning, platform::MessageKind::Warning,

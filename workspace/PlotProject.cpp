@@ -18,30 +18,6 @@ double ChainGroupDelay(const TPlotFilterList& filters, double f) {
     return delay;
 }
 
-// The chain's response: the stages' numerators and denominators multiplied out and divided
-// once. Should the products leave the range of a double, each stage is divided on its own.
-TComplex ChainResponse(const TPlotFilterList& filters, double f) {
-    const double w = 2.0 * HV_Pi * f;
-    TComplex numerator = MakeComplex(1, 0);
-    TComplex denominator = MakeComplex(1, 0);
-    for (const std::unique_ptr<TFilterBase>& filter : filters) {
-        if (filter == nullptr || !filter->Enabled || !filter->HasResponse())
-            continue;
-        TComplex p, q;
-        EvalTransferParts(filter->TF, w, p, q);
-        numerator = ComplexMul(numerator, p);
-        denominator = ComplexMul(denominator, q);
-    }
-    const TComplex H = ComplexDiv(numerator, denominator);
-    if (std::isfinite(H.re) && std::isfinite(H.im))
-        return H;
-    TComplex product = MakeComplex(1, 0);
-    for (const std::unique_ptr<TFilterBase>& filter : filters)
-        if (filter != nullptr && filter->Enabled)
-            product = ComplexMul(product, filter->GetResponse(f));
-    return product;
-}
-
 } // namespace
 
 void TPlotProject::Bind(const TBoxData& box, TDriverObject& driver, const TSignalSource& source,
@@ -102,10 +78,13 @@ double TPlotProject::ValueAt(int plotType, double scale, double f) {
     TComplex H = MakeComplex(1, 0);
     double tau = 0;
     if (m_Filters != nullptr) {
-        if (info->NeedsResponse())
-            H = ChainResponse(*m_Filters, f);
+        if (info->NeedsResponse()) {
+            for (const std::unique_ptr<TFilterBase>& filter : *m_Filters)
+                if (filter != nullptr && filter->Enabled)
+                    H = ComplexMul(H, filter->GetResponse(f));
+        }
         if (info->NeedsDelay())
             tau = ChainGroupDelay(*m_Filters, f);
     }
-    return PlotValue(plotType, scale, r, H, tau, m_Flags, m_Point.Rg, m_Point.P, m_Driver->Data.Re);
+    return PlotValue(*info, scale, r, H, tau, m_Flags, m_Point.Rg, m_Point.P, m_Driver->Data.Re);
 }

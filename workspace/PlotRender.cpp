@@ -10,6 +10,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 TDriverObject DemoDriver() {
@@ -109,4 +111,25 @@ QImage RenderPlot(std::vector<TRenderProject*> projects, int plotType, int width
         inspect(helper);
     painter.end();
     return image;
+}
+
+bool ProjectDrawsCurve(TRenderProject& project, int plotType) {
+    TPlotAxes axes;
+    SetPlotAxes(plotType, TC, axes);
+    if (!(axes.FMin > 0) || !(axes.FMax > axes.FMin) || !std::isfinite(axes.FMax))
+        return false;
+    TPlotProject bound;
+    bound.Bind(project.Box, project.Driver, project.Signal, &project.Filters,
+               BoxMath_GetFunc(project.Box.BType), ProjectResultCallback{});
+    if (!bound.PrepareCurve(plotType))
+        return false;
+    // As many columns as a wide picture has.
+    constexpr int Columns = 2000;
+    const double ratio = std::log(axes.FMax / axes.FMin);
+    for (int i = 0; i < Columns; ++i) {
+        const double f = axes.FMin * std::exp(ratio * i / (Columns - 1));
+        if (std::isfinite(bound.ValueAt(plotType, axes.Scale, f)))
+            return true;
+    }
+    return false;
 }

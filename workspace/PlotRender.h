@@ -39,3 +39,8 @@ QImage RenderPlot(std::vector<TRenderProject*> projects, int plotType, int width
 
 // One picture into a given engine whose canvas is ready: the plot window's calling order.
 void PaintPlot(TPlotHelper& helper, const std::vector<TRenderProject*>& projects);
+
+// Whether the project gives the plot type at least one finite value between the axis' lowest
+// and highest frequency: a project whose set-up fails or whose every value is refused draws no
+// curve. The settings' axes are used.
+bool ProjectDrawsCurve(TRenderProject& project, int plotType);

@@ -247,7 +247,10 @@ double TPlotMapping::RowPosition(double value) const {
 }
 
 int TPlotMapping::Row(double value) const {
-    const double position = RowPosition(value);
+    return RowAtPosition(RowPosition(value));
+}
+
+int TPlotMapping::RowAtPosition(double position) const {
     if (!std::isfinite(position))
         return m_Top - 1;
     const double clamped = std::clamp(position, -1.0, static_cast<double>(m_Bottom - m_Top) + 1.0);
@@ -276,6 +279,12 @@ double PlotValue(int plotType, double scale, TComplex r, TComplex H, double tau,
     const TPlotTypeInfo* info = PlotTypeInfo(plotType);
     if (info == nullptr)
         return 0;
+    return PlotValue(*info, scale, r, H, tau, flags, Rg, P, Re);
+}
+
+double PlotValue(const TPlotTypeInfo& infoRecord, double scale, TComplex r, TComplex H, double tau,
+                 const TDriverFlags& flags, double Rg, double P, double Re) {
+    const TPlotTypeInfo* info = &infoRecord;
     switch (info->Filters) {
     case TFilterUse::None:
         break;

@@ -153,6 +153,8 @@ public:
     // The rounded row of a finite value, clamped to one row outside the rectangle on either
     // side so that it always converts safely; a value that is not finite gives top - 1.
     int Row(double value) const;
+    // The same from a position RowPosition gave, for callers that looked at the position first.
+    int RowAtPosition(double position) const;
 
     // Wanted value step for a text height: text height times the value per pixel.
     double ValuePerPixel() const;
@@ -176,5 +178,8 @@ struct TDriverFlags {
 // and P, and the driver's Re. The filters enter exactly once. A combined answer of magnitude 0
 // gives 0, as does a gated type without its flag and a type outside 1..20. The result may be
 // non-finite (a curve gap) only when the inputs are.
+// The same for the plot type's description, found once by the caller.
+double PlotValue(const TPlotTypeInfo& info, double scale, TComplex r, TComplex H, double tau,
+                 const TDriverFlags& flags, double Rg, double P, double Re);
 double PlotValue(int plotType, double scale, TComplex r, TComplex H, double tau, const TDriverFlags& flags,
                  double Rg, double P, double Re);

@@ -285,7 +285,7 @@ void TPlotHelper::DrawCurve() {
             flush();
             continue;
         }
-        const int y = mapping.Row(value);
+        const int y = mapping.RowAtPosition(position);
         if (first) {
             moveTo({x, y});
             first = false;

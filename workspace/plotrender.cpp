@@ -1,6 +1,6 @@
 // plotrender: draws projects of one plot type into a PNG, without a window.
 //
-//   plotrender [--type N] [--width W] [--height H] [--out FILE.png]
+//   plotrender [--help] [--type N] [--width W] [--height H] [--out FILE.png]
 //              [--box closed|vented|bp4|bp6|pr | --project FILE.bvp]...
 //              [--filter KIND:PARAMETERS]...
 //
@@ -43,6 +43,29 @@ int Fail(const std::string& message) {
     return 2;
 }
 
+void PrintUsage() {
+    std::printf("Usage: plotrender [OPTION]...\n"
+                "Draws projects of one plot type into a PNG picture, without a window.\n\n"
+                "  --type N                plot type 1..20 (default 2), see below\n"
+                "  --width W, --height H   picture size in pixels, 16..10000 (default 800 x 500)\n"
+                "  --out FILE.png          the picture to write (default plot.png)\n"
+                "  --box TYPE              adds a demonstration project of a box type: closed, vented,\n"
+                "                          bp4, bp6, pr, or its number 0..4\n"
+                "  --project FILE.bvp      adds a project from its file\n"
+                "  --filter KIND:PARAMS    adds a filter stage of kind 0..6 with its parameter line\n"
+                "                          (\"SubType;Enabled;Order;...\", as stored in project files) to\n"
+                "                          the project named last\n"
+                "  -h, --help              shows this text\n\n"
+                "The first project is the active one; without a project a closed box is drawn.\n"
+                "A project that draws no curve is an error.\n\n"
+                "Plot types:\n");
+    for (int type = 1; type <= PlotTypeCount; ++type)
+        if (const TPlotTypeInfo* info = PlotTypeInfo(type))
+            std::printf("  %2d  %.*s\n", type, static_cast<int>(info->Caption.size()), info->Caption.data());
+    std::printf("\nFilter kinds: 0 low-pass, 1 high-pass, 2 all-pass, 3 Linkwitz transform,\n"
+                "4 parametric equaliser, 5 peaking high-pass, 6 static gain.\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -60,6 +83,10 @@ int main(int argc, char** argv) {
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
+        if (option == "--help" || option == "-h") {
+            PrintUsage();
+            return 0;
+        }
         if (i + 1 >= argc)
             return Fail("missing value after " + std::string(option));
         const std::string_view value = argv[++i];
@@ -92,11 +119,13 @@ int main(int argc, char** argv) {
             if (colon == std::string_view::npos || !ParseInt(value.substr(0, colon), kind))
                 return Fail("filter must be KIND:PARAMETERS");
             std::unique_ptr<TFilterBase> filter = CreateFilter(kind);
+            if (filter == nullptr)
+                return Fail("filter refused: there is no filter kind " + std::to_string(kind) + " (0..6)");
             std::string error;
-            if (filter == nullptr || !filter->LoadFromString(value.substr(colon + 1), error))
+            if (!filter->LoadFromString(value.substr(colon + 1), error))
                 return Fail("filter refused: " + error);
             if (!filter->Calculate())
-                return Fail("filter parameters give no response");
+                return Fail("filter refused: " + filter->RefusalReason());
             projects.back()->Filters.push_back(std::move(filter));
         } else {
             return Fail("unknown option " + std::string(option));
@@ -106,6 +135,12 @@ int main(int argc, char** argv) {
         auto project = std::make_unique<TRenderProject>();
         MakeDemoProject(btClosed, *project);
         projects.push_back(std::move(project));
+    }
+
+    for (std::size_t i = 0; i < projects.size(); ++i) {
+        if (!ProjectDrawsCurve(*projects[i], plotType))
+            return Fail("project " + std::to_string(i + 1) +
+                        " draws no curve of this plot type: its values are refused or unreadable");
     }
 
     std::vector<TRenderProject*> bound;

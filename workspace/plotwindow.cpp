@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionTitleBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -208,7 +209,17 @@ public:
         QSize hint(669, 591);
         if (const auto* frame = qobject_cast<const QMdiSubWindow*>(m_Window.parentWidget()))
             if (const QMdiArea* area = frame->mdiArea(); area != nullptr && area->viewport() != nullptr) {
-                const QSize around = frame->size() - size();
+                // Measured from the style and the bar's own hint: the current sizes are not
+                // laid out yet when the workspace first asks.
+                QStyleOptionTitleBar title;
+                title.initFrom(frame);
+                const int border =
+                    frame->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, frame);
+                const int titleBar = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title, frame);
+                const QLayoutItem* bar =
+                    m_Window.layout() != nullptr ? m_Window.layout()->itemAt(0) : nullptr;
+                const QSize around(2 * border,
+                                   titleBar + border + (bar != nullptr ? bar->sizeHint().height() : 0));
                 hint = hint.boundedTo((area->viewport()->size() - around).expandedTo(QSize(100, 50)));
             }
         return hint;

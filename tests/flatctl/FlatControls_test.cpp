@@ -6,6 +6,8 @@
 #include "flatctl/TFlatMemoUnit.h"
 #include "flatctl/TFlatRadioButtonUnit.h"
 
+#include "FlatTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -24,15 +26,7 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_flatctl";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() != nullptr
-                                   ? static_cast<QApplication*>(QApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
+using flattest::App;
 
 TColor Pixel(const QImage& image, int x, int y) {
     return QColorToTColor(image.pixelColor(x, y));
@@ -281,6 +275,23 @@ TEST(FlatEdit, HoverDoesNotHighlightWhileAnotherFlatEditHasTheFocusButAMemoDoes)
     QApplication::processEvents();
     EXPECT_TRUE(hovered->Highlighted());
     EXPECT_EQ(Pixel(Grab(*hovered), 1, 1), clWhite);
+}
+
+TEST(FlatEdit, DeletingAFocusedControlUnderTheMouseMovesTheFocusSafely) {
+    Window window;
+    auto* other = window.Add(new TFlatEdit);
+    auto* edit = window.Add(new TFlatEdit);
+    auto* memo = window.Add(new TFlatMemo);
+    window.Show();
+    Enter(other);
+    for (QWidget* doomed : {static_cast<QWidget*>(edit), static_cast<QWidget*>(memo)}) {
+        doomed->setFocus();
+        QApplication::processEvents();
+        Enter(doomed);
+        delete doomed; // the focus moves while the control is half destroyed
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(other->Highlighted());
 }
 
 TEST(FlatEdit, ColourWritesAndAdvancedColours) {

@@ -1,8 +1,12 @@
 #include "flatctl/TFlatHintUnit.h"
 
+#include "FlatTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
+#include <QEnterEvent>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QLabel>
@@ -15,15 +19,7 @@
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_flatctl";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance() != nullptr
-                                   ? static_cast<QApplication*>(QApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
+using flattest::App;
 
 struct PlacementCase {
     const char* name;
@@ -165,6 +161,31 @@ TEST_F(HintFixture, HidesOnAKeyOrAfterTheHidePause) {
     hint.SetHintHidePause(10);
     ASSERT_TRUE(AskApplication(QPoint(100, 100)));
     QTest::qWait(50);
+    EXPECT_FALSE(hint.HintWindow()->isVisible());
+}
+
+TEST_F(HintFixture, ShowsAfterTheMouseRestsForThePause) {
+    hint.SetShowHintHandler([](QString&, bool& canShow, THintInfo&) { canShow = true; });
+    hint.SetHintPause(20);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), control.mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(&control, &enter);
+    EXPECT_TRUE(hint.HintWindow() == nullptr || !hint.HintWindow()->isVisible()) << "not before the pause";
+    QTest::qWait(100);
+    ASSERT_NE(hint.HintWindow(), nullptr);
+    EXPECT_TRUE(hint.HintWindow()->isVisible());
+    EXPECT_EQ(hint.HintWindow()->Text(), "Box volume");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&control, &leave);
+    EXPECT_FALSE(hint.HintWindow()->isVisible());
+
+    // Leaving before the pause ends shows nothing. The pointer goes far from the control, so
+    // that no real entering follows.
+    QCursor::setPos(QPoint(3000, 3000));
+    QApplication::processEvents();
+    hint.SetHintPause(200);
+    QApplication::sendEvent(&control, &enter);
+    QApplication::sendEvent(&control, &leave);
+    QTest::qWait(300);
     EXPECT_FALSE(hint.HintWindow()->isVisible());
 }
 

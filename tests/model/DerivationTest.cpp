@@ -1,6 +1,8 @@
 #include "model/Derivation.h"
 #include "model/Driver.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -119,7 +121,10 @@ TEST_P(DerivationZnom, IsTheEvenNumberNearestOneAndAHalfRe) {
 INSTANTIATE_TEST_SUITE_P(Cases, DerivationZnom,
                          ::testing::Values(TZnomCase{6.4, 10}, TZnomCase{6.0, 8}, TZnomCase{10.0, 16},
                                            TZnomCase{2.0, 4}, TZnomCase{3.2, 4}, TZnomCase{3.4, 6},
-                                           TZnomCase{0.5, 0}));
+                                           TZnomCase{0.5, 0}),
+                         [](const ::testing::TestParamInfo<TZnomCase>& info) {
+                             return CaseName(info.index, "Re" + std::to_string(info.param.Re));
+                         });
 
 TEST(Derivation, ZnomOfZeroIsMarkedDerivedAndDoesNotStopTheOtherRules) {
     // Rule order puts SPL (from the efficiency) before the efficiency itself, so SPL
@@ -541,7 +546,10 @@ INSTANTIATE_TEST_SUITE_P(
             {{DriverPar::no, 0.01}, {DriverPar::Fs, 30}, {DriverPar::Qes, 0.4}, {DriverPar::Vas, 0.05}},
             "no, c, Fs, Qes, Vas"},
         TInconsistentCase{18, {{DriverPar::no, 0.01}, {DriverPar::SPL, 80}}, "no, SPL, rho, c"},
-        TInconsistentCase{22, {{DriverPar::SPLmaxLF, 100}, {DriverPar::Vd, 1e-4}}, "SPLmaxLF, rho, Vd"}));
+        TInconsistentCase{22, {{DriverPar::SPLmaxLF, 100}, {DriverPar::Vd, 1e-4}}, "SPLmaxLF, rho, Vd"}),
+    [](const ::testing::TestParamInfo<TInconsistentCase>& info) {
+        return CaseName(info.index, info.param.label);
+    });
 
 TEST(Consistency, ErrorThatIsNotANumberFails) {
     EXPECT_TRUE(ConsistencyErrorFails(std::numeric_limits<double>::quiet_NaN()));

@@ -1,5 +1,7 @@
 #include "model/Units.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -100,7 +102,11 @@ TEST_P(ConversionTest, BothWaysAgreeWithPhysics) {
         << c.fact;
 }
 
-INSTANTIATE_TEST_SUITE_P(Units, ConversionTest, ::testing::ValuesIn(ConversionCases));
+INSTANTIATE_TEST_SUITE_P(Units, ConversionTest, ::testing::ValuesIn(ConversionCases),
+                         [](const ::testing::TestParamInfo<ConversionCase>& info) {
+                             return CaseName(info.index, "Kind" + std::to_string(info.param.kind) + "Unit" +
+                                                             std::to_string(info.param.index));
+                         });
 
 struct UnitRow {
     const char* name;
@@ -254,7 +260,10 @@ TEST_P(Val2StrTest, FixedWithTheRowsDecimals) {
     EXPECT_EQ(Val2Str(c.kind, c.index, c.si), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Units, Val2StrTest, ::testing::ValuesIn(Val2StrCases));
+INSTANTIATE_TEST_SUITE_P(Units, Val2StrTest, ::testing::ValuesIn(Val2StrCases),
+                         [](const ::testing::TestParamInfo<Val2StrCase>& info) {
+                             return CaseName(info.index, info.param.text);
+                         });
 
 struct CrossUnitCase {
     const char* typed;
@@ -365,7 +374,10 @@ TEST_P(Str2ValTest, AcceptsPointAndCommaWhateverTheLocale) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Units, Str2ValTest, ::testing::ValuesIn(Str2ValCases));
+INSTANTIATE_TEST_SUITE_P(Units, Str2ValTest, ::testing::ValuesIn(Str2ValCases),
+                         [](const ::testing::TestParamInfo<Str2ValCase>& info) {
+                             return CaseName(info.index, info.param.text);
+                         });
 
 TEST(NumberCodec, UnreadableNumbersBecomeZero) {
     for (const char* text : {"", "x", "1.2.3", "1;2", "nan", "--5", "1e999"})
@@ -421,7 +433,10 @@ TEST_P(Float2StrTest, ShortestGeneralForm) {
     EXPECT_EQ(Str2Float(comma), Str2Float(c.point));
 }
 
-INSTANTIATE_TEST_SUITE_P(Units, Float2StrTest, ::testing::ValuesIn(Float2StrCases));
+INSTANTIATE_TEST_SUITE_P(Units, Float2StrTest, ::testing::ValuesIn(Float2StrCases),
+                         [](const ::testing::TestParamInfo<Float2StrCase>& info) {
+                             return CaseName(info.index, info.param.point);
+                         });
 
 TEST(NumberCodec, NonFiniteIsWrittenAsZero) {
     EXPECT_EQ(Float2Str(std::nan("")), "0");

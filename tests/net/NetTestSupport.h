@@ -3,6 +3,8 @@
 // loopback ports, a plain listening peer in the test process and peer programs started by the
 // tests (skipped with a message when the machine lacks them).
 
+#include "net/WSocket.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -27,6 +29,16 @@
 #include <unistd.h>
 
 namespace nettest {
+
+// The text of the socket exception `action` raises, or "(nothing raised)".
+inline std::string ExceptionText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ESocketException& e) {
+        return e.what();
+    }
+    return "(nothing raised)";
+}
 
 // Runs the event loop until `done` or until `milliseconds` have passed; true when done.
 inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {

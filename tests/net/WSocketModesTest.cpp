@@ -12,21 +12,13 @@
 
 namespace {
 
+using nettest::ExceptionText;
 using nettest::LocalPeer;
 using nettest::PumpUntil;
 using namespace std::string_literals;
 
 [[maybe_unused]] ::testing::Environment* const Environment =
     ::testing::AddGlobalTestEnvironment(new nettest::CoreApplicationEnvironment);
-
-std::string ExceptionText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ESocketException& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 // A socket that goes through the proxy `peer` to host `host`, port 80, and logs its events.
 struct ProxiedSocket {

@@ -11,6 +11,7 @@
 
 namespace {
 
+using nettest::ExceptionText;
 using nettest::LocalPeer;
 using nettest::PumpUntil;
 
@@ -43,15 +44,6 @@ struct EventLog {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
 };
-
-std::string ExceptionText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ESocketException& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 TEST(TCustomWSocket, ConnectSendReceiveAndCloseInTheirOrder) {
     LocalPeer peer;

@@ -11,17 +11,9 @@
 
 namespace {
 
+using nettest::ExceptionText;
 [[maybe_unused]] ::testing::Environment* const Environment =
     ::testing::AddGlobalTestEnvironment(new nettest::CoreApplicationEnvironment);
-
-std::string ExceptionText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ESocketException& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 TEST(IsDottedAddress, AcceptsExactlyFourDecimalParts) {
     const struct {

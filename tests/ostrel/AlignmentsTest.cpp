@@ -1,7 +1,11 @@
 #include "ostrel/OstrelAlignments.h"
 #include "ostrel/VentedBox.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <cmath>
 #include <complex>
@@ -141,7 +145,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{Alignment::QB3, 0.55, false}, RangeCase{Alignment::QB3, 0.56, true},
                       RangeCase{Alignment::SC4, 0.25, false}, RangeCase{Alignment::SC4, 0.2499, true},
                       RangeCase{Alignment::SC4, 0.69, false}, RangeCase{Alignment::SC4, 0.70, true},
-                      RangeCase{Alignment::SC4, 2.0, true}));
+                      RangeCase{Alignment::SC4, 2.0, true}),
+    [](const ::testing::TestParamInfo<RangeCase>& info) {
+        return CaseName(info.index, "Alignment" + std::to_string(static_cast<int>(info.param.alignment)) +
+                                        "Qts" + std::to_string(info.param.qts));
+    });
 
 TEST(OstrelAlignmentLookup, AKnotGivesItsOwnRowAndBetweenKnotsTheLineBetweenThem) {
     for (Alignment alignment : {Alignment::SBB4, Alignment::QB3, Alignment::SC4}) {

@@ -1,6 +1,10 @@
 #include "ostrel/BoxDimensions.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <cmath>
 #include <numbers>
@@ -120,7 +124,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ProblemCase{50.0, {0, 1, 1}, {true, false, false}, LengthMessage},
                       ProblemCase{50.0, {1, -2, 1}, {true, true, false}, WidthMessage},
                       ProblemCase{50.0, {1, 1, 0}, {false, false, true}, DepthMessage},
-                      ProblemCase{50.0, {1, 0, 0}, {false, true, true}, WidthMessage}));
+                      ProblemCase{50.0, {1, 0, 0}, {false, true, true}, WidthMessage}),
+    [](const ::testing::TestParamInfo<ProblemCase>& info) {
+        return CaseName(info.index, std::string(info.param.message));
+    });
 
 TEST(OstrelCompleteBox, WithEverySideFixedNothingIsCheckedOrChanged) {
     // No side is a divisor here, so a zero side is shown as it stands and only the total changes.

@@ -1,6 +1,10 @@
 #include "ostrel/NumberText.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <clocale>
 #include <optional>
@@ -24,23 +28,21 @@ TEST_P(OstrelParseNumberTest, ReadsOneNumberBetweenBlanks) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, OstrelParseNumberTest,
-                         ::testing::Values(ParseCase{"0.342", 0.342}, ParseCase{" \t186.16 \t", 186.16},
-                                           ParseCase{"-12.5", -12.5}, ParseCase{"+3", 3.0},
-                                           ParseCase{"1e3", 1000.0}, ParseCase{"2.5E-2", 0.025},
-                                           ParseCase{".5", 0.5}, ParseCase{"5.", 5.0}, ParseCase{"0", 0.0},
-                                           ParseCase{"0.0", 0.0}, ParseCase{"00", 0.0}, ParseCase{"0e7", 0.0},
-                                           // Zero is taken only when it begins with the digit 0.
-                                           ParseCase{".0", std::nullopt}, ParseCase{"-0", std::nullopt},
-                                           ParseCase{"+0.0", std::nullopt}, ParseCase{"", std::nullopt},
-                                           ParseCase{"   ", std::nullopt}, ParseCase{"abc", std::nullopt},
-                                           ParseCase{"12abc", std::nullopt}, ParseCase{"1 2", std::nullopt},
-                                           ParseCase{"3,5", std::nullopt}, ParseCase{"--3", std::nullopt},
-                                           ParseCase{"+-3", std::nullopt}, ParseCase{"inf", std::nullopt},
-                                           ParseCase{"nan", std::nullopt},
-                                           ParseCase{"-infinity", std::nullopt},
-                                           ParseCase{"0x10", std::nullopt}, ParseCase{"1e400", std::nullopt},
-                                           ParseCase{"\n5", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, OstrelParseNumberTest,
+    ::testing::Values(
+        ParseCase{"0.342", 0.342}, ParseCase{" \t186.16 \t", 186.16}, ParseCase{"-12.5", -12.5},
+        ParseCase{"+3", 3.0}, ParseCase{"1e3", 1000.0}, ParseCase{"2.5E-2", 0.025}, ParseCase{".5", 0.5},
+        ParseCase{"5.", 5.0}, ParseCase{"0", 0.0}, ParseCase{"0.0", 0.0}, ParseCase{"00", 0.0},
+        ParseCase{"0e7", 0.0},
+        // Zero is taken only when it begins with the digit 0.
+        ParseCase{".0", std::nullopt}, ParseCase{"-0", std::nullopt}, ParseCase{"+0.0", std::nullopt},
+        ParseCase{"", std::nullopt}, ParseCase{"   ", std::nullopt}, ParseCase{"abc", std::nullopt},
+        ParseCase{"12abc", std::nullopt}, ParseCase{"1 2", std::nullopt}, ParseCase{"3,5", std::nullopt},
+        ParseCase{"--3", std::nullopt}, ParseCase{"+-3", std::nullopt}, ParseCase{"inf", std::nullopt},
+        ParseCase{"nan", std::nullopt}, ParseCase{"-infinity", std::nullopt}, ParseCase{"0x10", std::nullopt},
+        ParseCase{"1e400", std::nullopt}, ParseCase{"\n5", std::nullopt}),
+    [](const ::testing::TestParamInfo<ParseCase>& info) { return CaseName(info.index, info.param.text); });
 
 TEST(OstrelFormatNumber, GeneralNotationWithFifteenAndSixDigits) {
     EXPECT_EQ(formatDouble(0.342), "0.342");

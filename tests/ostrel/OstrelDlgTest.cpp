@@ -1,4 +1,5 @@
 #include "FakeHost.h"
+#include "tests/CaseNames.h"
 
 #include "ostrel/AboutDlg.h"
 #include "ostrel/AgreementDlg.h"
@@ -179,8 +180,10 @@ INSTANTIATE_TEST_SUITE_P(Order, OstrelExchangeOrderTest,
                                            BadFieldCase{{Dlg::IDC_FS, Dlg::IDC_PORTS}, Dlg::IDC_PORTS},
                                            BadFieldCase{{Dlg::IDC_QTS, Dlg::IDC_PMAX}, Dlg::IDC_PMAX},
                                            BadFieldCase{{Dlg::IDC_DP, Dlg::IDC_XMAX}, Dlg::IDC_XMAX},
-                                           BadFieldCase{{Dlg::IDC_FS, Dlg::IDC_DIAMETER},
-                                                        Dlg::IDC_DIAMETER}));
+                                           BadFieldCase{{Dlg::IDC_FS, Dlg::IDC_DIAMETER}, Dlg::IDC_DIAMETER}),
+                         [](const ::testing::TestParamInfo<BadFieldCase>& info) {
+                             return CaseName(info.index, "Focused" + std::to_string(info.param.focused));
+                         });
 
 TEST_F(OstrelDlgTest, ARejectedTextStopsEveryAction) {
     Type(Dlg::IDC_VAS, "");
@@ -364,7 +367,10 @@ INSTANTIATE_TEST_SUITE_P(
                       WebCase{&Dlg::OnWebsite, QStringLiteral("Website: ") + QString::fromLatin1(TestSite),
                               QStringLiteral("/speaker/index.php")},
                       WebCase{&Dlg::OnAudioBooks, QStringLiteral("Website: ") + QString::fromLatin1(TestSite),
-                              QStringLiteral("/speaker/books.php")}));
+                              QStringLiteral("/speaker/books.php")}),
+    [](const ::testing::TestParamInfo<WebCase>& info) {
+        return CaseName(info.index, info.param.page.toStdString());
+    });
 
 TEST_F(OstrelDlgTest, AboutRunsItsOwnBox) {
     QString title;

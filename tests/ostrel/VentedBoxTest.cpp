@@ -2,6 +2,8 @@
 
 #include "ostrel/VentedBox.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -64,7 +66,10 @@ TEST_P(OstrelSameDriverTest, ResultsFollowTheInterpolatedRow) {
 INSTANTIATE_TEST_SUITE_P(
     Alignments, OstrelSameDriverTest,
     ::testing::Values(AlignmentCase{Alignment::QB3, 1.1702, 1.9699, 1.3258, 1.1395, 1.7964, 1.2702},
-                      AlignmentCase{Alignment::SC4, 1.1012, 2.0125, 1.3679, 1.0926, 1.8347, 1.2986}));
+                      AlignmentCase{Alignment::SC4, 1.1012, 2.0125, 1.3679, 1.0926, 1.8347, 1.2986}),
+    [](const ::testing::TestParamInfo<AlignmentCase>& info) {
+        return CaseName(info.index, "Alignment" + std::to_string(static_cast<int>(info.param.alignment)));
+    });
 
 TEST(OstrelVentedBox, ResultsAndCurvesUseTheStoredSinglePrecisionBox) {
     const VentedInputs in = startDriver();

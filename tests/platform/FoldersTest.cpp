@@ -2,7 +2,11 @@
 
 #include "tests/platform/TempFolders.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <cstdlib>
 #include <fstream>
@@ -101,7 +105,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"", "*", true}, PatternCase{"", "?", false}, PatternCase{"x", "", false},
                       PatternCase{"aXbXc", "a*b*c", true}, PatternCase{"abc", "a**c", true},
                       PatternCase{"M\xC3\xBCller.bvd", "m\xC3\xBC*.bvd", true},
-                      PatternCase{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*a*a*c", false}));
+                      PatternCase{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*a*a*c", false}),
+    [](const ::testing::TestParamInfo<PatternCase>& info) {
+        return CaseName(info.index, std::string(info.param.name) + "_" + info.param.pattern);
+    });
 
 TEST(Folders, ListFilesMatchesWithoutCaseAndSortsTheSameEverywhere) {
     TempFolder folder;

@@ -2,6 +2,8 @@
 
 #include "tests/platform/TempFolders.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -82,7 +84,10 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"Driver", "; Hidden", "<default>"},
                       LookupCase{"Driver", "no equals sign here", "<default>"},
                       LookupCase{"Box", "BType", "1"}, LookupCase{"Driver", "Late", "from the second block"},
-                      LookupCase{"Nowhere", "Brand", "<default>"}, LookupCase{"", "orphan", "<default>"}));
+                      LookupCase{"Nowhere", "Brand", "<default>"}, LookupCase{"", "orphan", "<default>"}),
+    [](const ::testing::TestParamInfo<LookupCase>& info) {
+        return CaseName(info.index, std::string(info.param.section) + "_" + info.param.key);
+    });
 
 TEST(IniFile, ValuesSurviveByteForByte) {
     // Every byte but the line breaks, including NUL, 0xA4 and invalid UTF-8.
@@ -229,7 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"$FF", 255}, IntegerCase{"0x800080", 0x800080},
                       IntegerCase{"$FFFFFFFF", -1}, IntegerCase{"$1FFFFFFFF", 4242},
                       IntegerCase{"12abc", 4242}, IntegerCase{"1.5", 4242}, IntegerCase{"", 4242},
-                      IntegerCase{"-", 4242}, IntegerCase{"--1", 4242}, IntegerCase{"$", 4242}));
+                      IntegerCase{"-", 4242}, IntegerCase{"--1", 4242}, IntegerCase{"$", 4242}),
+    [](const ::testing::TestParamInfo<IntegerCase>& info) { return CaseName(info.index, info.param.text); });
 
 TEST(IniFile, BooleansAreIntegers) {
     IniFile ini = FromText("[S]\na=1\nb=0\nc=7\nd=yes\n");

@@ -1,6 +1,10 @@
 #include "platform/QtDialogs.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <QApplication>
 #include <QColorDialog>
@@ -111,15 +115,19 @@ TEST_P(QtMessage, AnswersTheButtonChosen) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, QtMessage,
-                         ::testing::Values(ButtonCase{ButtonYes | ButtonNo, ButtonYes, ButtonNo, ButtonNo},
-                                           ButtonCase{ButtonYes | ButtonNo, ButtonYes, ButtonYes, ButtonYes},
-                                           ButtonCase{ButtonYes | ButtonNo | ButtonCancel, ButtonYes,
-                                                      ButtonNone, ButtonCancel},
-                                           ButtonCase{ButtonYes | ButtonNo, ButtonYes, ButtonNone, ButtonNo},
-                                           ButtonCase{ButtonOk, ButtonOk, ButtonNone, ButtonOk},
-                                           ButtonCase{ButtonAbort | ButtonRetry | ButtonIgnore, ButtonAbort,
-                                                      ButtonRetry, ButtonRetry}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, QtMessage,
+    ::testing::Values(ButtonCase{ButtonYes | ButtonNo, ButtonYes, ButtonNo, ButtonNo},
+                      ButtonCase{ButtonYes | ButtonNo, ButtonYes, ButtonYes, ButtonYes},
+                      ButtonCase{ButtonYes | ButtonNo | ButtonCancel, ButtonYes, ButtonNone, ButtonCancel},
+                      ButtonCase{ButtonYes | ButtonNo, ButtonYes, ButtonNone, ButtonNo},
+                      ButtonCase{ButtonOk, ButtonOk, ButtonNone, ButtonOk},
+                      ButtonCase{ButtonAbort | ButtonRetry | ButtonIgnore, ButtonAbort, ButtonRetry,
+                                 ButtonRetry}),
+    [](const ::testing::TestParamInfo<ButtonCase>& info) {
+        return CaseName(info.index, "Offered" + std::to_string(static_cast<int>(info.param.offered)) +
+                                        "Clicked" + std::to_string(static_cast<int>(info.param.clicked)));
+    });
 
 TEST_F(QtDialogsTest, SaveDialogAddsTheDefaultExtension) {
     QTemporaryDir folder;

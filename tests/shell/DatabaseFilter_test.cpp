@@ -127,6 +127,18 @@ TEST_F(DatabaseFilterWindowTest, ApplyFillsTheRecordInSiUnitsAndCallsTheHandler)
     EXPECT_FALSE(filter.enabled);
 }
 
+TEST_F(DatabaseFilterWindowTest, EnterInAFieldAppliesAndEscapeHides) {
+    int calls = 0;
+    window.SetApplyHandler([&] { ++calls; });
+    window.show();
+    Edit("edRe")->setText("4-8");
+    QTest::keyClick(Edit("edRe"), Qt::Key_Return);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(window.Filter().Re, (TFilterRange{4, 8}));
+    QTest::keyClick(Edit("edRe"), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
 TEST_F(DatabaseFilterWindowTest, AUnitClickConvertsTheTypedRange) {
     auto* label = window.findChild<QLabel*>("lblFs");
     ASSERT_NE(label, nullptr);

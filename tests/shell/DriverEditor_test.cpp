@@ -400,10 +400,12 @@ TEST_F(DriverEditorTest, UnitChoiceIsRememberedForTheNextEditor) {
     }
     EXPECT_TRUE(found);
 
-    // F4 in the field cycles too.
+    // F4 in the field cycles too, and so does Space on the label (it takes the focus by Tab).
     QTest::keyClick(Edit("edFs"), Qt::Key_F4);
     EXPECT_EQ(label->text(), "Hz");
-    QTest::keyClick(Edit("edFs"), Qt::Key_F4);
+    EXPECT_EQ(label->focusPolicy(), Qt::TabFocus);
+    QTest::keyClick(label, Qt::Key_Space);
+    EXPECT_EQ(label->text(), "kHz");
 
     delete editor.data();
     editor = new TfrmDriverEditor;
@@ -451,6 +453,23 @@ TEST_F(DriverEditorTest, EmptyingAParameterMakesItUnknownAndTextIsRefused) {
     EXPECT_EQ(Text("edFs"), "30.00");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages.front().text, CantConvertMessage);
+}
+
+TEST_F(DriverEditorTest, TheErrorListsHelpSaysSoWhenHelpIsNotBuilt) {
+    Enter("edQms", "4");
+    Enter("edQes", "0.4");
+    Enter("edQts", "0.5");
+    editor->btnSaveClick();
+    ASSERT_NE(frmParErrors, nullptr);
+    EXPECT_EQ(frmParErrors->windowTitle(), "Parameter error list");
+    frmParErrors->findChild<QPushButton*>("btnHelpPE")->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Information);
+    QPointer<TfrmParErrors> list = frmParErrors;
+    list->findChild<QPushButton*>("btnOK")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(list.isNull());
+    EXPECT_EQ(frmParErrors, nullptr);
 }
 
 TEST_F(DriverEditorTest, ThePictureHandsOutACopyOfTheEditedDriver) {

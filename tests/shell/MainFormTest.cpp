@@ -498,6 +498,7 @@ TEST_F(MainFormTest, HintsShowOnlyInHelpMode) {
     TFlatHint* hint = main->HelpModeHint();
     ASSERT_EQ(TFlatHint::Installed(), hint);
     EXPECT_EQ(hint->HintHidePause(), 3000);
+    EXPECT_EQ(hint->HintPause(), 200);
     EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 200);
     auto* button = main->findChild<QToolButton*>("tbNewProject");
     const QPoint at = button->mapToGlobal(button->rect().center());

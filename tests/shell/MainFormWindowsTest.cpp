@@ -102,6 +102,36 @@ TEST_F(MainFormWindowsTest, ProjectsOpenIntoSlotsFollowTheActiveProjectAndFreeTh
     EXPECT_TRUE(main->Proj(1).used);
 }
 
+TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
+    auto main = Start();
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    for (int n = 1; n <= 6; ++n)
+        ASSERT_TRUE(main->OpenProjectFile(project));
+    const QRect area = main->MdiArea()->viewport()->rect();
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList()) {
+        SCOPED_TRACE(sub->windowTitle().toStdString());
+        EXPECT_TRUE(area.contains(sub->geometry())) << "frame " << sub->geometry().x() << ","
+                                                    << sub->geometry().y() << " " << sub->width() << "x"
+                                                    << sub->height() << " in " << area.width() << "x"
+                                                    << area.height();
+    }
+}
+
+TEST_F(MainFormWindowsTest, ThePlotWindowKeepsWithinAShrinkingWorkspace) {
+    auto main = Start();
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    main->resize(900, 500);
+    QCoreApplication::processEvents();
+    QMdiSubWindow* plot = nullptr;
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
+        if (sub->widget() == main->PlotWindow()->Widget())
+            plot = sub;
+    ASSERT_NE(plot, nullptr);
+    EXPECT_TRUE(main->MdiArea()->viewport()->rect().contains(plot->geometry()));
+}
+
 TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEverything) {
     auto main = Start();
     ASSERT_TRUE(main->OpenProjectFile(project));

@@ -3,7 +3,11 @@
 #include "platform/Folders.h"
 #include "tests/platform/TempFolders.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <bit>
 #include <cmath>
@@ -290,7 +294,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RepairCase{"ExcursionScale", std::int32_t{3}, {"ExcursionScale"}},
                       RepairCase{"VelocityScale", std::int32_t{-1}, {"VelocityScale"}},
                       RepairCase{"GridX", std::string("abc"), {"GridX"}}, RepairCase{"Label", 1.5, {"Label"}},
-                      RepairCase{"GridON", std::string("yes"), {"GridON"}}));
+                      RepairCase{"GridON", std::string("yes"), {"GridON"}}),
+    [](const ::testing::TestParamInfo<RepairCase>& info) { return CaseName(info.index, info.param.name); });
 
 TEST_F(Settings, UnreadableUserNameFallsBackToTheLoginName) {
     MemorySettingsStore store = CompleteStore();

@@ -1,6 +1,10 @@
 #include "simulation/boxmath2.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include <cmath>
 
@@ -67,7 +71,11 @@ INSTANTIATE_TEST_SUITE_P(BoxMath2, VentSizing,
                                            VentCase{1, 1, 0.05, 0.0, 0.02, 0.85, 45.0},
                                            VentCase{1, 2, 0.2, 0.03, 0.12, 0.85, 25.0},
                                            VentCase{4, 2, 0.05, 0.05, 0.3, 0.732, 20.0},
-                                           VentCase{8, 1, 0.02, 0.0, 0.004, 0.614, 60.0}));
+                                           VentCase{8, 1, 0.02, 0.0, 0.004, 0.614, 60.0}),
+                         [](const ::testing::TestParamInfo<VentCase>& info) {
+                             return CaseName(info.index, "Fb" + std::to_string(info.param.fb) + "Vents" +
+                                                             std::to_string(info.param.num));
+                         });
 
 TEST(BoxMath2, RoundVentArea) {
     TVentData vent = makeVent(1, 1, 0.1, 0.0, 0.05, 0.732);

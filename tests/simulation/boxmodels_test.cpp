@@ -7,6 +7,8 @@
 #include "simulation/boxmath_closed.h"
 #include "simulation/hv_cubic_roots.h"
 
+#include "tests/CaseNames.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -273,9 +275,12 @@ TEST(ClosedResonance, RootsWithoutAResonanceGiveNoValues) {
 // ----------------------------------------------------------------------------------------------
 // Protocol
 
-TEST(BoxMathGetFunc, KnowsTheClosedAndTheVentedBoxOnly) {
+TEST(BoxMathGetFunc, KnowsTheFiveBoxTypesOnly) {
     EXPECT_EQ(BoxMath_GetFunc(btClosed), &ClosedBox_Func);
     EXPECT_EQ(BoxMath_GetFunc(btVented), &VentedBox_Func);
+    EXPECT_EQ(BoxMath_GetFunc(btBandpass4), &Bandpass4_Func);
+    EXPECT_EQ(BoxMath_GetFunc(btBandpass6), &Bandpass6_Func);
+    EXPECT_EQ(BoxMath_GetFunc(btPassiveRadiator), &PassiveRadiator_Func);
     for (const std::int32_t unknown : {-1, 5, 99, std::numeric_limits<std::int32_t>::min()})
         EXPECT_EQ(BoxMath_GetFunc(unknown), nullptr) << unknown;
 }
@@ -703,7 +708,11 @@ TEST_P(ClosedBoxPhysicsTest, TransferIsTheSecondOrderHighPass) {
 
 INSTANTIATE_TEST_SUITE_P(Alignments, ClosedBoxPhysicsTest,
                          ::testing::Values(ClosedCase{1.0, 0.4}, ClosedCase{0.3, 0.4}, ClosedCase{2.5, 0.25},
-                                           ClosedCase{0.1, 0.9}));
+                                           ClosedCase{0.1, 0.9}),
+                         [](const ::testing::TestParamInfo<ClosedCase>& info) {
+                             return CaseName(info.index, "VbOverVas" + std::to_string(info.param.boxToVas) +
+                                                             "Qes" + std::to_string(info.param.Qes));
+                         });
 
 TEST(ClosedBox, QtcAboveTheDriversAndFcAboveFs) {
     Curve curve(&ClosedBox_Func, MakeBox(btClosed), MakeDriver());

@@ -1,6 +1,5 @@
 // The driver editor, the database filter window and the new-project wizard inside the real main
-// window, linked as the program links them. (The project window is reached through its interface:
-// its header and the main window's both name a BoxTypeName.)
+// window, linked as the program links them.
 
 #include "model/DB_Text2.h"
 #include "model/SaveToFile_Utils.h"
@@ -11,13 +10,16 @@
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 #include "tests/shell/ShellTestSupport.h"
+#include "workspace/FilterEditor.h"
 #include "workspace/NewDesign.h"
 #include "workspace/NewProjectLinks.h"
+#include "workspace/ProjectForm.h"
 #include "workspace/ProjectLinks.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -130,6 +132,39 @@ TEST_F(AppWindowsTest, TheWizardMakesAProjectWindowInTheNextFreeSlot) {
     wizard->findChild<QPushButton*>("btnNew")->click();
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_NE(frmDriverEditor, nullptr);
+}
+
+TEST_F(AppWindowsTest, AProjectFromTheWizardTakesFiltersFromTheFilterEditor) {
+    auto* wizard = main->findChild<TfrmNewProject*>();
+    ASSERT_NE(wizard, nullptr);
+    main->NewProject();
+    for (int page = 0; page < 3; ++page)
+        wizard->btnNextClick();
+    wizard->btnNextClick();
+    auto* project = dynamic_cast<TfrmProject*>(main->Proj(1).window);
+    ASSERT_NE(project, nullptr);
+
+    project->btnAddEqClick();
+    ASSERT_NE(frmFilterEditor, nullptr);
+    QPointer<TfrmFilterEditor> editor = frmFilterEditor;
+    EXPECT_TRUE(editor->isVisible());
+    editor->findChild<QPushButton*>("btnAdd")->click();
+    ASSERT_EQ(project->filters.size(), 1u);
+    EXPECT_EQ(project->filters[0]->Kind, fkLowpass);
+    EXPECT_TRUE(project->Modified());
+    auto* list = project->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 1);
+
+    list->setCurrentRow(0);
+    project->btnModifyEqClick();
+    editor = frmFilterEditor;
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_EQ(editor->EditedFilter(), project->filters[0].get());
+    project->btnDelEqClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_TRUE(project->filters.empty());
 }
 
 } // namespace

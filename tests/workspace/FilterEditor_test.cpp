@@ -172,6 +172,15 @@ TEST_F(FilterEditorTest, AllpassDelayIsTypedInMillisecondsAndStoredInSeconds) {
     EXPECT_EQ(Edit(2)->text(), "2.000");
 }
 
+TEST_F(FilterEditorTest, EnterInAFieldTakesTheValueAndAdds) {
+    StartFilterEditor(project, -1);
+    Edit(2)->selectAll();
+    QTest::keyClicks(Edit(2), "80");
+    QTest::keyClick(Edit(2), Qt::Key_Return);
+    ASSERT_EQ(project.filters.size(), 1u);
+    EXPECT_DOUBLE_EQ(static_cast<const TLowpass&>(*project.filters[0]).Fc, 80);
+}
+
 TEST_F(FilterEditorTest, LinkwitzTransformOfAVentedProjectStartsFromZero) {
     project.boxType = 1;
     StartFilterEditor(project, -1);

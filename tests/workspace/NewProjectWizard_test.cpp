@@ -4,6 +4,7 @@
 #include "model/SaveToFile_Utils.h"
 #include "platform/Dialogs.h"
 #include "shell/AppLinks.h"
+#include "shell/Settings.h"
 #include "tests/shell/WindowTestSupport.h"
 #include "workspace/DrvParams.h"
 #include "workspace/ProjectForm.h"
@@ -20,6 +21,21 @@
 using windowtest::TypeAndLeave;
 
 namespace {
+
+class FakeHelp : public IHelpSystem {
+public:
+    int HelpTopic(const QString& topic) override {
+        topics.push_back(topic);
+        return 0;
+    }
+    int HelpContext(int context) override {
+        contexts.push_back(context);
+        return 0;
+    }
+    void CloseAllHelpWindows() override {}
+    QStringList topics;
+    std::vector<int> contexts;
+};
 
 // The main window as the wizard sees it: project projects that hold real project windows.
 class FakeMain : public IMainWindow {
@@ -51,11 +67,12 @@ public:
     void AddChildWindow(QWidget* window) override { window->show(); }
     IPlotWindow* PlotWindow() override { return nullptr; }
     ISignalGenerator* SignalGenerator() override { return nullptr; }
-    IHelpSystem* Help() override { return nullptr; }
+    IHelpSystem* Help() override { return &help; }
     void RunDatabaseMaintenance() override { ++maintenance; }
     bool HelpMode() const override { return false; }
 
     std::array<TProj, kMaxProjects> projects{};
+    FakeHelp help;
     int limit = kMaxProjects;
     int active = 0;
     int maintenance = 0;
@@ -201,6 +218,7 @@ TEST_F(WizardTest, FinishStartsAProjectFromTheChoices) {
     EXPECT_EQ(project->box.Nd, 2);
     EXPECT_EQ(project->driver.NumDrivers, 2);
     EXPECT_EQ(project->driver.Data.Model, "W12");
+    EXPECT_EQ(project->windowTitle(), "[1]Vented : Acme W12");
     EXPECT_GT(project->box.Vr, 0);
     EXPECT_GT(project->box.Fr, 0);
     EXPECT_FALSE(project->loading);
@@ -302,6 +320,26 @@ TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
     QTest::keyClick(wizard.get(), Qt::Key_Escape);
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_FALSE(main.projects[0].used);
+}
+
+TEST_F(WizardTest, ItsPlaceSnapsToTheGridWhileTheGridIsOn) {
+    TC.GridON = true;
+    TC.GridX = 20;
+    TC.GridY = 25;
+    Open();
+    wizard->move(33, 62);
+    EXPECT_EQ(wizard->pos(), QPoint(40, 50));
+    TC.GridON = false;
+    wizard->move(33, 62);
+    EXPECT_EQ(wizard->pos(), QPoint(33, 62));
+    TC = TConfig{};
+}
+
+TEST_F(WizardTest, F1OpensTheWizardsHelpPage) {
+    Open();
+    QApplication::setActiveWindow(wizard.get());
+    QTest::keyClick(Find<QComboBox>("sDriver"), Qt::Key_F1);
+    EXPECT_EQ(main.help.contexts, std::vector<int>{2});
 }
 
 TEST_F(WizardTest, NewDriverOpensTheEditorAndClosesTheWizard) {

@@ -611,6 +611,17 @@ TEST_F(PlotWindowTest, TheWorkspaceCascadeGivesThePictureItsDesignedSizeWhereThe
     EXPECT_TRUE(room.contains(sub->geometry())) << sub->width() << "x" << sub->height();
 }
 
+TEST_F(PlotWindowTest, ASmallWorkspaceBoundsTheHintFromTheStart) {
+    QMdiArea area;
+    area.resize(760, 450);
+    area.show();
+    QMdiSubWindow* sub = area.addSubWindow(new TfrmPlotWindow(main));
+    // Asked before anything is laid out, as the workspace's cascade may.
+    const QSize hint = sub->sizeHint();
+    EXPECT_LE(hint.height(), area.viewport()->height());
+    EXPECT_LE(hint.width(), area.viewport()->width());
+}
+
 TEST(PlotWindowTexts, Readouts) {
     SetDecimalSeparator('.');
     EXPECT_EQ(FrequencyReadout(10, false), "10.00 Hz");
