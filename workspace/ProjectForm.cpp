@@ -1,5 +1,11 @@
 #include "workspace/ProjectForm.h"
 
+#include "flatctl/TFlatCheckBoxUnit.h"
+#include "flatctl/TFlatComboBoxUnit.h"
+#include "flatctl/TFlatEditUnit.h"
+#include "flatctl/TFlatMemoUnit.h"
+#include "flatctl/TFlatRadioButtonUnit.h"
+
 #include "model/Units.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
@@ -13,7 +19,6 @@
 #include "workspace/plothelper.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -33,7 +38,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -173,7 +177,7 @@ QLineEdit* TfrmProject::FieldRow(QGridLayout* grid, const QString& caption, cons
 
 QLineEdit* TfrmProject::AddField(const QString& name, TProjectField rule, double* value, int kind,
                                  const QString& unitLabelName, bool stepKeys) {
-    auto* edit = Named(new QLineEdit(this), name, m_Controls);
+    auto* edit = Named(new TFlatEdit(this), name, m_Controls);
     edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("000000.0000") + 8);
     auto field = std::make_unique<TUnitWidgetField>(edit, kind);
     TUnitWidgetField* raw = field.get();
@@ -251,8 +255,8 @@ void TfrmProject::BuildWindow() {
 QWidget* TfrmProject::BuildDriverTab() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    auto* brand = Named(new QLineEdit(page), "edBrand", m_Controls);
-    auto* model = Named(new QLineEdit(page), "edModel", m_Controls);
+    auto* brand = Named(new TFlatEdit(page), "edBrand", m_Controls);
+    auto* model = Named(new TFlatEdit(page), "edModel", m_Controls);
     for (QLineEdit* edit : {brand, model})
         edit->setToolTip(tr("Name of the driver assigned to project."));
     connect(brand, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -272,7 +276,7 @@ QWidget* TfrmProject::BuildDriverTab() {
     handle->installEventFilter(this);
     grid->addWidget(handle, 0, 2, 2, 1);
 
-    auto* drivers = Named(new QComboBox(page), "sDrivers", m_Controls);
+    auto* drivers = Named(new TFlatComboBox(page), "sDrivers", m_Controls);
     drivers->setEditable(true);
     for (int n = 1; n <= kMaxDriverCount; ++n)
         drivers->addItem(QString::number(n));
@@ -291,8 +295,8 @@ QWidget* TfrmProject::BuildDriverTab() {
     auto* placement = new QGroupBox(tr("Placement"), page);
     auto* placementLayout = new QHBoxLayout(placement);
     auto* radios = new QVBoxLayout;
-    auto* standard = Named(new QRadioButton(tr("Normal"), placement), "rbStandard", m_Controls);
-    auto* iso = Named(new QRadioButton(tr("IsoBarik (Compound)"), placement), "rbIsoBarik", m_Controls);
+    auto* standard = Named(new TFlatRadioButton(tr("Normal"), placement), "rbStandard", m_Controls);
+    auto* iso = Named(new TFlatRadioButton(tr("IsoBarik (Compound)"), placement), "rbIsoBarik", m_Controls);
     standard->setChecked(true);
     radios->addWidget(standard);
     radios->addWidget(iso);
@@ -309,8 +313,8 @@ QWidget* TfrmProject::BuildDriverTab() {
         MarkChanged();
         UpdateNow();
     };
-    connect(standard, &QRadioButton::clicked, this, [placementClick] { placementClick(false); });
-    connect(iso, &QRadioButton::clicked, this, [placementClick] { placementClick(true); });
+    connect(standard, &TFlatRadioButton::clicked, this, [placementClick] { placementClick(false); });
+    connect(iso, &TFlatRadioButton::clicked, this, [placementClick] { placementClick(true); });
     grid->addWidget(placement, grid->rowCount(), 0, 1, 3);
 
     auto* advanced = new QGroupBox(tr("Advanced options"), page);
@@ -349,7 +353,7 @@ QWidget* TfrmProject::BuildRadiatorTab() {
         QLineEdit* edit = AddField(row.name, row.rule, row.value, row.kind, row.unit, true);
         AddRow(grid, tr(row.caption), edit, UnitOf(m_Controls, row.unit));
     }
-    auto* count = Named(new QLineEdit(page), "edNumOfPR", m_Controls);
+    auto* count = Named(new TFlatEdit(page), "edNumOfPR", m_Controls);
     {
         auto field = std::make_unique<TUnitWidgetField>(count, 0);
         TUnitWidgetField* raw = field.get();
@@ -445,7 +449,8 @@ QWidget* TfrmProject::BuildVentsTab() {
         auto* group = Named(new QGroupBox(rear ? tr("Rear vent") : tr("Front vent"), page),
                             rear ? "pnlRearVent" : "pnlFrontVent", m_Controls);
         auto* grid = new QGridLayout(group);
-        auto* count = Named(new QComboBox(group), p + "SVents", m_Controls);
+        auto* count = Named(new TFlatComboBox(group), p + "SVents", m_Controls);
+        count->SetStyle(TFlatComboBox::csDropDownList);
         for (int n = 1; n <= kMaxVentCount; ++n)
             count->addItem(QString::number(n));
         {
@@ -470,7 +475,7 @@ QWidget* TfrmProject::BuildVentsTab() {
         AddRow(grid, tr("Shape:"), shape);
 
         auto sizeCombo = [this, group, rear](const QString& name, TProjectField rule, double* value) {
-            auto* combo = Named(new QComboBox(group), name, m_Controls);
+            auto* combo = Named(new TFlatComboBox(group), name, m_Controls);
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setMinimumWidth(combo->fontMetrics().horizontalAdvance("000000.00") + 30);
@@ -510,7 +515,7 @@ QWidget* TfrmProject::BuildVentsTab() {
         area->setReadOnly(true);
         area->setEnabled(false);
         AddRow(grid, tr("Area:"), area, UnitOf(m_Controls, "lbl" + p + "VentArea"));
-        auto* end = Named(new QComboBox(group), p + "SEndCorrection", m_Controls);
+        auto* end = Named(new TFlatComboBox(group), p + "SEndCorrection", m_Controls);
         end->setEditable(true);
         end->setInsertPolicy(QComboBox::NoInsert);
         end->addItems({tr("Two free ends"), tr("One flanged end"), tr("Two flanged ends")});
@@ -525,9 +530,9 @@ QWidget* TfrmProject::BuildVentsTab() {
         resonance->setReadOnly(true);
         resonance->setEnabled(false);
         AddRow(grid, tr("1st port resonance:"), resonance, UnitOf(m_Controls, "lbl" + p + "Vent1stRes"));
-        auto* cross = Named(new QCheckBox(tr("Crosscalc"), group), "chk" + p + "VCrossCalc", m_Controls);
+        auto* cross = Named(new TFlatCheckBox(tr("Crosscalc"), group), "chk" + p + "VCrossCalc", m_Controls);
         cross->hide();
-        connect(cross, &QCheckBox::clicked, this, [this, rear, &data](bool checked) {
+        connect(cross, &TFlatCheckBox::clicked, this, [this, rear, &data](bool checked) {
             data.crosscalc = checked;
             Control(rear ? "eRVentLen" : "eFVentLen")->setEnabled(checked);
         });
@@ -584,7 +589,8 @@ QWidget* TfrmProject::BuildPlotTab() {
     lineLayout->addWidget(new QLabel(tr("Colour:"), line), 0, 0);
     lineLayout->addWidget(swatch, 0, 1);
     lineLayout->addWidget(change, 0, 2);
-    auto* width = Named(new QComboBox(line), "cbLineWidth", m_Controls);
+    auto* width = Named(new TFlatComboBox(line), "cbLineWidth", m_Controls);
+    width->SetStyle(TFlatComboBox::csDropDownList);
     width->addItems({"1", "2", "3", "4"});
     connect(width, &QComboBox::activated, this,
             [this](int index) { ApplyResult(ApplyChange(TProjectField::LineWidth, index + 1)); });
@@ -667,7 +673,7 @@ QWidget* TfrmProject::BuildProjectTab() {
     AddRow(grid, tr("Created:"), panel("pnlCreated", tr("Created:")));
     AddRow(grid, tr("Modified:"), panel("pnlModified", tr("Modified:")));
     AddRow(grid, tr("Creator:"), panel("pnlCreator", tr("Creator:")));
-    m_Description = Named(new QPlainTextEdit(page), "memDescription", m_Controls);
+    m_Description = Named(new TFlatMemo(page), "memDescription", m_Controls);
     m_Description->setTabChangesFocus(true);
     m_Description->setAccessibleName(tr("Description"));
     connect(m_Description, &QPlainTextEdit::textChanged, this, [this] {
@@ -724,11 +730,11 @@ void TfrmProject::StartNow(int mode) {
         for (double diameter : kVentPresetDiameters)
             combo->addItem(Q(Val2Str(qkLength, GetUnitIndex(probe), diameter)));
     }
-    qobject_cast<QCheckBox*>(Control("chkRVCrossCalc"))->setChecked(box.RearVent.crosscalc);
-    qobject_cast<QCheckBox*>(Control("chkFVCrossCalc"))->setChecked(box.FrontVent.crosscalc);
+    qobject_cast<TFlatCheckBox*>(Control("chkRVCrossCalc"))->setChecked(box.RearVent.crosscalc);
+    qobject_cast<TFlatCheckBox*>(Control("chkFVCrossCalc"))->setChecked(box.FrontVent.crosscalc);
     Control("eRVentLen")->setEnabled(box.RearVent.crosscalc);
     Control("eFVentLen")->setEnabled(box.FrontVent.crosscalc);
-    qobject_cast<QRadioButton*>(Control(box.Isobarik ? "rbIsoBarik" : "rbStandard"))->setChecked(true);
+    qobject_cast<TFlatRadioButton*>(Control(box.Isobarik ? "rbIsoBarik" : "rbStandard"))->setChecked(true);
     ShowPlacement();
     qobject_cast<QComboBox*>(Control("cbLineWidth"))->setCurrentIndex(std::clamp(Width, 1, 4) - 1);
     ShowColour();
@@ -861,7 +867,7 @@ void TfrmProject::VentUpdate() {
 void TfrmProject::PlotNow() {
     if (box.Nd <= 0)
         return;
-    box.Isobarik = qobject_cast<QRadioButton*>(Control("rbIsoBarik"))->isChecked();
+    box.Isobarik = qobject_cast<TFlatRadioButton*>(Control("rbIsoBarik"))->isChecked();
     ++repaintRequests;
     IMainWindow* main = MainWindow();
     IPlotWindow* plot = main != nullptr ? main->PlotWindow() : nullptr;
@@ -891,7 +897,7 @@ void TfrmProject::ProjectResultCallback(std::uint8_t kind, double value) {
 
 TProjectPlotData TfrmProject::PlotData() {
     TProjectPlotData data;
-    box.Isobarik = qobject_cast<QRadioButton*>(Control("rbIsoBarik"))->isChecked();
+    box.Isobarik = qobject_cast<TFlatRadioButton*>(Control("rbIsoBarik"))->isChecked();
     data.box = &box;
     data.driver = &driver;
     data.source = &signal;

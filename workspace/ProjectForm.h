@@ -15,7 +15,6 @@
 #include <memory>
 #include <vector>
 
-class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLabel;
@@ -25,7 +24,6 @@ class QListWidgetItem;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 class QToolButton;
 class TfrmTinyParams;

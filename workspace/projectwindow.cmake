@@ -11,7 +11,7 @@ add_library(borvik_projectwindow STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ProjectLinks.cpp)
 target_include_directories(borvik_projectwindow PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_projectwindow PUBLIC borvik_projectdocument borvik_unitwidgets borvik_dragutil
-  borvik_plotengine borvik_applinks borvik_platform_ui borvik_valueeditor borvik_hvmenu borvik_filtereditor Qt6::Widgets)
+  borvik_plotengine borvik_applinks borvik_platform_ui borvik_valueeditor borvik_hvmenu borvik_filtereditor borvik_flatctl Qt6::Widgets)
 
 # The window's pictures are drawn by a small program at build time and compiled in as resources.
 add_executable(projectart ${CMAKE_CURRENT_LIST_DIR}/artwork/projectart.cpp)

@@ -1,5 +1,11 @@
 #include "ProjectTestSupport.h"
 
+#include "flatctl/TFlatCheckBoxUnit.h"
+#include "flatctl/TFlatComboBoxUnit.h"
+#include "flatctl/TFlatEditUnit.h"
+#include "flatctl/TFlatMemoUnit.h"
+#include "flatctl/TFlatRadioButtonUnit.h"
+
 #include "workspace/DragUtil.h"
 #include "workspace/DrvParams.h"
 #include "workspace/HV_Menu.h"
@@ -13,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include "simulation/Lowpass.h"
@@ -73,6 +80,50 @@ TEST_F(ProjectWindowTest, NewProjectsShowTheirRecordsAndDerivedValues) {
     EXPECT_EQ(Edit(closed, "ReTune")->text().toStdString(), Val2Str(qkFrequency, 0, closed->Fc));
     // The radiator's resonance with its added mass as well.
     EXPECT_GT(main.Window(5)->box.Fsm, 0);
+}
+
+TEST_F(ProjectWindowTest, FieldsAndChoicesAreFlatControls) {
+    TfrmProject* window = NewProject(main, pbVented);
+    ASSERT_NE(window, nullptr);
+    // Every edit is a flat edit or the edit field inside a flat combo box.
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+        SCOPED_TRACE(edit->objectName().toStdString());
+        EXPECT_TRUE(qobject_cast<TFlatEdit*>(edit) != nullptr ||
+                    qobject_cast<TFlatComboBox*>(edit->parentWidget()) != nullptr);
+    }
+    const QList<QComboBox*> combos = window->findChildren<QComboBox*>();
+    EXPECT_FALSE(combos.isEmpty());
+    for (QComboBox* combo : combos)
+        EXPECT_NE(qobject_cast<TFlatComboBox*>(combo), nullptr) << combo->objectName().toStdString();
+    EXPECT_NE(qobject_cast<TFlatMemo*>(window->Control("memDescription")), nullptr);
+    EXPECT_NE(qobject_cast<TFlatCheckBox*>(window->Control("chkRVCrossCalc")), nullptr);
+    EXPECT_NE(qobject_cast<TFlatCheckBox*>(window->Control("chkFVCrossCalc")), nullptr);
+    // The vent count and line width are lists to choose from, not to type into.
+    EXPECT_FALSE(qobject_cast<QComboBox*>(window->Control("RSVents"))->isEditable());
+    EXPECT_FALSE(qobject_cast<QComboBox*>(window->Control("cbLineWidth"))->isEditable());
+    EXPECT_TRUE(qobject_cast<QComboBox*>(window->Control("RSEndCorrection"))->isEditable());
+
+    // The placement pair stays one exclusive choice, by mouse and by arrow key.
+    auto* standard = qobject_cast<TFlatRadioButton*>(window->Control("rbStandard"));
+    auto* iso = qobject_cast<TFlatRadioButton*>(window->Control("rbIsoBarik"));
+    ASSERT_NE(standard, nullptr);
+    ASSERT_NE(iso, nullptr);
+    window->show();
+    window->Tabs()->setCurrentIndex(0);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_TRUE(standard->isChecked());
+    EXPECT_FALSE(window->box.Isobarik);
+    QTest::mouseClick(iso, Qt::LeftButton, Qt::NoModifier, iso->rect().center());
+    EXPECT_TRUE(iso->isChecked());
+    EXPECT_FALSE(standard->isChecked());
+    EXPECT_TRUE(window->box.Isobarik);
+    EXPECT_TRUE(window->Control("lblPairs")->isVisibleTo(window));
+    iso->setFocus();
+    QTest::keyClick(iso, Qt::Key_Up);
+    EXPECT_TRUE(standard->isChecked());
+    EXPECT_FALSE(iso->isChecked());
+    EXPECT_FALSE(window->box.Isobarik);
+    EXPECT_FALSE(window->Control("lblPairs")->isVisibleTo(window));
 }
 
 TEST_F(ProjectWindowTest, DerivedValuesArriveWithoutAPlotWindow) {
