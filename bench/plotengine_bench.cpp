@@ -1,10 +1,7 @@
 // One whole picture of the plot window: ten projects of all five box types with four filter
 // stages each, on a 1,900-pixel-wide picture, values and drawing into a QImage.
 #include "bench/BenchApplication.h"
-#include "simulation/Highpass.h"
-#include "simulation/Lowpass.h"
-#include "simulation/ParametricEQ.h"
-#include "simulation/StaticGain.h"
+#include "bench/BenchFilterChain.h"
 #include "workspace/PlotRender.h"
 #include "workspace/QtPlotCanvas.h"
 
@@ -31,26 +28,7 @@ std::vector<std::unique_ptr<TRenderProject>> TenProjects() {
         auto project = std::make_unique<TRenderProject>();
         MakeDemoProject(i % 5, *project);
         project->Color = 0x00FFFF ^ (i * 0x151515);
-        auto lowpass = std::make_unique<TLowpass>();
-        lowpass->Order = 4;
-        lowpass->Fc = 200 + 20 * i;
-        auto highpass = std::make_unique<THighpass>();
-        highpass->Order = 2;
-        highpass->Fc = 15;
-        auto eq = std::make_unique<TParametricEQ>();
-        eq->Fc = 40;
-        eq->Q = 2;
-        eq->Gain = 3;
-        auto gain = std::make_unique<TStaticGain>();
-        gain->Gain = -2;
-        project->Filters.push_back(std::move(lowpass));
-        project->Filters.push_back(std::move(highpass));
-        project->Filters.push_back(std::move(eq));
-        project->Filters.push_back(std::move(gain));
-        for (auto& filter : project->Filters) {
-            filter->Calculate();
-            filter->Enabled = true;
-        }
+        AddBenchFilterChain(*project, i);
         projects.push_back(std::move(project));
     }
     return projects;

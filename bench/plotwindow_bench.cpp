@@ -1,10 +1,7 @@
 // The plot window with ten projects of all five box types, each with four filter stages, on a
 // 1,900 x 700 picture: one full repaint of its image, and one cursor move with its readouts.
 #include "bench/BenchApplication.h"
-#include "simulation/Highpass.h"
-#include "simulation/Lowpass.h"
-#include "simulation/ParametricEQ.h"
-#include "simulation/StaticGain.h"
+#include "bench/BenchFilterChain.h"
 #include "tests/workspace/PlotWindowFakes.h"
 #include "workspace/plotwindow.h"
 
@@ -16,36 +13,13 @@ namespace {
 
 using namespace plotwindowtest;
 
-void AddFilterChain(TRenderProject& project, int i) {
-    auto lowpass = std::make_unique<TLowpass>();
-    lowpass->Order = 4;
-    lowpass->Fc = 200 + 20 * i;
-    auto highpass = std::make_unique<THighpass>();
-    highpass->Order = 2;
-    highpass->Fc = 15;
-    auto eq = std::make_unique<TParametricEQ>();
-    eq->Fc = 40;
-    eq->Q = 2;
-    eq->Gain = 3;
-    auto gain = std::make_unique<TStaticGain>();
-    gain->Gain = -2;
-    project.Filters.push_back(std::move(lowpass));
-    project.Filters.push_back(std::move(highpass));
-    project.Filters.push_back(std::move(eq));
-    project.Filters.push_back(std::move(gain));
-    for (auto& filter : project.Filters) {
-        filter->Calculate();
-        filter->Enabled = true;
-    }
-}
-
 // Ten projects in a plot window whose paint box is 1,900 x 700 pixels.
 struct TenProjectWindow {
     TenProjectWindow() {
         EnsureBenchApplication();
         for (int n = 1; n <= kMaxProjects; ++n) {
             FakeProjectWindow& project = main.AddProject(n, (n - 1) % 5, 0x00FFFF ^ (n * 0x151515));
-            AddFilterChain(project.Project, n);
+            AddBenchFilterChain(project.Project, n);
         }
         window = std::make_unique<TfrmPlotWindow>(main);
         main.Plot = window.get();

@@ -1,0 +1,34 @@
+#pragma once
+// The four filter stages every ten-project benchmark puts on each project: a fourth-order
+// low-pass whose corner moves with the project's index, a second-order high-pass, a parametric
+// equaliser and a static gain.
+#include "simulation/Highpass.h"
+#include "simulation/Lowpass.h"
+#include "simulation/ParametricEQ.h"
+#include "simulation/StaticGain.h"
+#include "workspace/PlotRender.h"
+
+#include <memory>
+
+inline void AddBenchFilterChain(TRenderProject& project, int index) {
+    auto lowpass = std::make_unique<TLowpass>();
+    lowpass->Order = 4;
+    lowpass->Fc = 200 + 20 * index;
+    auto highpass = std::make_unique<THighpass>();
+    highpass->Order = 2;
+    highpass->Fc = 15;
+    auto eq = std::make_unique<TParametricEQ>();
+    eq->Fc = 40;
+    eq->Q = 2;
+    eq->Gain = 3;
+    auto gain = std::make_unique<TStaticGain>();
+    gain->Gain = -2;
+    project.Filters.push_back(std::move(lowpass));
+    project.Filters.push_back(std::move(highpass));
+    project.Filters.push_back(std::move(eq));
+    project.Filters.push_back(std::move(gain));
+    for (auto& filter : project.Filters) {
+        filter->Calculate();
+        filter->Enabled = true;
+    }
+}
