@@ -90,10 +90,6 @@ TPlotDisplayUnit DisplayUnitOf(const char* fieldName, int kind, int amplitudeInd
     return unit;
 }
 
-bool Finite(TComplex z) {
-    return std::isfinite(z.re) && std::isfinite(z.im);
-}
-
 } // namespace
 
 const TPlotTypeInfo* PlotTypeInfo(int plotType) {
@@ -295,7 +291,8 @@ double PlotValue(const TPlotTypeInfo& infoRecord, double scale, TComplex r, TCom
         r = ComplexAdd(r, MakeComplex(tau, 0));
         break;
     }
-    if (Finite(r) && ComplexAbs(r) == 0)
+    // A response of exactly zero (a kind the box does not answer) lies on the zero row.
+    if (r.re == 0 && r.im == 0)
         return 0;
     switch (info->Gate) {
     case TDriverGate::None:

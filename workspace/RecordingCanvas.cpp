@@ -1,5 +1,7 @@
 #include "workspace/RecordingCanvas.h"
 
+#include "workspace/PixelLine.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -26,31 +28,6 @@ std::int32_t TRecordingCanvas::Pixel(int x, int y) const {
                     static_cast<std::size_t>(x)];
 }
 
-// Bresenham's line, both ends included, every pixel visited once.
-template <class Paint> void TRecordingCanvas::Rasterize(TPlotPoint from, TPlotPoint to, Paint&& paint) {
-    int x = from.X;
-    int y = from.Y;
-    const int dx = std::abs(to.X - x);
-    const int dy = -std::abs(to.Y - y);
-    const int sx = x < to.X ? 1 : -1;
-    const int sy = y < to.Y ? 1 : -1;
-    int error = dx + dy;
-    for (;;) {
-        paint(x, y);
-        if (x == to.X && y == to.Y)
-            break;
-        const int twice = 2 * error;
-        if (twice >= dy) {
-            error += dy;
-            x += sx;
-        }
-        if (twice <= dx) {
-            error += dx;
-            y += sy;
-        }
-    }
-}
-
 void TRecordingCanvas::FillRect(const TPlotRect& rect, std::int32_t color) {
     m_Calls.push_back({TOperation::Fill, {{rect.Left, rect.Top}, {rect.Right, rect.Bottom}}, color, 1, {}});
     for (int y = std::max(rect.Top, 0); y < std::min(rect.Bottom, m_Height); ++y)
@@ -65,7 +42,7 @@ void TRecordingCanvas::SetPen(std::int32_t color, int width) {
 
 void TRecordingCanvas::Line(TPlotPoint from, TPlotPoint to) {
     m_Calls.push_back({TOperation::Line, {from, to}, m_PenColor, m_PenWidth, {}});
-    Rasterize(from, to, [this](int x, int y) { Plot(x, y, m_PenColor); });
+    RasterizeLine(from, to, [this](int x, int y) { Plot(x, y, m_PenColor); });
 }
 
 void TRecordingCanvas::Polyline(const TPlotPoint* points, int count) {
@@ -74,7 +51,7 @@ void TRecordingCanvas::Polyline(const TPlotPoint* points, int count) {
     m_Calls.push_back(
         {TOperation::Polyline, std::vector<TPlotPoint>(points, points + count), m_PenColor, m_PenWidth, {}});
     for (int i = 1; i < count; ++i)
-        Rasterize(points[i - 1], points[i], [this](int x, int y) { Plot(x, y, m_PenColor); });
+        RasterizeLine(points[i - 1], points[i], [this](int x, int y) { Plot(x, y, m_PenColor); });
 }
 
 void TRecordingCanvas::FrameRect(const TPlotRect& rect) {
@@ -85,15 +62,15 @@ void TRecordingCanvas::FrameRect(const TPlotRect& rect) {
     const int right = rect.Right - 1;
     const int bottom = rect.Bottom - 1;
     const auto paint = [this](int x, int y) { Plot(x, y, m_PenColor); };
-    Rasterize({rect.Left, rect.Top}, {right, rect.Top}, paint);
-    Rasterize({rect.Left, bottom}, {right, bottom}, paint);
-    Rasterize({rect.Left, rect.Top}, {rect.Left, bottom}, paint);
-    Rasterize({right, rect.Top}, {right, bottom}, paint);
+    RasterizeLine({rect.Left, rect.Top}, {right, rect.Top}, paint);
+    RasterizeLine({rect.Left, bottom}, {right, bottom}, paint);
+    RasterizeLine({rect.Left, rect.Top}, {rect.Left, bottom}, paint);
+    RasterizeLine({right, rect.Top}, {right, bottom}, paint);
 }
 
 void TRecordingCanvas::InvertLine(TPlotPoint from, TPlotPoint to) {
     m_Calls.push_back({TOperation::Invert, {from, to}, 0, 1, {}});
-    Rasterize(from, to, [this](int x, int y) {
+    RasterizeLine(from, to, [this](int x, int y) {
         const std::int32_t old = Pixel(x, y);
         if (old >= 0)
             Plot(x, y, old ^ 0x00FFFFFF);

@@ -50,7 +50,6 @@ public:
     std::vector<std::string> Texts() const;
 
 private:
-    template <class Paint> void Rasterize(TPlotPoint from, TPlotPoint to, Paint&& paint);
     void Plot(int x, int y, std::int32_t color);
 
     int m_Width;

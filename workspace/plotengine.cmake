@@ -3,6 +3,7 @@
 add_library(borvik_plotengine STATIC
   ${CMAKE_CURRENT_LIST_DIR}/PlotTypes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotProject.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PixelLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordingCanvas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plothelper.cpp)
 target_include_directories(borvik_plotengine PUBLIC ${PROJECT_SOURCE_DIR})

@@ -1,6 +1,7 @@
 // One offscreen picture of a real closed-box project through the painter adapter: background,
 // grid, frame and curve pixels where the engine put them.
 
+#include "workspace/PixelLine.h"
 #include "workspace/PlotRender.h"
 #include "workspace/QtPlotCanvas.h"
 
@@ -8,10 +9,16 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QPolygon>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #ifdef BORVIK_HAVE_PROJECT_FILES
 #include "model/SaveToFile_Utils.h"
@@ -129,6 +136,129 @@ TEST(QtPlotCanvas, InvertedLinesStayInsideTheImageAndMatchThePaintersRasterOpera
         }
         EXPECT_EQ(fast, reference) << line[0].X << "," << line[0].Y;
     }
+}
+
+// A curve as the engine hands it over: one point per column, rows wandering up and down by up
+// to 40 pixels, inside a 300 x 200 image.
+std::vector<TPlotPoint> WanderingCurve(unsigned seed) {
+    std::vector<TPlotPoint> points;
+    int y = 100;
+    for (int x = 5; x < 295; ++x) {
+        seed = seed * 1103515245u + 12345u;
+        y = std::clamp(y + static_cast<int>((seed >> 16) % 81) - 40, 0, 199);
+        points.push_back({x, y});
+    }
+    return points;
+}
+
+QImage PainterPolyline(const QImage& paper, const std::vector<TPlotPoint>& points, const QPen& pen,
+                       const std::function<void(QPainter&)>& setUp = {}) {
+    QImage image = paper;
+    QPainter painter(&image);
+    if (setUp)
+        setUp(painter);
+    painter.setPen(pen);
+    QPolygon polygon;
+    for (const TPlotPoint& p : points)
+        polygon << QPoint(p.X, p.Y);
+    painter.drawPolyline(polygon);
+    return image;
+}
+
+QImage CanvasPolyline(const QImage& paper, const std::vector<TPlotPoint>& points, std::int32_t color,
+                      int width, const std::function<void(QPainter&)>& setUp = {}) {
+    QImage image = paper;
+    QPainter painter(&image);
+    if (setUp)
+        setUp(painter);
+    TQtPlotCanvas canvas(painter);
+    canvas.SetPen(color, width);
+    canvas.Polyline(points.data(), static_cast<int>(points.size()));
+    return image;
+}
+
+// Every pixel of `image` that differs from `paper` lies next to (or on) one that differs in `other`.
+bool DrawnNextToEachOther(const QImage& image, const QImage& other, const QImage& paper) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == paper.pixel(x, y))
+                continue;
+            bool near = false;
+            for (int v = std::max(0, y - 1); v <= std::min(other.height() - 1, y + 1) && !near; ++v)
+                for (int u = std::max(0, x - 1); u <= std::min(other.width() - 1, x + 1) && !near; ++u)
+                    near = other.pixel(u, v) == image.pixel(x, y);
+            if (!near)
+                return false;
+        }
+    return true;
+}
+
+TEST(QtPlotCanvas, OnePixelCurvesGoStraightIntoThePictureAlongThePaintersLine) {
+    QImage paper(300, 200, QImage::Format_RGB32);
+    paper.fill(QColor(10, 20, 30));
+    const QImage untouched = paper;
+    for (unsigned seed : {1u, 2u, 3u}) {
+        const std::vector<TPlotPoint> points = WanderingCurve(seed);
+        const QImage fast = CanvasPolyline(paper, points, 0x00FFFF, 1);
+        EXPECT_EQ(paper, untouched) << "a shared copy was drawn on";
+
+        // Exactly the pixels of the in-memory lines...
+        std::vector<std::uint32_t> pixels(300 * 200, paper.pixel(0, 0));
+        ASSERT_TRUE(DrawPixelPolyline(pixels.data(), 300, 300, 200, points.data(),
+                                      static_cast<int>(points.size()), QColor(255, 255, 0).rgba()));
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x)
+                ASSERT_EQ(fast.pixel(x, y), pixels[static_cast<std::size_t>(y * 300 + x)]) << x << "," << y;
+
+        // ... which differ from the painter's own line by at most a pixel's choice at a step.
+        QPen pen(QColor(255, 255, 0), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        pen.setCosmetic(true);
+        const QImage reference = PainterPolyline(paper, points, pen);
+        EXPECT_TRUE(DrawnNextToEachOther(fast, reference, paper));
+        EXPECT_TRUE(DrawnNextToEachOther(reference, fast, paper));
+    }
+}
+
+// The same pixels, or the first that differs.
+::testing::AssertionResult SamePixels(const QImage& image, const QImage& reference) {
+    if (image.size() != reference.size())
+        return ::testing::AssertionFailure() << "the sizes differ";
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != reference.pixel(x, y))
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << std::hex << image.pixel(x, y)
+                       << ", expected " << reference.pixel(x, y);
+    return ::testing::AssertionSuccess();
+}
+
+TEST(QtPlotCanvas, CurvesThePictureCannotTakeStraightAreLeftToThePainter) {
+    QImage paper(300, 200, QImage::Format_RGB32);
+    paper.fill(Qt::black);
+    std::vector<TPlotPoint> points = WanderingCurve(7);
+    QPen thin(QColor(255, 0, 0), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    thin.setCosmetic(true);
+    const auto clip = [](QPainter& painter) { painter.setClipRect(QRect(50, 20, 120, 100)); };
+    const auto shift = [](QPainter& painter) { painter.translate(7, 3); };
+    const auto blend = [](QPainter& painter) { painter.setOpacity(0.5); };
+    // Clipped, moved or translucent drawing: the painter's pixels exactly.
+    EXPECT_TRUE(SamePixels(CanvasPolyline(paper, points, 0x0000FF, 1, clip),
+                           PainterPolyline(paper, points, thin, clip)));
+    EXPECT_TRUE(SamePixels(CanvasPolyline(paper, points, 0x0000FF, 1, shift),
+                           PainterPolyline(paper, points, thin, shift)));
+    EXPECT_TRUE(SamePixels(CanvasPolyline(paper, points, 0x0000FF, 1, blend),
+                           PainterPolyline(paper, points, thin, blend)));
+    // A wide pen, with its round joins.
+    QPen wide(QColor(255, 0, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    EXPECT_TRUE(SamePixels(CanvasPolyline(paper, points, 0x0000FF, 3), PainterPolyline(paper, points, wide)));
+    // A point off the picture.
+    points.push_back({310, 50});
+    EXPECT_TRUE(SamePixels(CanvasPolyline(paper, points, 0x0000FF, 1), PainterPolyline(paper, points, thin)));
+    // Another kind of picture.
+    QImage other(300, 200, QImage::Format_RGB16);
+    other.fill(Qt::black);
+    points.pop_back();
+    EXPECT_TRUE(SamePixels(CanvasPolyline(other, points, 0x0000FF, 1), PainterPolyline(other, points, thin)));
 }
 
 #ifdef BORVIK_HAVE_PROJECT_FILES

@@ -1,6 +1,7 @@
 borvik_test(test_plotengine
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlotValues_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/plothelper_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/PixelLine_test.cpp
   LIBS borvik_plotengine)
 borvik_test(test_plotrender
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PlotRender_test.cpp
