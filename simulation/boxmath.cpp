@@ -121,9 +121,10 @@ TComplex BoxMath_OffAxis(TComplex value, double f, double c, double Sd, double a
 }
 
 double BoxMath_GroupDelayStep(double f) {
-    // The step is whatever difference the double grid gives near f, so that f + h and f - h are
-    // exactly representable neighbours at distance h.
-    const double shifted = f + 1e-10;
+    // A step in proportion to f: a fixed step of a fraction of a nanohertz left a phase difference
+    // of a few rounding errors at high frequencies, and a delay of noise. The step is whatever
+    // difference the double grid gives near f, so that f + h and f - h lie at distance h.
+    const double shifted = f + f * GroupDelayStepRatio;
     return shifted - f;
 }
 

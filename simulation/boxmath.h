@@ -227,7 +227,11 @@ TComplex BoxMath_SPL(TComplex radiated, double f, double power);
 // or the angle is 0.
 TComplex BoxMath_OffAxis(TComplex value, double f, double c, double Sd, double angle);
 
-// The step of the group delay: the representable difference (f + 1e-10) - f.
+// The step of the group delay, relative to the frequency.
+inline constexpr double GroupDelayStepRatio = 1.0 / 65536.0;
+
+// The step of the group delay: the representable difference (f + f·GroupDelayStepRatio) - f;
+// 0 where f is not positive.
 double BoxMath_GroupDelayStep(double f);
 
 // Group delay in s from the phases of the transfer at f + h and f - h; a jump across ±π between

@@ -575,12 +575,14 @@ INSTANTIATE_TEST_SUITE_P(Phases, GroupDelayPhaseTest,
                              return std::string(info.param.name);
                          });
 
-TEST(GroupDelay, StepIsTheRepresentableDifference) {
-    for (const double f : {10.0, 1000.0, 19999.0}) {
+TEST(GroupDelay, StepIsTheRepresentableDifferenceInProportionToTheFrequency) {
+    for (const double f : {0.1, 10.0, 1000.0, 19999.0}) {
         const double h = BoxMath_GroupDelayStep(f);
-        EXPECT_EQ(h, (f + 1e-10) - f);
-        EXPECT_NEAR(h, 1e-10, 1e-11);
+        EXPECT_EQ(h, (f + f * GroupDelayStepRatio) - f);
+        EXPECT_EQ((f + h) - h, f);
+        EXPECT_NEAR(h, f * GroupDelayStepRatio, 1e-15 * f);
     }
+    EXPECT_EQ(BoxMath_GroupDelayStep(0.0), 0.0);
 }
 
 // The phase of a vented box's transfer turns through 360°, so it crosses ±π once; the delay at

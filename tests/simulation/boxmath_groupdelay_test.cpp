@@ -1,0 +1,88 @@
+// The group delay of every box against the slope of its transfer's phase, taken here over steps
+// wide enough that rounding plays no part, up to the top of the audio band.
+
+#include "simulation/boxmath.h"
+
+#include "tests/simulation/bandpass_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+using namespace boxtest;
+
+namespace {
+
+struct TDelayCase {
+    const char* Name;
+    TBoxData Box;
+};
+
+void PrintTo(const TDelayCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+TBoxData ClosedBox() {
+    TBoxData box = Air({});
+    box.BType = btClosed;
+    box.Vr = 0.05;
+    box.Qlr = 10;
+    box.Qar = 100;
+    return box;
+}
+
+TBoxData VentedBox() {
+    TBoxData box = ClosedBox();
+    box.BType = btVented;
+    box.Vr = 0.1;
+    box.Fr = 28;
+    box.Qpr = 100;
+    box.Sdrport = 0.005;
+    return box;
+}
+
+// The phase of z, unwrapped against a neighbouring phase.
+double Unwrapped(double phase, double near) {
+    while (phase - near > Pi)
+        phase -= 2 * Pi;
+    while (phase - near < -Pi)
+        phase += 2 * Pi;
+    return phase;
+}
+
+// −dφ/dω of the transfer at f: central differences over f·1e-3 and half of it, extrapolated.
+double PhaseSlope(Caller& transfer, double f) {
+    const auto central = [&](double h) {
+        const double down = ComplexArg(transfer.At(f - h));
+        const double up = Unwrapped(ComplexArg(transfer.At(f + h)), down);
+        return -(up - down) / (2 * Pi * 2 * h);
+    };
+    const double h = f * 1e-3;
+    return (4 * central(h / 2) - central(h)) / 3;
+}
+
+class BoxGroupDelay : public ::testing::TestWithParam<TDelayCase> {};
+
+TEST_P(BoxGroupDelay, IsTheSlopeOfTheTransferPhaseUpTo20kHz) {
+    const TDelayCase& c = GetParam();
+    Caller transfer(BoxMath_GetFunc(c.Box.BType), c.Box);
+    Caller delay(BoxMath_GetFunc(c.Box.BType), c.Box);
+    transfer.SetUp(ckTransfer);
+    delay.SetUp(ckGroupDelay);
+    for (const double f :
+         {2.0, 5.0, 12.0, 25.0, 40.0, 63.0, 100.0, 300.0, 1000.0, 3000.0, 8000.0, 14000.0, 20000.0}) {
+        const double expected = PhaseSlope(transfer, f);
+        // A ten-thousandth of the delay, and 10 ns where the delay itself is almost nothing.
+        EXPECT_NEAR(delay.At(f).re, expected, 1e-4 * std::fabs(expected) + 1e-8) << f << " Hz";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, BoxGroupDelay,
+    ::testing::Values(TDelayCase{"Closed", ClosedBox()}, TDelayCase{"Vented", VentedBox()},
+                      TDelayCase{"Bandpass4", Bandpass4Box()}, TDelayCase{"Bandpass6", Bandpass6Box()},
+                      TDelayCase{"PassiveRadiator", PassiveRadiatorBox()}),
+    [](const ::testing::TestParamInfo<TDelayCase>& info) { return std::string(info.param.Name); });
+
+} // namespace
