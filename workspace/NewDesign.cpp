@@ -310,7 +310,7 @@ TfrmNewProject::TfrmNewProject(QWidget* owner)
     buttons->setContentsMargins(0, 0, 0, 0);
     m_Abort = new QPushButton(tr("Cancel"), buttonRow);
     m_Abort->setObjectName("btnAbort");
-    m_Prev = new QPushButton(tr("< &Previous"), buttonRow);
+    m_Prev = new QPushButton(tr("&Previous"), buttonRow);
     m_Prev->setObjectName("btnPrev");
     m_Prev->setAccessibleName(tr("Previous"));
     m_Next = new QPushButton(tr("Next"), buttonRow);
@@ -641,7 +641,7 @@ void TfrmNewProject::ShowPage(int page) {
 
 void TfrmNewProject::UpdateButtons() {
     const bool last = ActivePage() == wpAlignment;
-    m_Next->setText(last ? tr("Finish") : tr("Next >"));
+    m_Next->setText(last ? tr("Finish") : tr("Next"));
     m_Next->setAccessibleName(last ? tr("Finish") : tr("Next"));
     m_Prev->setEnabled(ActivePage() != wpDriver);
     const bool driverChosen = m_DriverList->currentIndex() >= 0;

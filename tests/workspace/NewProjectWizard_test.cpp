@@ -229,7 +229,7 @@ TEST_F(WizardTest, FinishStartsAProjectFromTheChoices) {
     // Shown again: page 1, the choices kept.
     wizard->show();
     EXPECT_EQ(wizard->ActivePage(), wpDriver);
-    EXPECT_EQ(Next()->text(), "Next >");
+    EXPECT_EQ(Next()->text(), "Next");
     EXPECT_EQ(Find<QComboBox>("cbDriverNum")->currentText(), "2");
 }
 
