@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -533,12 +534,35 @@ void TfrmFilterEditor::keyPressEvent(QKeyEvent* event) {
 
 // --- what the host calls ----------------------------------------------------------------------
 
+namespace {
+
+// A new editor's frame in the main window's workspace: title bar with the system menu, the
+// minimise and the close box only, and the frame in the middle of the workspace.
+void PlaceNewFrame(TfrmFilterEditor& editor) {
+    auto* frame = qobject_cast<QMdiSubWindow*>(editor.parentWidget());
+    if (frame == nullptr)
+        return;
+    frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    frame->adjustSize();
+    if (const QWidget* area = frame->parentWidget())
+        frame->move(std::max(0, (area->width() - frame->width()) / 2),
+                    std::max(0, (area->height() - frame->height()) / 2));
+}
+
+} // namespace
+
 void StartFilterEditor(IFilterEditorHost& host, int row) {
     const bool created = frmFilterEditor == nullptr;
     TfrmFilterEditor* editor = created ? new TfrmFilterEditor : frmFilterEditor;
     editor->StartNow(host, row);
     if (IMainWindow* main = MainWindow()) {
         main->AddChildWindow(editor);
+        if (created) {
+            PlaceNewFrame(*editor);
+            // New flags hide a frame: shown and activated again.
+            main->AddChildWindow(editor);
+        }
         return;
     }
     editor->show();

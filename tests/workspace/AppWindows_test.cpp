@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -148,6 +149,16 @@ TEST_F(AppWindowsTest, AProjectFromTheWizardTakesFiltersFromTheFilterEditor) {
     ASSERT_NE(frmFilterEditor, nullptr);
     QPointer<TfrmFilterEditor> editor = frmFilterEditor;
     EXPECT_TRUE(editor->isVisible());
+    // Its frame: system menu, minimise and close box, no maximise box, in the workspace's middle.
+    auto* frame = qobject_cast<QMdiSubWindow*>(editor->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(main->findChild<QMdiArea*>()->activeSubWindow(), frame);
+    EXPECT_TRUE(frame->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(frame->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    const QPoint middle = frame->parentWidget()->rect().center();
+    EXPECT_LE(std::abs(frame->geometry().center().x() - middle.x()), 1);
+    EXPECT_LE(std::abs(frame->geometry().center().y() - middle.y()), 1);
     editor->findChild<QPushButton*>("btnAdd")->click();
     ASSERT_EQ(project->filters.size(), 1u);
     EXPECT_EQ(project->filters[0]->Kind, fkLowpass);
