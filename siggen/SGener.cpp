@@ -245,18 +245,24 @@ void TfrmSGenerator::FormCreate() {
     chkJoyMode_->setVisible(JoystickPresent);
 }
 
-void TfrmSGenerator::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (shown_)
-        return;
-    shown_ = true;
+bool TfrmSGenerator::event(QEvent* event) {
     // In the main window's MDI area: a frame with system menu and minimise box only, kept on the
-    // desktop grid.
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-        frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-        frame->installEventFilter(this);
+    // desktop grid. Set when the frame takes the window, before it is shown: new flags hide a
+    // shown frame and take the keyboard from the field that has it.
+    if (event->type() == QEvent::ParentChange) {
+        if (frame_ != nullptr)
+            frame_->removeEventFilter(this);
+        frame_ = nullptr;
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+            const Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+            if (frame->windowFlags() != flags)
+                frame->setWindowFlags(flags);
+            frame->installEventFilter(this);
+            frame_ = frame;
+        }
     }
+    return QWidget::event(event);
 }
 
 bool TfrmSGenerator::eventFilter(QObject* watched, QEvent* event) {

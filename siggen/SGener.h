@@ -71,7 +71,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -94,6 +94,6 @@ private:
     QAbstractButton* chkJoyMode_;
     QAbstractButton* cbGetFromCursor_;
     QTimer* timerJoyMode_;
-    bool shown_ = false;
+    QWidget* frame_ = nullptr;
     bool snapping_ = false;
 };

@@ -15,10 +15,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -29,6 +32,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -478,6 +482,47 @@ TEST_F(MainFormTest, QuittingStopsWhenTheDriverEditorStaysOpen) {
 
     editor->refuseClose = false;
     EXPECT_TRUE(main->close());
+}
+
+// A tool window with two fields, standing in for the signal generator.
+class FakeSignalGenerator : public QWidget, public ISignalGenerator {
+public:
+    FakeSignalGenerator() {
+        auto* layout = new QVBoxLayout(this);
+        mode = new QComboBox(this);
+        mode->addItem("Normal");
+        frequency = new QLineEdit(this);
+        layout->addWidget(mode);
+        layout->addWidget(frequency);
+    }
+    QWidget* Widget() override { return this; }
+    void SetFrequencyFromCursor(double) override {}
+    QComboBox* mode;
+    QLineEdit* frequency;
+};
+
+TEST_F(MainFormTest, AToolWindowOpenedFromTheKeyboardTakesTheKeyboard) {
+    TAppLinks links = Links();
+    FakeSignalGenerator* generator = nullptr;
+    links.createSignalGenerator = [&generator](IMainWindow&) -> ISignalGenerator* {
+        generator = new FakeSignalGenerator;
+        return generator;
+    };
+    auto main = Start(std::move(links));
+    main->activateWindow();
+    QApplication::setActiveWindow(main.get());
+    main->findChild<QAction*>("actSignalGenerator")->trigger();
+    QCoreApplication::processEvents();
+    ASSERT_NE(generator, nullptr);
+    // The first field in its tab order, not the frame around it.
+    EXPECT_EQ(QApplication::focusWidget(), generator->mode);
+
+    // Shown again after the user moved on to its second field: that field again.
+    generator->frequency->setFocus();
+    main->findChild<QMdiArea*>()->activatePreviousSubWindow();
+    main->findChild<QAction*>("actSignalGenerator")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), generator->frequency);
 }
 
 TEST_F(MainFormTest, SaveActiveSavesTheActiveSlotOnly) {

@@ -387,6 +387,23 @@ TEST_F(SGenerTest, MdiFrameKeepsToTheGrid) {
     EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
+TEST_F(SGenerTest, ActivatedInTheWorkspaceItsFirstFieldKeepsTheKeyboard) {
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    area.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&area));
+    // As the main window shows a tool window: frame, window, then activation.
+    QMdiSubWindow* frame = area.addSubWindow(window_);
+    window_->show();
+    frame->show();
+    area.setActiveSubWindow(frame);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), Mode());
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
+}
+
 namespace {
 
 // The main window as far as the factory needs it: not at all.
