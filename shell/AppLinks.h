@@ -152,6 +152,10 @@ public:
 IMainWindow* MainWindow();
 void SetMainWindow(IMainWindow* window);
 
+// A caption that a menu item or button shows as it stands (slot captions, file and driver
+// names): "&" doubled so that none becomes a shortcut marker.
+QString EscapeAmpersands(const QString& text);
+
 // What the program's entry hands the main window.
 struct TAppLinks {
     // Workspace.

@@ -94,12 +94,6 @@ QString SlotCaption(int slot, int boxType, const QString& brandAndModel) {
     return QStringLiteral("[%1]%2 : %3").arg(slot).arg(BoxTypeCaption(boxType), brandAndModel);
 }
 
-QString EscapeAmpersands(const QString& text) {
-    QString escaped = text;
-    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return escaped;
-}
-
 TCalculatorMenu BuildCalculatorMenu(const QStringList& files, const TCalculatorLoader& loader) {
     TCalculatorMenu menu;
     for (const QString& path : files) {

@@ -51,9 +51,6 @@ QString BoxTypeCaption(int boxType);
 // "[n]" + box-type name + " : " + brand and model, e.g. "[1]vented : Acme W8".
 QString SlotCaption(int slot, int boxType, const QString& brandAndModel);
 
-// A caption that a menu item or button shows as it stands: "&" doubled so that none becomes a
-// shortcut marker.
-QString EscapeAmpersands(const QString& text);
 
 // ---------------------------------------------------------------------------------------------
 // Calculators menu.

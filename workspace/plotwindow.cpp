@@ -42,10 +42,6 @@ constexpr int kMinimumPictureHeight = 100;
 constexpr double kPrintUnitsPerInch = 96;
 constexpr double kPointsPerInch = 72;
 
-QString EscapeAmpersands(QString text) {
-    return text.replace(u'&', QStringLiteral("&&"));
-}
-
 QString WithUserDecimalSeparator(QString text) {
     const char separator = DecimalSeparator();
     if (separator != '.')
