@@ -1,6 +1,6 @@
 #pragma once
 
-// A driver, boxes and a small caller for the tests of the bandpass and passive-radiator models:
+// A driver, a box of every type and a small caller for the tests of the box models:
 // one set-up call collects the reports, evaluations answer one kind at one frequency.
 
 #include "model/Airmodel.h"
@@ -63,6 +63,28 @@ inline TBoxData Air(TBoxData box) {
 
 // Loss factors high enough that leaks and absorption play no measurable part.
 inline constexpr double Lossless = 1e9;
+
+// A closed and a vented box with ordinary losses for the woofer.
+inline TBoxData ClosedBox() {
+    TBoxData box = Air({});
+    box.BType = btClosed;
+    box.Vr = 0.04;
+    box.Qlr = 10;
+    box.Qar = 100;
+    return box;
+}
+
+inline TBoxData VentedBox() {
+    TBoxData box = Air({});
+    box.BType = btVented;
+    box.Vr = 0.08;
+    box.Fr = 28;
+    box.Qlr = 10;
+    box.Qar = 100;
+    box.Qpr = 100;
+    box.Sdrport = 0.006;
+    return box;
+}
 
 // The fourth-order box of the default alignment for the woofer (S = 0.7, 0 dB passband gain).
 inline TBoxData Bandpass4Box() {

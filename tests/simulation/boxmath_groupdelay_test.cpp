@@ -23,25 +23,6 @@ void PrintTo(const TDelayCase& c, std::ostream* os) {
     *os << c.Name;
 }
 
-TBoxData ClosedBox() {
-    TBoxData box = Air({});
-    box.BType = btClosed;
-    box.Vr = 0.05;
-    box.Qlr = 10;
-    box.Qar = 100;
-    return box;
-}
-
-TBoxData VentedBox() {
-    TBoxData box = ClosedBox();
-    box.BType = btVented;
-    box.Vr = 0.1;
-    box.Fr = 28;
-    box.Qpr = 100;
-    box.Sdrport = 0.005;
-    return box;
-}
-
 // The phase of z, unwrapped against a neighbouring phase.
 double Unwrapped(double phase, double near) {
     while (phase - near > Pi)

@@ -16,27 +16,6 @@ using namespace boxtest;
 
 namespace {
 
-TBoxData ClosedBox() {
-    TBoxData box = Air({});
-    box.BType = btClosed;
-    box.Vr = 0.04;
-    box.Qlr = 10;
-    box.Qar = 100;
-    return box;
-}
-
-TBoxData VentedBox() {
-    TBoxData box = Air({});
-    box.BType = btVented;
-    box.Vr = 0.08;
-    box.Fr = 28;
-    box.Qlr = 10;
-    box.Qar = 100;
-    box.Qpr = 100;
-    box.Sdrport = 0.006;
-    return box;
-}
-
 using Factor = double TBoxData::*;
 
 struct BoxCase {
