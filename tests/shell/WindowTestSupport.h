@@ -5,6 +5,8 @@
 #include "model/Units.h"
 #include "tests/platform/TempFolders.h"
 
+#include "tests/platform/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,15 +20,8 @@ namespace windowtest {
 
 class WindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "window_test";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
-    }
-    // Destroyed here: a QApplication that outlives main() crashes in the exit handlers.
-    static void TearDownTestSuite() { application.reset(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("window_test"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         TUnitStore::Instance().SetPath(folder.path() / "UNITINDEX.DAT");
@@ -34,7 +29,6 @@ protected:
     }
     void TearDown() override { SetDecimalSeparator(0); }
 
-    static inline std::unique_ptr<QApplication> application;
     platformtest::TempFolder folder{"borvik-window-test"};
 };
 

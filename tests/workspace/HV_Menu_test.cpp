@@ -1,5 +1,7 @@
 #include "workspace/HV_Menu.h"
 
+#include "tests/platform/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,15 +14,8 @@ namespace {
 
 class PopupMenuTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_hvmenu";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { application.reset(); }
-    static inline std::unique_ptr<QApplication> application;
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_hvmenu"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 };
 
 struct KindCase {

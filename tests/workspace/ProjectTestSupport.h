@@ -10,6 +10,8 @@
 #include "workspace/ProjectForm.h"
 #include "workspace/plothelper.h"
 
+#include "tests/platform/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -36,22 +38,17 @@ public:
         ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
         TUnitStore::Instance().SetPath(folder / "UNITINDEX.DAT");
         std::filesystem::create_directories(folder / "Projects");
-        static int argc = 1;
-        static char name[] = "test_projectwindow";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
+        platformtest::TestApplication::Ensure("test_projectwindow");
         SetDecimalSeparator('.');
         TC.UserName = "Tester";
     }
     void TearDown() override {
-        application.reset();
+        platformtest::TestApplication::Release();
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
 
     static inline std::filesystem::path folder;
-    static inline std::unique_ptr<QApplication> application;
 };
 
 // A plot window that counts its repaints and, like the real one, binds every used project so

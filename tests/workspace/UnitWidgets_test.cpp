@@ -2,6 +2,8 @@
 
 #include "model/Units.h"
 
+#include "tests/platform/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,15 +19,8 @@ namespace {
 
 class UnitWidgetsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_unitwidgets";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
-    }
-    // Destroyed here: a QApplication that outlives main() crashes in the exit handlers.
-    static void TearDownTestSuite() { application.reset(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_unitwidgets"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         TUnitStore::Instance().SetPath(folder.filePath("UNITINDEX.DAT").toStdString());
@@ -33,7 +28,6 @@ protected:
     }
     void TearDown() override { SetDecimalSeparator(0); }
 
-    static inline std::unique_ptr<QApplication> application;
     QTemporaryDir folder;
 };
 

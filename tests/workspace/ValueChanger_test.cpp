@@ -2,6 +2,8 @@
 
 #include "model/Units.h"
 
+#include "tests/platform/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -18,14 +20,8 @@ namespace {
 
 class ValueEditorTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_valueeditor";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { application.reset(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_valueeditor"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
     void SetUp() override { SetDecimalSeparator('.'); }
     void TearDown() override { SetDecimalSeparator(0); }
 
@@ -41,7 +37,6 @@ protected:
         QApplication::sendEvent(handle, &event);
     }
 
-    static inline std::unique_ptr<QApplication> application;
     QWidget owner;
     double value = 5;
     int changes = 0;

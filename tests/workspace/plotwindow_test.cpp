@@ -8,6 +8,8 @@
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/QtPlotCanvas.h"
 
+#include "tests/platform/TestApplication.h"
+
 #include <gtest/gtest.h>
 
 #include <QActionGroup>
@@ -41,14 +43,8 @@ using namespace plotwindowtest;
 
 class PlotWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_plotwindow";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { application.reset(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_plotwindow"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
@@ -110,7 +106,6 @@ protected:
         return plotProject.ValueAt(plotType, window->Helper().Scale(), f);
     }
 
-    static inline std::unique_ptr<QApplication> application;
     QTemporaryDir folder;
     TConfig savedSettings;
     platform::ScriptedDialogs dialogs;
