@@ -137,12 +137,6 @@ void SetPlotAxes(int plotType, const TConfig& config, TPlotAxes& axes) {
     axes.BottomValue = config.*(info->Bottom) * rangeFactor;
 }
 
-double RoundHalfEven(double value) {
-    // The default rounding mode rounds ties to even, without the unpredictable branches of
-    // doing it by hand; nothing in the program changes the mode.
-    return std::nearbyint(value);
-}
-
 double NextGridFrequency(double x) {
     // Beyond 1e17 a double has no units digit left to count.
     if (!std::isfinite(x) || x >= 1e17)
@@ -236,23 +230,6 @@ int TPlotMapping::FrequencyToX(double f) const {
     return m_Left + static_cast<int>(RoundHalfEven(clamped));
 }
 
-double TPlotMapping::RowPosition(double value) const {
-    if (!m_Valid)
-        return std::nan("");
-    return (m_TopValue - value) / (m_TopValue - m_BottomValue) * static_cast<double>(m_Bottom - m_Top);
-}
-
-int TPlotMapping::Row(double value) const {
-    return RowAtPosition(RowPosition(value));
-}
-
-int TPlotMapping::RowAtPosition(double position) const {
-    if (!std::isfinite(position))
-        return m_Top - 1;
-    const double clamped = std::clamp(position, -1.0, static_cast<double>(m_Bottom - m_Top) + 1.0);
-    return m_Top + static_cast<int>(RoundHalfEven(clamped));
-}
-
 double TPlotMapping::ValuePerPixel() const {
     return std::fabs(m_TopValue - m_BottomValue) / static_cast<double>(m_Bottom - m_Top);
 }
@@ -263,8 +240,10 @@ namespace {
 // the modulus itself only where the squares would leave the range of a double.
 double MagnitudeDb(TComplex z) {
     const double norm = z.re * z.re + z.im * z.im;
+    // 10/ln 10 · ln: the library's log10 is its natural logarithm with more work around it.
+    constexpr double DecibelsPerNeper = 4.3429448190325182765; // 10 / ln 10
     if (norm > 1e-300 && norm < 1e300)
-        return 10 * std::log10(norm);
+        return DecibelsPerNeper * std::log(norm);
     return 20 * std::log10(ComplexAbs(z));
 }
 

@@ -9,6 +9,8 @@
 #include "shell/Settings.h"
 #include "simulation/boxmath.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -115,8 +117,11 @@ struct TPlotAxes {
 // frequency limits and keeps the previous range, scale and unit.
 void SetPlotAxes(int plotType, const TConfig& config, TPlotAxes& axes);
 
-// Rounding to the nearest integer with ties to even, whatever the floating-point mode.
-double RoundHalfEven(double value);
+// Rounding to the nearest integer with ties to even: the default rounding mode, which nothing
+// in the program changes, does it without the unpredictable branches of doing it by hand.
+inline double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 // The next vertical grid frequency above x: 1..9 times a power of ten (x below 1 gives 1).
 // Infinity when x is not finite or beyond the range where the digits can be counted.
@@ -165,6 +170,24 @@ private:
     double m_LogMin = 0, m_LogMax = 0;
     double m_TopValue = 0, m_BottomValue = 0;
 };
+
+// The row mapping runs at every point of every curve: inline.
+inline double TPlotMapping::RowPosition(double value) const {
+    if (!m_Valid)
+        return std::nan("");
+    return (m_TopValue - value) / (m_TopValue - m_BottomValue) * static_cast<double>(m_Bottom - m_Top);
+}
+
+inline int TPlotMapping::RowAtPosition(double position) const {
+    if (!std::isfinite(position))
+        return m_Top - 1;
+    const double clamped = std::clamp(position, -1.0, static_cast<double>(m_Bottom - m_Top) + 1.0);
+    return m_Top + static_cast<int>(RoundHalfEven(clamped));
+}
+
+inline int TPlotMapping::Row(double value) const {
+    return RowAtPosition(RowPosition(value));
+}
 
 // The flags of a driver that gate plot types, in the order the table names them.
 struct TDriverFlags {
