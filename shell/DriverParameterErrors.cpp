@@ -35,7 +35,7 @@ TfrmParErrors::TfrmParErrors(QWidget* parent) : QWidget(parent) {
     ok->setObjectName("btnOK");
     ok->setDefault(true);
     ok->setAutoDefault(true);
-    auto* help = new QPushButton(tr("&Help"), this);
+    auto* help = new QPushButton(tr("H&elp"), this);
     help->setObjectName("btnHelpPE");
     buttons->addWidget(ok);
     buttons->addWidget(help);

@@ -156,7 +156,7 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
     m_ConMode->addItems({tr("Parallel"), tr("Series")});
     m_ConMode->setAccessibleName(tr("Voice-coil connection"));
     m_Pages->addTab(BuildFieldPage(static_cast<int>(TDriverEditorPage::Parameters), 3,
-                                   {{tr("&Voice coils"), m_NumVC}, {tr("Co&nnection"), m_ConMode}}),
+                                   {{tr("Vo&ice coils"), m_NumVC}, {tr("Co&nnection"), m_ConMode}}),
                     tr("&Parameters"));
     m_Pages->addTab(BuildFieldPage(static_cast<int>(TDriverEditorPage::Advanced), 2, {}),
                     tr("&Advanced parameters"));
@@ -187,7 +187,7 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
         middle->addWidget(panel);
     }
     middle->addStretch(1);
-    m_AutoCalcBox = new TFlatCheckBox(tr("A&uto calculate unknowns"), this);
+    m_AutoCalcBox = new TFlatCheckBox(tr("Auto calculate un&knowns"), this);
     m_AutoCalcBox->setObjectName("chkAutoCalc");
     m_AutoCalcBox->setChecked(true);
     middle->addWidget(m_AutoCalcBox);
@@ -203,15 +203,17 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    // The main window's Alt+S, Alt+O, Alt+X and menu letters reach into this window; a button
+    // underlining one of them would never be pressed by its key.
     const struct {
         const char* name;
         const char* text;
         void (TfrmDriverEditor::*handler)();
     } commands[] = {
-        {"btnSave", "&Save", &TfrmDriverEditor::btnSaveClick},
+        {"btnSave", "Sa&ve", &TfrmDriverEditor::btnSaveClick},
         {"btnLoad", "&Load", &TfrmDriverEditor::btnLoadClick},
-        {"btnClear", "&Clear", &TfrmDriverEditor::btnClearClick},
-        {"btnClose", "Cl&ose", &TfrmDriverEditor::btnCloseClick},
+        {"btnClear", "Clea&r", &TfrmDriverEditor::btnClearClick},
+        {"btnClose", "&Close", &TfrmDriverEditor::btnCloseClick},
     };
     for (const auto& command : commands) {
         auto* button = new QPushButton(tr(command.text), this);
@@ -324,7 +326,7 @@ QWidget* TfrmDriverEditor::BuildGeneralPage() {
     form->addRow(tr("&Manufacturer:"), m_Manufacturer);
     form->addRow(tr("&Brand:"), m_Brand);
     form->addRow(tr("Mod&el:"), m_Model);
-    form->addRow(tr("Data p&rovided by:"), m_User);
+    form->addRow(tr("Data provided b&y:"), m_User);
     form->addRow(tr("Date added:"), m_Date);
     form->addRow(tr("Commen&t:"), m_Comment);
     return page;
