@@ -3,6 +3,8 @@
 #include "platform/Dialogs.h"
 #include "shell/AppLinks.h"
 
+#include "help/HelpContexts.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -45,8 +47,9 @@ TfrmParErrors::TfrmParErrors(QWidget* parent) : QWidget(parent) {
     connect(help, &QPushButton::clicked, this, &TfrmParErrors::btnHelpPEClick);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &TfrmParErrors::btnOKClick);
-    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, &TfrmParErrors::btnHelpPEClick);
+    // F1 reaches the same page as "Help" through the help system (a shortcut here would clash with
+    // the main window's F1).
+    setProperty("helpContext", HelpContext::DriverErrors);
 
     // Room for every label of the list without a scroll bar.
     m_List->setMinimumSize(

@@ -35,7 +35,6 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -225,12 +224,9 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
 
     connect(m_AutoCalcBox, &QAbstractButton::clicked, this, &TfrmDriverEditor::chkAutoCalcClick);
     connect(m_ConMode, &QComboBox::activated, this, &TfrmDriverEditor::edConModeChange);
-    auto* help =
-        new QShortcut(QKeySequence(Qt::Key_F1), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(help, &QShortcut::activated, this, [] {
-        if (IMainWindow* main = MainWindow(); main != nullptr && main->Help() != nullptr)
-            main->Help()->HelpContext(HelpContextDriverEditor);
-    });
+    // F1 goes through the help system, which looks for the nearest declared context; a shortcut of
+    // our own would clash with the main window's F1 and leave the key doing nothing.
+    setProperty("helpContext", HelpContextDriverEditor);
 
     // The binder, in the order of the table; the voice-coil count is an integer without a letter.
     for (TBoundField& field : m_Fields) {

@@ -3,6 +3,7 @@
 #include "shell/AppLinks.h"
 #include "shell/OptionsRules.h"
 
+#include "help/HelpContexts.h"
 #include "model/UnitHelper.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
@@ -65,6 +66,7 @@ TfrmOptions::TfrmOptions(platform::SettingsStore& store, QWidget* parent)
     : QDialog(parent), m_Store(store), m_Edit(TC) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
+    setProperty("helpContext", HelpContext::Options);
 
     pcConfig = new QTabWidget(this);
     pcConfig->setObjectName(QStringLiteral("pcConfig"));

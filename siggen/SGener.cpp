@@ -3,6 +3,7 @@
 #include "flatctl/TFlatCheckBoxUnit.h"
 #include "flatctl/TFlatComboBoxUnit.h"
 #include "flatctl/TFlatEditUnit.h"
+#include "help/HelpContexts.h"
 #include "platform/Dialogs.h"
 #include "shell/Settings.h"
 #include "siggen/SignalControls.h"
@@ -78,6 +79,7 @@ void TUpDown::Step(int direction) {
 TfrmSGenerator::TfrmSGenerator(QWidget* parent) : QWidget(parent), joystick_(&platform::AppJoystick()) {
     setObjectName(QStringLiteral("frmSGenerator"));
     setWindowTitle(QStringLiteral("Signal generator"));
+    setProperty("helpContext", HelpContext::SignalGenerator);
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto* mode = new TFlatComboBox(this);

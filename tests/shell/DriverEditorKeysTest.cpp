@@ -3,14 +3,19 @@
 
 #include "shell/MainForm.h"
 
+#include "../help/HelpTestSupport.h"
 #include "ShellTestSupport.h"
 
 #include "shell/DriverEditorLinks.h"
 #include "shell/DrvEdit.h"
 #include "shell/Settings.h"
 
+#include "help/hh.h"
+#include "help/hh_funcs.h"
+
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "siggen/SignalGeneratorLinks.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +23,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
 
 #include <map>
 #include <set>
@@ -43,11 +51,21 @@ protected:
         shelltest::WriteText(shipped.path() / "version.ini", "[Version]\nNumber=2.5\n");
         TUnitStore::Instance().SetPath(home.path() / "UNITINDEX.DAT");
         TC = TConfig{};
+        // Help counts as installed (logging off); the viewer records what it is asked.
+        THelpEnvironment environment = CurrentHelpEnvironment({"test"});
+        environment.documentsFolder = home.path();
+        environment.tempFolder = home.path();
+        StartHelpDebugLog(environment);
     }
+    void TearDown() override { StartHelpDebugLog(THelpEnvironment{}); }
 
     std::unique_ptr<TfrmMain> Start() {
         TAppLinks links;
         LinkDriverEditor(links);
+        LinkSignalGenerator(links);
+        links.createHelpSystem = [](const QString&) -> std::unique_ptr<IHelpSystem> {
+            return std::make_unique<THookHelpSystem>(QStringLiteral("/opt/borvik.chm"), QString(), 0);
+        };
         TMainStartup startup;
         startup.store = &store;
         startup.shippedFolders = {shipped.path()};
@@ -77,6 +95,20 @@ protected:
         return letters;
     }
 
+    // What F1 on `widget` asks the help viewer for.
+    std::string F1On(QWidget* widget) {
+        widget->setFocus();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), widget);
+        viewer.calls.clear();
+        QTest::keyClick(widget, Qt::Key_F1);
+        if (viewer.calls.size() != 1)
+            return std::to_string(viewer.calls.size()) + " calls";
+        const helptest::ViewerCall& call = viewer.calls.front();
+        return call.command == HH_HELP_CONTEXT ? "context " + std::to_string(call.data) : call.target;
+    }
+
+    helptest::RecordingViewer viewer;
     TempFolder shipped;
     TempFolder home;
     platform::MemorySettingsStore store;
@@ -121,6 +153,52 @@ TEST_F(DriverEditorKeysTest, TheEditorsUnderlinedLettersAreItsOwn) {
     for (QLabel* label : editor->findChildren<QLabel*>())
         if (label->buddy() != nullptr)
             add(pageOf(label), label->text());
+}
+
+// The main window's F1 opens the contents; inside the editor, its error list, the signal generator
+// and the options F1 opens their own pages instead of being claimed twice and doing nothing.
+TEST_F(DriverEditorKeysTest, F1InAToolWindowOpensItsOwnPage) {
+    auto main = Start();
+    QWidget* plain = main->findChild<QToolBar*>();
+    ASSERT_NE(plain, nullptr);
+    plain->setFocusPolicy(Qt::StrongFocus);
+    EXPECT_EQ(F1On(plain), "/opt/borvik.chm::/index.html");
+
+    main->findChild<QAction*>("actDatabaseMaintenance")->trigger();
+    QCoreApplication::processEvents();
+    auto* editor = main->findChild<TfrmDriverEditor*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(F1On(editor->findChild<QLineEdit*>("edManufacturer")), "context 4");
+
+    // Qts that is not Qms and Qes together opens the error list.
+    editor->findChild<QAbstractButton*>("chkAutoCalc")->click();
+    for (auto [name, text] : {std::pair{"edQts", "0.5"}, {"edQms", "4"}, {"edQes", "0.4"}}) {
+        auto* edit = editor->findChild<QLineEdit*>(name);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Tab);
+    }
+    editor->findChild<QAbstractButton*>("btnSave")->click();
+    QCoreApplication::processEvents();
+    QWidget* errors = main->findChild<QWidget*>("frmParErrors");
+    ASSERT_NE(errors, nullptr);
+    EXPECT_EQ(F1On(errors->findChild<QWidget*>("btnOK")), "context 9");
+
+    main->findChild<QAction*>("actSignalGenerator")->trigger();
+    QCoreApplication::processEvents();
+    QWidget* generator = main->findChild<QWidget*>("frmSGenerator");
+    ASSERT_NE(generator, nullptr);
+    EXPECT_EQ(F1On(generator->findChild<QWidget*>("edF1")), "context 6");
+
+    main->findChild<QAction*>("actOptions")->trigger();
+    QCoreApplication::processEvents();
+    QWidget* options = QApplication::activeWindow() != main.get() ? QApplication::activeWindow() : nullptr;
+    for (QWidget* widget : QApplication::allWidgets())
+        if (widget->windowTitle() == "Options" && widget->findChild<QLineEdit*>("edUserName"))
+            options = widget;
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(F1On(options->findChild<QLineEdit*>("edUserName")), "context 7");
 }
 
 } // namespace
