@@ -144,7 +144,10 @@ QTableWidget* TfrmCalculators::AddGrid(const std::string& caption, int rows, int
     grid->setColumnWidth(1, secondWidth);
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // No editing on a click into the current cell: that edit waits a double-click interval, and
+    // keys typed meanwhile went to the row search instead of the cell and were lost.
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setTabKeyNavigation(false);
     grid->setAccessibleName(FromUtf8(caption));

@@ -101,6 +101,29 @@ TEST_F(CalculatorsWindow, ShowsErrorsAndKeepsEarlierResults) {
     EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text(), "");
 }
 
+// Clicking the cell that is already current and typing at once: the typed value is what counts,
+// also when the typing starts within a double-click interval of the click.
+TEST_F(CalculatorsWindow, ValueTypedRightAfterClickingTheCurrentCellIsKept) {
+    TfrmCalculators window(1);
+    window.findChild<QTabWidget*>("pgFilter")->setCurrentIndex(1);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    auto* input = window.InputGrid(0);
+    input->item(0, 1)->setText("2");
+    input->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(input->currentRow(), 0);
+    ASSERT_EQ(input->currentColumn(), 1);
+
+    const QPoint cell = input->visualItemRect(input->item(0, 1)).center();
+    QTest::mouseClick(input->viewport(), Qt::LeftButton, {}, cell);
+    QTest::keyClicks(QApplication::focusWidget(), "7");
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(input->item(0, 1)->text().toStdString(), "7");
+    EXPECT_EQ(input->currentRow(), 1);
+}
+
 TEST_F(CalculatorsWindow, EscapeClosesAndFreesTheWindow) {
     QPointer<TfrmCalculators> window = TfrmCalculators::CreateCalculator(1);
     window->show();
