@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
 namespace {
 
@@ -81,6 +82,20 @@ TEST(ChmFile, ProgramHelpHasEveryDocumentedPageAndContext) {
         EXPECT_TRUE(file->ContextTopic(context)) << context;
     EXPECT_EQ(file->DefaultTopic(), "/index.html");
     EXPECT_FALSE(file->Contents().empty());
+}
+
+// The editor refuses to save a driver whose parameters disagree; the help must not promise otherwise.
+TEST(ChmFile, ProgramHelpSaysAnInconsistentDriverIsNotSaved) {
+    std::string error;
+    const auto file = TChmFile::Open(BORVIK_HELP_CHM, error);
+    ASSERT_NE(file, nullptr) << error;
+    for (const char* page : {"/usingborvik/newdriver.html", "/usingborvik/drivereditor.html"}) {
+        SCOPED_TRACE(page);
+        const std::optional<std::string> text = file->Read(page);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->find("saved anyway"), std::string::npos);
+        EXPECT_NE(text->find("not save"), std::string::npos);
+    }
 }
 
 TEST(ChmPaths, AreNormalised) {
