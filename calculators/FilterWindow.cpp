@@ -6,6 +6,7 @@
 #include "platform/Folders.h"
 #include "shell/Settings.h"
 
+#include <QAbstractItemDelegate>
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QFrame>
@@ -150,6 +151,14 @@ QTableWidget* TfrmCalculators::AddGrid(const std::string& caption, int rows, int
                           QAbstractItemView::AnyKeyPressed);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setTabKeyNavigation(false);
+    // Enter calculates here as everywhere in the window; in a cell being edited the cell's editor
+    // takes the key to commit the text, so the calculation follows that commit.
+    connect(grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::SubmitModelCache)
+                    QMetaObject::invokeMethod(
+                        this, [this] { Button1Click(); }, Qt::QueuedConnection);
+            });
     grid->setAccessibleName(FromUtf8(caption));
     for (int row = 0; row < rows; ++row) {
         // The first column holds the captions and cannot be edited, like a fixed column.

@@ -88,6 +88,20 @@ TEST_F(CalculatorsWindow, ShowsTheDefinitionAndCalculates) {
     input->setFocus();
     QTest::keyClick(input, Qt::Key_Return);
     EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text(), "0.25 V/V");
+
+    // Also while a value is being typed: Enter takes the value and calculates.
+    QApplication::setActiveWindow(&window);
+    input->setCurrentCell(0, 1);
+    input->setFocus();
+    QTest::keyClicks(input, "1");
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, input);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(input->item(0, 1)->text().toStdString(), "1");
+    EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text().toStdString(), "0.5 V/V");
+    EXPECT_TRUE(dialogs_.messages.empty());
 }
 
 TEST_F(CalculatorsWindow, ShowsErrorsAndKeepsEarlierResults) {
