@@ -98,6 +98,17 @@ TEST(ChmFile, ProgramHelpSaysAnInconsistentDriverIsNotSaved) {
     }
 }
 
+// The attenuation slider moves in 1 dB steps (3 dB a page); the help must not speak of 3 dB steps.
+TEST(ChmFile, ProgramHelpGivesTheAttenuationSteps) {
+    std::string error;
+    const auto file = TChmFile::Open(BORVIK_HELP_CHM, error);
+    ASSERT_NE(file, nullptr) << error;
+    const std::optional<std::string> text = file->Read("/usingborvik/signalgenerator.html");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->find("steps of 3 dB"), std::string::npos);
+    EXPECT_NE(text->find("1 dB"), std::string::npos);
+}
+
 TEST(ChmPaths, AreNormalised) {
     const std::pair<const char*, const char*> rows[] = {
         {"index.html", "/index.html"},
