@@ -478,6 +478,9 @@ QWidget* TfrmProject::BuildVentsTab() {
             auto* combo = Named(new TFlatComboBox(group), name, m_Controls);
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
+            // A typed size must stay as typed: completing "0.08" to the preset "0.082" would
+            // change the vent behind the user's back.
+            combo->setCompleter(nullptr);
             combo->setMinimumWidth(combo->fontMetrics().horizontalAdvance("000000.00") + 30);
             auto field = std::make_unique<TUnitWidgetField>(combo, qkLength);
             TUnitWidgetField* raw = field.get();
