@@ -3,6 +3,7 @@
 #include "ProjectTestSupport.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
@@ -48,6 +49,40 @@ TEST_F(ProjectTypingTest, ATypedVentSizeIsNotCompletedToAPresetSize) {
         const TVentData& vent = c.combo[0] == 'R' ? window->box.RearVent : window->box.FrontVent;
         EXPECT_DOUBLE_EQ(vent.dia1, c.size);
     }
+}
+
+TEST_F(ProjectTypingTest, ATypedVolumeLookedAtInOtherUnitsIsKeptAndStillAsksBeforeClosing) {
+    TfrmProject* window = NewProject(main, pbVented);
+    ASSERT_NE(window, nullptr);
+    dialogs.saveAnswers.push_back((TempHome::folder / "Projects" / "units.bvp").string());
+    ASSERT_TRUE(window->SaveProject());
+    ASSERT_FALSE(window->Modified());
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->Tabs()->setCurrentIndex(2);
+    auto* volume = qobject_cast<QLineEdit*>(window->Control("ReVolume"));
+    volume->setFocus();
+    volume->selectAll();
+    QTest::keyClicks(volume, "0.06123");
+    QTest::keyClick(volume, Qt::Key_Return);
+    EXPECT_EQ(window->box.Vr, 0.06123);
+    // On to ft^3 (l, in^3, ft^3), whose three decimals hold less, then out of the field.
+    auto* unit = qobject_cast<QLabel*>(window->Control("lblReVolume"));
+    for (int step = 0; step < 3; ++step)
+        QTest::mouseClick(unit, Qt::LeftButton);
+    ASSERT_EQ(unit->text(), "ft^3");
+    window->Control("ReTune")->setFocus();
+    EXPECT_EQ(window->box.Vr, 0.06123);
+    for (int step = 3; step < UnitCount(qkVolume); ++step)
+        QTest::mouseClick(unit, Qt::LeftButton);
+    EXPECT_EQ(unit->text(), "m^3");
+    EXPECT_TRUE(window->Modified());
+    dialogs.messages.clear();
+    dialogs.messageAnswers.push_back(platform::ButtonCancel);
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Your project has changed, do you want to save?");
 }
 
 } // namespace
