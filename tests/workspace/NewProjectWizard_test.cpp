@@ -284,6 +284,9 @@ TEST_F(WizardTest, APassiveRadiatorIsAskedForAndChecked) {
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Sd, 0.035);
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].text, kNoOptimumWarning);
+    // The wizard stays on top: its messages are its own, or they would open behind it.
+    EXPECT_EQ(dialogs.messages[0].parent, wizard.get());
+    EXPECT_EQ(dialogs.messages[1].parent, wizard.get());
 }
 
 TEST_F(WizardTest, AnAlignmentWithoutABoxDisablesFinishWithAReason) {
