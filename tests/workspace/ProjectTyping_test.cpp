@@ -85,4 +85,44 @@ TEST_F(ProjectTypingTest, ATypedVolumeLookedAtInOtherUnitsIsKeptAndStillAsksBefo
     EXPECT_EQ(dialogs.messages[0].text, "Your project has changed, do you want to save?");
 }
 
+TEST_F(ProjectTypingTest, ArrowKeysStepTheStoredValueNotItsDisplay) {
+    TfrmProject* window = NewProject(main, pbPassiveRadiator);
+    ASSERT_NE(window, nullptr);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    // One watt shows as "1.0": stepping its text down would give "1.0" again for ever.
+    window->Tabs()->setCurrentIndex(5);
+    auto* power = qobject_cast<QLineEdit*>(window->Control("edPower"));
+    ASSERT_EQ(window->signal.P, 1.0);
+    power->setFocus();
+    QTest::keyClick(power, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(window->signal.P, 1 / 1.05);
+    QTest::keyClick(power, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(window->signal.P, 1 / 1.05 / 1.05);
+    EXPECT_EQ(power->text(), "0.9");
+    QTest::keyClick(power, Qt::Key_Up);
+    QTest::keyClick(power, Qt::Key_Up);
+    EXPECT_NEAR(window->signal.P, 1.0, 1e-12);
+    // Leaving the field reads nothing back from the rounded text.
+    window->Control("edRg")->setFocus();
+    EXPECT_NEAR(window->signal.P, 1.0, 1e-12);
+
+    // A radiator's Xmax of 5 mm in metres ("0.005") moves as well.
+    window->Tabs()->setCurrentIndex(1);
+    window->box.PassiveRadiator.Xmax = 0.005;
+    window->WriteFields();
+    auto* xmax = qobject_cast<QLineEdit*>(window->Control("edPRXmax"));
+    xmax->setFocus();
+    QTest::keyClick(xmax, Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(window->box.PassiveRadiator.Xmax, 0.005 * 1.05);
+
+    // What was typed and not committed yet is stepped from.
+    xmax->selectAll();
+    QTest::keyClicks(xmax, "0.02");
+    QTest::keyClick(xmax, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(window->box.PassiveRadiator.Xmax, 0.02 / 1.05);
+    EXPECT_TRUE(window->Modified());
+}
+
 } // namespace
