@@ -2,9 +2,13 @@
 
 #include "ProjectTestSupport.h"
 
+#include "workspace/FilterEditor.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTest>
 
@@ -123,6 +127,69 @@ TEST_F(ProjectTypingTest, ArrowKeysStepTheStoredValueNotItsDisplay) {
     QTest::keyClick(xmax, Qt::Key_Down);
     EXPECT_DOUBLE_EQ(window->box.PassiveRadiator.Xmax, 0.02 / 1.05);
     EXPECT_TRUE(window->Modified());
+}
+
+// The workspace as the main window keeps it: every child in a frame of one MDI area.
+class WorkspaceMain : public FakeMainWindow {
+public:
+    // The project windows go before the area that holds their frames.
+    ~WorkspaceMain() override {
+        for (TProj& slot : projectSlots) {
+            if (slot.window != nullptr)
+                delete slot.window->Widget();
+            slot = TProj{};
+        }
+    }
+    void AddChildWindow(QWidget* window) override {
+        QMdiSubWindow* frame = nullptr;
+        for (QMdiSubWindow* sub : area.subWindowList())
+            if (sub->widget() == window)
+                frame = sub;
+        if (frame == nullptr) {
+            frame = area.addSubWindow(window);
+            QObject::connect(window, &QObject::destroyed, frame, &QObject::deleteLater);
+        }
+        window->show();
+        frame->show();
+        area.setActiveSubWindow(frame);
+    }
+    QMdiArea area;
+};
+
+TEST(ProjectFilterEditorFocus, ClosingTheFilterEditorGivesTheProjectBackTheKeyboard) {
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scoped{dialogs};
+    TC.GridON = false;
+    WorkspaceMain main;
+    main.area.resize(1200, 900);
+    main.area.show();
+    // A window made before the project, as the plot window is, that takes the keyboard.
+    auto* plot = new QLineEdit;
+    main.AddChildWindow(plot);
+    TfrmProject* window = NewProject(main, pbClosed);
+    ASSERT_NE(window, nullptr);
+    main.AddChildWindow(window);
+    main.area.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main.area));
+    for (const char* how : {"Add", "Cancel"}) {
+        SCOPED_TRACE(how);
+        window->btnAddEqClick();
+        ASSERT_NE(frmFilterEditor, nullptr);
+        ASSERT_EQ(main.area.activeSubWindow()->widget(), frmFilterEditor);
+        frmFilterEditor->findChild<QWidget*>("edPar2")->setFocus();
+        if (std::string(how) == "Add")
+            frmFilterEditor->btnAddClick();
+        else
+            frmFilterEditor->btnCancelClick();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(frmFilterEditor, nullptr);
+        ASSERT_NE(main.area.activeSubWindow(), nullptr);
+        EXPECT_EQ(main.area.activeSubWindow()->widget(), window);
+        EXPECT_TRUE(window->isAncestorOf(QApplication::focusWidget()));
+    }
+    EXPECT_EQ(window->filters.size(), 1u);
 }
 
 } // namespace
