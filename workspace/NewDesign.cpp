@@ -398,7 +398,9 @@ QWidget* TfrmNewProject::BuildDriverPage() {
     row->addWidget(m_DriverList, 1);
     row->addWidget(newDriver);
     layout->addLayout(row);
-    m_ShowParams = new TFlatCheckBox(tr("&Show driver parameters"), page);
+    // Alt+S and Alt+O are the main window's commands in every window: the mnemonics here take
+    // other letters, or the first press would only be taken as ambiguous.
+    m_ShowParams = new TFlatCheckBox(tr("S&how driver parameters"), page);
     m_ShowParams->setObjectName("cbShowParams");
     m_FilterDB = new TFlatCheckBox(tr("Database filtering"), page);
     m_FilterDB->setObjectName("cbFilterDB");
@@ -436,7 +438,7 @@ QWidget* TfrmNewProject::BuildUsagePage() {
     grid->addWidget(m_DriverCount, 0, 1);
     grid->addWidget(m_IsoPairs, 0, 2);
     grid->addWidget(new QLabel(tr("Placement:"), page), 1, 0);
-    m_Normal = new TFlatRadioButton(tr("N&ormal"), page);
+    m_Normal = new TFlatRadioButton(tr("Nor&mal"), page);
     m_Normal->setObjectName("rbNormal");
     m_Normal->setToolTip(tr("Selects normal driver placement (default)"));
     m_Isobaric = new TFlatRadioButton(tr("&Iso-barik (Compound)"), page);
