@@ -285,7 +285,8 @@ TfrmFilterEditor::TfrmFilterEditor(QWidget* parent)
     m_Type->setObjectName("cbType");
     m_Type->setAccessibleName(tr("Filter type"));
     typeCaption->setBuddy(m_Type);
-    auto* subCaption = new QLabel(tr("&Subtype:"), this);
+    // Alt+S is the main window's command in every window: the caption takes another letter.
+    auto* subCaption = new QLabel(tr("S&ubtype:"), this);
     auto* subtypes = new TFlatComboBox(this);
     subtypes->SetStyle(TFlatComboBox::csDropDownList);
     m_SubTypes = subtypes;
