@@ -199,7 +199,11 @@ TUnitHelper::TCommitResult TUnitHelper::Commit(TUnitField& field) {
 
 std::string TUnitHelper::CycleUnit(TUnitField& field) {
     for (FloatBinding& binding : m_Floats) {
-        if (binding.Field != &field || !binding.Shown || ChangedByUser(field, binding.Shown))
+        if (binding.Field != &field || !binding.Shown)
+            continue;
+        // A committed entry is the variable's value already: the new unit shows the variable,
+        // not the committed text converted, which would come back rounded at the next commit.
+        if (ChangedByUser(field, binding.Shown) && field.Text() != *binding.Shown)
             continue;
         const int kind = field.Kind();
         const int next = AdvanceUnit(field, GetUnitIndex(field));

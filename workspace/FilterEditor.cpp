@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShortcut>
@@ -284,7 +285,8 @@ TfrmFilterEditor::TfrmFilterEditor(QWidget* parent)
     m_Type->setObjectName("cbType");
     m_Type->setAccessibleName(tr("Filter type"));
     typeCaption->setBuddy(m_Type);
-    auto* subCaption = new QLabel(tr("&Subtype:"), this);
+    // Alt+S is the main window's command in every window: the caption takes another letter.
+    auto* subCaption = new QLabel(tr("S&ubtype:"), this);
     auto* subtypes = new TFlatComboBox(this);
     subtypes->SetStyle(TFlatComboBox::csDropDownList);
     m_SubTypes = subtypes;
@@ -516,12 +518,25 @@ void TfrmFilterEditor::closeEvent(QCloseEvent* event) {
     // A closed editor is on its way out: the next Add or Modify makes a new one.
     if (frmFilterEditor == this)
         frmFilterEditor = nullptr;
+    QWidget* host = m_Host != nullptr ? m_Host->HostWidget() : nullptr;
     if (m_HostObject != nullptr)
         disconnect(m_HostObject, nullptr, this, nullptr);
     m_Host = nullptr;
     m_HostObject = nullptr;
     m_Edited = nullptr;
     event->accept();
+    // The keyboard goes back to the project whose filters were edited; left to the workspace it
+    // would go to the next window in its focus chain, the plot window, over the project.
+    if (host != nullptr && host->isVisible()) {
+        for (QWidget* w = host; w != nullptr; w = w->parentWidget()) {
+            if (auto* frame = qobject_cast<QMdiSubWindow*>(w);
+                frame != nullptr && frame->mdiArea() != nullptr) {
+                frame->mdiArea()->setActiveSubWindow(frame);
+                return;
+            }
+        }
+        host->activateWindow();
+    }
 }
 
 void TfrmFilterEditor::keyPressEvent(QKeyEvent* event) {

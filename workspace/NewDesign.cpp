@@ -55,6 +55,17 @@ QPixmap Picture(const char* name) {
     return QPixmap(QStringLiteral(":/projectwindow/") + name + ".png");
 }
 
+// The wizard stays on top of every other window, so its messages must be its own dialogs: one
+// owned by the main window would open hidden behind the wizard and block it unseen.
+void Tell(QWidget* wizard, const std::string& text, platform::MessageKind kind) {
+    platform::MessageRequest request;
+    request.kind = kind;
+    request.text = text;
+    request.buttons = platform::ButtonOk;
+    request.parent = wizard;
+    platform::AppDialogs().Message(request);
+}
+
 QLabel* Text(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
@@ -387,7 +398,9 @@ QWidget* TfrmNewProject::BuildDriverPage() {
     row->addWidget(m_DriverList, 1);
     row->addWidget(newDriver);
     layout->addLayout(row);
-    m_ShowParams = new TFlatCheckBox(tr("&Show driver parameters"), page);
+    // Alt+S and Alt+O are the main window's commands in every window: the mnemonics here take
+    // other letters, or the first press would only be taken as ambiguous.
+    m_ShowParams = new TFlatCheckBox(tr("S&how driver parameters"), page);
     m_ShowParams->setObjectName("cbShowParams");
     m_FilterDB = new TFlatCheckBox(tr("Database filtering"), page);
     m_FilterDB->setObjectName("cbFilterDB");
@@ -425,7 +438,7 @@ QWidget* TfrmNewProject::BuildUsagePage() {
     grid->addWidget(m_DriverCount, 0, 1);
     grid->addWidget(m_IsoPairs, 0, 2);
     grid->addWidget(new QLabel(tr("Placement:"), page), 1, 0);
-    m_Normal = new TFlatRadioButton(tr("N&ormal"), page);
+    m_Normal = new TFlatRadioButton(tr("Nor&mal"), page);
     m_Normal->setObjectName("rbNormal");
     m_Normal->setToolTip(tr("Selects normal driver placement (default)"));
     m_Isobaric = new TFlatRadioButton(tr("&Iso-barik (Compound)"), page);
@@ -528,8 +541,7 @@ QWidget* TfrmNewProject::BuildRadiatorPage() {
         }
         field->OnCommit = [this, field] {
             if (m_Helper->Commit(*field) == TUnitHelper::TCommitResult::Rejected)
-                platform::AppDialogs().MessageDlg(CantConvertMessage, platform::MessageKind::Error,
-                                                  platform::ButtonOk);
+                Tell(this, CantConvertMessage, platform::MessageKind::Error);
         };
         m_Helper->AddFloatNoState(*field, &(m_Radiator.*item.value), labelField);
         ++line;
@@ -681,7 +693,7 @@ void TfrmNewProject::btnNextClick() {
         m_Helper->ReadValues();
         std::string reason;
         if (!RadiatorAccepted(m_Radiator, reason)) {
-            platform::AppDialogs().MessageDlg(reason, platform::MessageKind::Warning, platform::ButtonOk);
+            Tell(this, reason, platform::MessageKind::Warning);
             return;
         }
     }
@@ -715,21 +727,19 @@ bool TfrmNewProject::FinishNewProject() {
     const TWizardChoices choices = Choices();
     std::string reason;
     if (choices.boxType == 4 && !RadiatorAccepted(choices.radiator, reason)) {
-        platform::AppDialogs().MessageDlg(reason, platform::MessageKind::Warning, platform::ButtonOk);
+        Tell(this, reason, platform::MessageKind::Warning);
         return false;
     }
     IMainWindow* main = MainWindow();
     const int slot = main != nullptr ? main->AllocateProjectSlot() : 0;
     if (slot == 0) {
-        platform::AppDialogs().MessageDlg(kSlotLimitMessage, platform::MessageKind::Warning,
-                                          platform::ButtonOk);
+        Tell(this, kSlotLimitMessage, platform::MessageKind::Warning);
         return false;
     }
     auto* project = dynamic_cast<TfrmProject*>(main->Proj(slot).window);
     if (project == nullptr) {
         main->FreeSlot(slot);
-        platform::AppDialogs().MessageDlg("Something went wrong when trying to start new design!",
-                                          platform::MessageKind::Error, platform::ButtonOk);
+        Tell(this, "Something went wrong when trying to start new design!", platform::MessageKind::Error);
         return false;
     }
     project->loading = true;
@@ -737,7 +747,7 @@ bool TfrmNewProject::FinishNewProject() {
         // Judged before the slot was taken; a driver changed meanwhile ends here.
         project->loading = false;
         project->Widget()->close();
-        platform::AppDialogs().MessageDlg(reason, platform::MessageKind::Warning, platform::ButtonOk);
+        Tell(this, reason, platform::MessageKind::Warning);
         return false;
     }
     // The window's own caption is the wizard's; the slot's caption is the project window's.
@@ -745,8 +755,7 @@ bool TfrmNewProject::FinishNewProject() {
                             m_DriverList->currentText());
     project->StartNow(1);
     if (choices.boxType == 3 || choices.boxType == 4)
-        platform::AppDialogs().MessageDlg(kNoOptimumWarning, platform::MessageKind::Warning,
-                                          platform::ButtonOk);
+        Tell(this, kNoOptimumWarning, platform::MessageKind::Warning);
     return true;
 }
 

@@ -183,6 +183,8 @@ QLineEdit* TfrmProject::AddField(const QString& name, TProjectField rule, double
     TUnitWidgetField* raw = field.get();
     field->EnableStepKeys(stepKeys);
     field->OnCommit = [this, raw, rule, value] { FieldCommitted(raw, rule, value); };
+    if (stepKeys)
+        field->OnStep = [this, raw, rule, value](bool up) { FieldStepped(raw, rule, value, up); };
     TUnitWidgetField* labelField = nullptr;
     if (!unitLabelName.isEmpty()) {
         QLabel* label = MakeUnitLabel(unitLabelName, raw);
@@ -478,6 +480,9 @@ QWidget* TfrmProject::BuildVentsTab() {
             auto* combo = Named(new TFlatComboBox(group), name, m_Controls);
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
+            // A typed size must stay as typed: completing "0.08" to the preset "0.082" would
+            // change the vent behind the user's back.
+            combo->setCompleter(nullptr);
             combo->setMinimumWidth(combo->fontMetrics().horizontalAdvance("000000.00") + 30);
             auto field = std::make_unique<TUnitWidgetField>(combo, qkLength);
             TUnitWidgetField* raw = field.get();
@@ -971,6 +976,23 @@ void TfrmProject::FieldCommitted(TUnitWidgetField* field, TProjectField rule, do
         else if (rule == TProjectField::Humidity)
             Message(kHumidityMessage);
     }
+    ApplyResult(result);
+}
+
+void TfrmProject::FieldStepped(TUnitWidgetField* field, TProjectField rule, double* value, bool up) {
+    if (loading)
+        return;
+    // Text typed and not yet committed is the value to step from.
+    if (field->Modified())
+        FieldCommitted(field, rule, value);
+    // The stored value is stepped, not its display: a rounded text would come back unchanged
+    // for small values (1 W shown as "1.0" divided by 1.05 is "1.0" again) and lose digits.
+    const double stepped = up ? *value * 1.05 : *value / 1.05;
+    const TChangeResult result = ApplyChange(rule, stepped);
+    if (result == TChangeResult::Refused || result == TChangeResult::Ignored)
+        return;
+    // The refresh skips the focused field, which is the one stepped.
+    field->SetText(Val2Str(field->Kind(), GetUnitIndex(*field), *value));
     ApplyResult(result);
 }
 

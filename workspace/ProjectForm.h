@@ -133,6 +133,7 @@ private:
                         double* value, int kind, const QString& unitLabelName, bool stepKeys);
     QLabel* MakeUnitLabel(const QString& name, TUnitWidgetField* field);
     void FieldCommitted(TUnitWidgetField* field, TProjectField rule, double* value);
+    void FieldStepped(TUnitWidgetField* field, TProjectField rule, double* value, bool up);
     void IntegerCommitted(TUnitWidgetField* field, TProjectField rule, std::int32_t* value);
     void ApplyResult(TChangeResult result);
     void EndCorrectionChosen(bool rear);

@@ -145,6 +145,10 @@ bool TUnitWidgetField::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress && m_StepKeys) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Up || key == Qt::Key_Down) {
+                if (OnStep) {
+                    OnStep(key == Qt::Key_Up);
+                    return true;
+                }
                 if (StepValue(*this, key == Qt::Key_Up ? TStepKey::Up : TStepKey::Down)) {
                     // A step is the user's change, as typing is.
                     SetModified(true);

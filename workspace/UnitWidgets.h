@@ -39,6 +39,9 @@ public:
 
     // Lets the Up and Down keys step an edit's value by 1.05 (StepValue).
     void EnableStepKeys(bool enable) { m_StepKeys = enable; }
+    // When set, the Up and Down keys call this (true for Up) instead of stepping the text, so
+    // the window can step the value the field stands for rather than its rounded display.
+    std::function<void(bool up)> OnStep;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -399,6 +399,27 @@ TEST_F(UnitHelperTest, CyclingABoundFieldLosesNoDigits) {
     EXPECT_NEAR(metres, 0.01, 1e-15);
 }
 
+TEST_F(UnitHelperTest, ACommittedEntryChangesUnitFromItsValue) {
+    // Xmax typed in metres and committed, then looked at in every other unit and back: the
+    // coarser texts on the way (0.492 in, 0.012 m with three decimals) must not become the value.
+    FakeField length("edPRXmax", qkLength);
+    double metres = 0;
+    TUnitHelper helper;
+    helper.AddFloatNoState(length, &metres);
+    helper.WriteValues();
+    length.Type("0.0125");
+    EXPECT_EQ(helper.Commit(length), TUnitHelper::TCommitResult::Accepted);
+    EXPECT_EQ(metres, 0.0125);
+    for (int step = 0; step < UnitCount(qkLength); ++step) {
+        helper.CycleUnit(length);
+        EXPECT_EQ(length.Text(), Val2Str(qkLength, GetUnitIndex(length), 0.0125)) << step;
+        EXPECT_NE(helper.Commit(length), TUnitHelper::TCommitResult::Accepted) << step;
+        EXPECT_EQ(metres, 0.0125) << step;
+    }
+    EXPECT_TRUE(helper.ReadValues().empty());
+    EXPECT_EQ(metres, 0.0125);
+}
+
 TEST_F(UnitHelperTest, AUnitChosenInOneWindowAppliesAtOnceToTheOther) {
     FakeField first("edFs", qkFrequency);
     FakeField second("edFs", qkFrequency);

@@ -9,10 +9,12 @@
 #include "simulation/StaticGain.h"
 #include "tests/shell/WindowTestSupport.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 
 #include <cmath>
 
@@ -179,6 +181,37 @@ TEST_F(FilterEditorTest, EnterInAFieldTakesTheValueAndAdds) {
     QTest::keyClick(Edit(2), Qt::Key_Return);
     ASSERT_EQ(project.filters.size(), 1u);
     EXPECT_DOUBLE_EQ(static_cast<const TLowpass&>(*project.filters[0]).Fc, 80);
+}
+
+TEST_F(FilterEditorTest, CaptionMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts) {
+    // The main window's commands answer their keys in every window of the program.
+    QWidget mainWindow;
+    int commands = 0;
+    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_O), QKeySequence(Qt::ALT | Qt::Key_X),
+                                    QKeySequence(Qt::ALT | Qt::Key_S)}) {
+        auto* action = new QAction(&mainWindow);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        QObject::connect(action, &QAction::triggered, [&commands] { ++commands; });
+        mainWindow.addAction(action);
+    }
+    mainWindow.show();
+    StartFilterEditor(project, -1);
+    Editor()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Editor()));
+    int captions = 0;
+    for (QLabel* caption : Editor()->findChildren<QLabel*>()) {
+        if (caption->buddy() == nullptr || !caption->text().contains('&'))
+            continue;
+        SCOPED_TRACE(caption->text().toStdString());
+        ++captions;
+        Edit(2)->setFocus();
+        const QChar letter = caption->text().at(caption->text().indexOf('&') + 1);
+        QTest::keyClick(Edit(2), letter.toLatin1(), Qt::AltModifier);
+        EXPECT_TRUE(caption->buddy()->hasFocus());
+    }
+    EXPECT_EQ(captions, 2);
+    EXPECT_EQ(commands, 0);
 }
 
 TEST_F(FilterEditorTest, LinkwitzTransformOfAVentedProjectStartsFromZero) {

@@ -10,9 +10,11 @@
 #include "workspace/ProjectForm.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include <array>
 #include <cmath>
@@ -284,6 +286,9 @@ TEST_F(WizardTest, APassiveRadiatorIsAskedForAndChecked) {
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Sd, 0.035);
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.messages[1].text, kNoOptimumWarning);
+    // The wizard stays on top: its messages are its own, or they would open behind it.
+    EXPECT_EQ(dialogs.messages[0].parent, wizard.get());
+    EXPECT_EQ(dialogs.messages[1].parent, wizard.get());
 }
 
 TEST_F(WizardTest, AnAlignmentWithoutABoxDisablesFinishWithAReason) {
@@ -308,6 +313,39 @@ TEST_F(WizardTest, AnAlignmentWithoutABoxDisablesFinishWithAReason) {
     wizard->btnNextClick();
     EXPECT_TRUE(Next()->isEnabled());
     EXPECT_TRUE(Find<QLabel>("lblFinishReason")->text().isEmpty());
+}
+
+TEST_F(WizardTest, ItsMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts) {
+    // The main window's commands answer their keys in every window of the program.
+    QWidget mainWindow;
+    int commands = 0;
+    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_O), QKeySequence(Qt::ALT | Qt::Key_X),
+                                    QKeySequence(Qt::ALT | Qt::Key_S)}) {
+        auto* action = new QAction(&mainWindow);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        QObject::connect(action, &QAction::triggered, [&commands] { ++commands; });
+        mainWindow.addAction(action);
+    }
+    mainWindow.show();
+    Store(Woofer("W", 27, 0.4), "W");
+    Open();
+    wizard->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get()));
+    auto* showParams = Find<QAbstractButton>("cbShowParams");
+    ASSERT_FALSE(showParams->isChecked());
+    QTest::keyClick(Find<QComboBox>("sDriver"),
+                    showParams->text().at(showParams->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showParams->isChecked(); }, 1000));
+    wizard->btnNextClick();
+    ASSERT_EQ(wizard->ActivePage(), wpDriverUsage);
+    // A radio button's mnemonic brings the focus.
+    auto* normal = Find<QAbstractButton>("rbNormal");
+    auto* count = Find<QComboBox>("cbDriverNum");
+    count->setFocus();
+    QTest::keyClick(count, normal->text().at(normal->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
+    EXPECT_TRUE(normal->hasFocus());
+    EXPECT_EQ(commands, 0);
 }
 
 TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
