@@ -1,5 +1,6 @@
 #include "platform/QtDialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -91,6 +92,19 @@ void Prepare(QFileDialog& dialog, const FileRequest& request) {
         dialog.selectFile(Text(request.fileName));
 }
 
+// A modal dialog under one of the program's stay-on-top windows (wizard, About box, update check,
+// database filter) would block the program unseen; while such a window is shown, the dialog stays
+// on top as well.
+void KeepAboveStayOnTopWindows(QWidget& dialog) {
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != &dialog && window->isVisible() &&
+            window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+            dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 QColor ColourToQColor(std::int32_t colour) {
@@ -149,6 +163,7 @@ MessageButton QtDialogs::Message(const MessageRequest& request) {
         if (mapping.button == defaultButton)
             box.setDefaultButton(mapping.standard);
     }
+    KeepAboveStayOnTopWindows(box);
     const int result = box.exec();
     for (const ButtonMapping& mapping : kButtons)
         if (result == mapping.standard)
@@ -161,6 +176,7 @@ std::vector<std::string> QtDialogs::OpenFiles(const FileRequest& request) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.allowMultiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     Prepare(dialog, request);
+    KeepAboveStayOnTopWindows(dialog);
     std::vector<std::string> files;
     if (dialog.exec() == QDialog::Accepted)
         for (const QString& file : dialog.selectedFiles())
@@ -174,26 +190,32 @@ std::optional<std::string> QtDialogs::SaveFile(const FileRequest& request) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     Prepare(dialog, request);
+    KeepAboveStayOnTopWindows(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return Utf8(dialog.selectedFiles().constFirst());
 }
 
 std::optional<std::int32_t> QtDialogs::ChooseColour(const ColourRequest& request) {
-    const QColor chosen =
-        QColorDialog::getColor(ColourToQColor(request.colour), request.parent, Text(request.title));
-    if (!chosen.isValid())
+    QColorDialog dialog(ColourToQColor(request.colour), request.parent);
+    dialog.setWindowTitle(Text(request.title));
+    KeepAboveStayOnTopWindows(dialog);
+    if (dialog.exec() != QDialog::Accepted || !dialog.selectedColor().isValid())
         return std::nullopt;
-    return QColorToColour(chosen);
+    return QColorToColour(dialog.selectedColor());
 }
 
 std::optional<std::string> QtDialogs::InputText(const InputRequest& request) {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(request.parent, Text(request.caption), Text(request.prompt),
-                                                 QLineEdit::Normal, Text(request.text), &ok);
-    if (!ok)
+    QInputDialog dialog(request.parent);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(Text(request.caption));
+    dialog.setLabelText(Text(request.prompt));
+    dialog.setTextEchoMode(QLineEdit::Normal);
+    dialog.setTextValue(Text(request.text));
+    KeepAboveStayOnTopWindows(dialog);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return answer.toStdString();
+    return dialog.textValue().toStdString();
 }
 
 } // namespace platform

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -165,4 +166,56 @@ TEST_F(QtDialogsTest, ColourDialogAnswersInTheSystemByteOrder) {
     });
     EXPECT_EQ(dialogs.ChooseColour({0x0000FF, "Line colour", nullptr}), 0x302010);
     EXPECT_EQ(shown, QColor(0xFF, 0, 0));
+}
+
+// While one of the program's stay-on-top windows is shown, every dialog stays on top as well: a
+// modal dialog hidden under it would block the program unseen.
+TEST_F(QtDialogsTest, DialogsStayAboveTheProgramsStayOnTopWindows) {
+    const auto onTop = [](const QWidget* dialog) {
+        return dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    };
+    struct Seen {
+        bool message = false, save = false, open = false, colour = false, input = false;
+    };
+    const auto showAll = [&](Seen& seen) {
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            seen.message = onTop(box);
+            box->escapeButton()->click();
+        });
+        MessageRequest request;
+        request.kind = MessageKind::Error;
+        request.text = "Division by zero";
+        dialogs.Message(request);
+        WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+            seen.save = onTop(dialog);
+            dialog->reject();
+        });
+        dialogs.SaveFile({});
+        WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+            seen.open = onTop(dialog);
+            dialog->reject();
+        });
+        dialogs.OpenFiles({});
+        WhenShown<QColorDialog>([&](QColorDialog* dialog) {
+            seen.colour = onTop(dialog);
+            dialog->reject();
+        });
+        dialogs.ChooseColour({0x0000FF, "Line colour", nullptr});
+        WhenShown<QInputDialog>([&](QInputDialog* dialog) {
+            seen.input = onTop(dialog);
+            dialog->reject();
+        });
+        dialogs.InputText({});
+    };
+
+    QWidget wizard(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint);
+    wizard.show();
+    Seen above;
+    showAll(above);
+    EXPECT_TRUE(above.message && above.save && above.open && above.colour && above.input);
+
+    wizard.hide();
+    Seen plain;
+    showAll(plain);
+    EXPECT_FALSE(plain.message || plain.save || plain.open || plain.colour || plain.input);
 }
