@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMoveEvent>
 #include <QPixmap>
 #include <QPushButton>
@@ -235,6 +236,21 @@ void TfrmCalculators::showEvent(QShowEvent* event) {
     shown_ = true;
     // The frame that moves: the MDI sub-window when there is one, else this window.
     (parentWidget() ? parentWidget() : this)->installEventFilter(this);
+}
+
+bool TfrmCalculators::event(QEvent* event) {
+    // In the main window's workspace: a fixed frame with the system menu, the minimise and the
+    // close box only. Set when the frame takes the window, before it is shown: new flags hide a
+    // shown frame and take the keyboard from the field that has it.
+    if (event->type() == QEvent::ParentChange) {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+            const Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+            if (frame->windowFlags() != flags)
+                frame->setWindowFlags(flags);
+        }
+    }
+    return QWidget::event(event);
 }
 
 bool TfrmCalculators::eventFilter(QObject* watched, QEvent* event) {

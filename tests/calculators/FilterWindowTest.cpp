@@ -7,9 +7,12 @@
 #include "shell/Settings.h"
 
 #include "../platform/TempFolders.h"
+#include "../platform/TestApplication.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -25,15 +28,8 @@ namespace {
 
 class CalculatorsWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_calculators_window";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
-    }
-    // Destroyed here: a QApplication that outlives main() crashes in the exit handlers.
-    static void TearDownTestSuite() { application.reset(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_calculators_window"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         CalculatorTable().Clear();
@@ -53,7 +49,6 @@ protected:
     }
     void TearDown() override { CalculatorTable().Clear(); }
 
-    static inline std::unique_ptr<QApplication> application;
     platformtest::TempFolder folder_{"borvik-calculators-window"};
     platform::ScriptedDialogs dialogs_;
     platform::ScopedDialogs scope_{dialogs_};
@@ -144,6 +139,18 @@ TEST_F(CalculatorsWindow, EscapeClosesAndFreesTheWindow) {
     QTest::keyClick(window.data(), Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(CalculatorsWindow, ItsFrameInTheWorkspaceHasNoMaximiseBox) {
+    QMdiArea area;
+    auto* window = TfrmCalculators::CreateCalculator(1);
+    QMdiSubWindow* frame = area.addSubWindow(window);
+    area.show();
+    frame->show();
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(frame->isVisible());
 }
 
 TEST_F(CalculatorsWindow, PlainWindowHasNothingToCalculate) {
