@@ -1,5 +1,7 @@
 #include "calculators/FilterWindow.h"
 
+#include "platform/MdiFrame.h"
+
 #include "help/HelpContexts.h"
 
 #include "platform/Dialogs.h"
@@ -242,14 +244,8 @@ bool TfrmCalculators::event(QEvent* event) {
     // In the main window's workspace: a fixed frame with the system menu, the minimise and the
     // close box only. Set when the frame takes the window, before it is shown: new flags hide a
     // shown frame and take the keyboard from the field that has it.
-    if (event->type() == QEvent::ParentChange) {
-        if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-            const Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-            if (frame->windowFlags() != flags)
-                frame->setWindowFlags(flags);
-        }
-    }
+    if (event->type() == QEvent::ParentChange)
+        MakeFixedFrame(*this);
     return QWidget::event(event);
 }
 

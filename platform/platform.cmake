@@ -14,6 +14,7 @@ target_link_libraries(borvik_platform PUBLIC Qt6::Core)
 # The dialogs on Qt Widgets, for the windows only.
 add_library(borvik_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/QtDialogs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MdiFrame.cpp
 )
 target_include_directories(borvik_platform_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_platform_ui PUBLIC borvik_platform Qt6::Widgets)

@@ -1,10 +1,12 @@
 #include "shell/DriverParameterErrors.h"
 
 #include "platform/Dialogs.h"
+#include "platform/MdiFrame.h"
 #include "shell/AppLinks.h"
 
 #include "help/HelpContexts.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -61,6 +63,14 @@ TfrmParErrors::TfrmParErrors(QWidget* parent) : QWidget(parent) {
 TfrmParErrors::~TfrmParErrors() {
     if (frmParErrors == this)
         frmParErrors = nullptr;
+}
+
+bool TfrmParErrors::event(QEvent* event) {
+    // In the main window's workspace: a fixed frame, set up when the frame takes the window and
+    // before it is shown.
+    if (event->type() == QEvent::ParentChange)
+        MakeFixedFrame(*this);
+    return QWidget::event(event);
 }
 
 TfrmParErrors* TfrmParErrors::Instance() {

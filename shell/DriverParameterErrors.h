@@ -25,6 +25,9 @@ public:
     void btnOKClick();
     void btnHelpPEClick();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     QListWidget* m_List = nullptr;
 };

@@ -11,6 +11,7 @@
 #include "model/Units.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
+#include "platform/MdiFrame.h"
 #include "shell/DriverEditorFields.h"
 #include "shell/DriverParameterErrors.h"
 #include "shell/Settings.h"
@@ -634,9 +635,13 @@ void TfrmDriverEditor::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmDriverEditor::ShowErrors(const std::vector<std::string>& labels) {
+    const bool created = frmParErrors == nullptr;
     TfrmParErrors* list = TfrmParErrors::Instance();
     list->SetErrors(labels);
     ShowChild(list);
+    // A new list opens in the middle of the workspace.
+    if (created)
+        CentreFrame(*list);
 }
 
 // --- the picture's drag ---------------------------------------------------------------------

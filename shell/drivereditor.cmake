@@ -9,4 +9,4 @@ add_library(borvik_drivereditor STATIC
 target_include_directories(borvik_drivereditor PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_drivereditor PUBLIC
   borvik_applinks borvik_unitlabel borvik_flatctl borvik_dragutil borvik_unitwidgets borvik_database borvik_files borvik_utils
-  borvik_settings borvik_platform Qt6::Widgets)
+  borvik_settings borvik_platform borvik_platform_ui Qt6::Widgets)

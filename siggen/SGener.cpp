@@ -1,5 +1,7 @@
 #include "siggen/SGener.h"
 
+#include "platform/MdiFrame.h"
+
 #include "flatctl/TFlatCheckBoxUnit.h"
 #include "flatctl/TFlatComboBoxUnit.h"
 #include "flatctl/TFlatEditUnit.h"
@@ -255,11 +257,8 @@ bool TfrmSGenerator::event(QEvent* event) {
         if (frame_ != nullptr)
             frame_->removeEventFilter(this);
         frame_ = nullptr;
+        MakeFixedFrame(*this);
         if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-            const Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-            if (frame->windowFlags() != flags)
-                frame->setWindowFlags(flags);
             frame->installEventFilter(this);
             frame_ = frame;
         }

@@ -5,4 +5,4 @@ add_library(borvik_siggen_ui STATIC
 )
 target_include_directories(borvik_siggen_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_siggen_ui PUBLIC borvik_siggen borvik_joystick borvik_settings borvik_applinks borvik_flatctl
-                      Qt6::Widgets)
+                      borvik_platform_ui Qt6::Widgets)

@@ -5,6 +5,7 @@
 #include "model/UnitHelper.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/MdiFrame.h"
 #include "shell/AppLinks.h"
 #include "simulation/AllPass.h"
 #include "simulation/Highpass.h"
@@ -549,24 +550,6 @@ void TfrmFilterEditor::keyPressEvent(QKeyEvent* event) {
 
 // --- what the host calls ----------------------------------------------------------------------
 
-namespace {
-
-// A new editor's frame in the main window's workspace: title bar with the system menu, the
-// minimise and the close box only, and the frame in the middle of the workspace.
-void PlaceNewFrame(TfrmFilterEditor& editor) {
-    auto* frame = qobject_cast<QMdiSubWindow*>(editor.parentWidget());
-    if (frame == nullptr)
-        return;
-    frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    frame->adjustSize();
-    if (const QWidget* area = frame->parentWidget())
-        frame->move(std::max(0, (area->width() - frame->width()) / 2),
-                    std::max(0, (area->height() - frame->height()) / 2));
-}
-
-} // namespace
-
 void StartFilterEditor(IFilterEditorHost& host, int row) {
     const bool created = frmFilterEditor == nullptr;
     TfrmFilterEditor* editor = created ? new TfrmFilterEditor : frmFilterEditor;
@@ -574,7 +557,8 @@ void StartFilterEditor(IFilterEditorHost& host, int row) {
     if (IMainWindow* main = MainWindow()) {
         main->AddChildWindow(editor);
         if (created) {
-            PlaceNewFrame(*editor);
+            MakeFixedFrame(*editor);
+            CentreFrame(*editor);
             // New flags hide a frame: shown and activated again.
             main->AddChildWindow(editor);
         }

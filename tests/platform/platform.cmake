@@ -8,5 +8,5 @@ borvik_test(platform_tests
   LIBS borvik_platform)
 
 borvik_test(platform_ui_tests
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/QtDialogsTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/QtDialogsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MdiFrameTest.cpp
   LIBS borvik_platform_ui)

@@ -13,6 +13,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -140,6 +142,20 @@ TEST_F(DriverEditorTest, AnInconsistentDriverIsListedAndNotSaved) {
     editor->btnSaveClick();
     EXPECT_EQ(frmParErrors, first);
     EXPECT_EQ(frmParErrors->Errors().size(), 1);
+}
+
+TEST_F(DriverEditorTest, TheErrorListHasAFixedFrameInTheWorkspace) {
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    auto* list = new TfrmParErrors;
+    list->SetErrors({"Qts, Qms, Qes"});
+    QMdiSubWindow* frame = area.addSubWindow(list);
+    frame->show();
+    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(frame->isVisible());
+    frame->close();
 }
 
 TEST(DriverEditorFieldsTest, DefaultFileNameReplacesTheForbiddenCharacters) {
