@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QTest>
 
@@ -53,5 +55,23 @@ inline void TypeAndLeave(QLineEdit* edit, const QString& text) {
     Type(edit, text);
     Leave(edit);
 }
+
+// Stands for the main window's commands that answer their keys in every window of the program
+// (Alt+O options, Alt+X exit, Alt+S signal generator) and counts the ones that fired.
+class TMainWindowShortcuts : public QWidget {
+public:
+    TMainWindowShortcuts() {
+        for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_O), QKeySequence(Qt::ALT | Qt::Key_X),
+                                        QKeySequence(Qt::ALT | Qt::Key_S)}) {
+            auto* action = new QAction(this);
+            action->setShortcut(key);
+            action->setShortcutContext(Qt::ApplicationShortcut);
+            QObject::connect(action, &QAction::triggered, this, [this] { ++Fired; });
+            addAction(action);
+        }
+        show();
+    }
+    int Fired = 0;
+};
 
 } // namespace windowtest

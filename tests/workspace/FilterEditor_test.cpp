@@ -185,17 +185,7 @@ TEST_F(FilterEditorTest, EnterInAFieldTakesTheValueAndAdds) {
 
 TEST_F(FilterEditorTest, CaptionMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts) {
     // The main window's commands answer their keys in every window of the program.
-    QWidget mainWindow;
-    int commands = 0;
-    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_O), QKeySequence(Qt::ALT | Qt::Key_X),
-                                    QKeySequence(Qt::ALT | Qt::Key_S)}) {
-        auto* action = new QAction(&mainWindow);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::ApplicationShortcut);
-        QObject::connect(action, &QAction::triggered, [&commands] { ++commands; });
-        mainWindow.addAction(action);
-    }
-    mainWindow.show();
+    windowtest::TMainWindowShortcuts mainWindow;
     StartFilterEditor(project, -1);
     Editor()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Editor()));
@@ -211,7 +201,7 @@ TEST_F(FilterEditorTest, CaptionMnemonicsWorkAtTheFirstPressBesideTheMainWindows
         EXPECT_TRUE(caption->buddy()->hasFocus());
     }
     EXPECT_EQ(captions, 2);
-    EXPECT_EQ(commands, 0);
+    EXPECT_EQ(mainWindow.Fired, 0);
 }
 
 TEST_F(FilterEditorTest, LinkwitzTransformOfAVentedProjectStartsFromZero) {

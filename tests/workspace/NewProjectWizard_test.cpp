@@ -317,17 +317,7 @@ TEST_F(WizardTest, AnAlignmentWithoutABoxDisablesFinishWithAReason) {
 
 TEST_F(WizardTest, ItsMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts) {
     // The main window's commands answer their keys in every window of the program.
-    QWidget mainWindow;
-    int commands = 0;
-    for (const QKeySequence& key : {QKeySequence(Qt::ALT | Qt::Key_O), QKeySequence(Qt::ALT | Qt::Key_X),
-                                    QKeySequence(Qt::ALT | Qt::Key_S)}) {
-        auto* action = new QAction(&mainWindow);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::ApplicationShortcut);
-        QObject::connect(action, &QAction::triggered, [&commands] { ++commands; });
-        mainWindow.addAction(action);
-    }
-    mainWindow.show();
+    windowtest::TMainWindowShortcuts mainWindow;
     Store(Woofer("W", 27, 0.4), "W");
     Open();
     wizard->activateWindow();
@@ -345,7 +335,7 @@ TEST_F(WizardTest, ItsMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts)
     count->setFocus();
     QTest::keyClick(count, normal->text().at(normal->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
     EXPECT_TRUE(normal->hasFocus());
-    EXPECT_EQ(commands, 0);
+    EXPECT_EQ(mainWindow.Fired, 0);
 }
 
 TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
