@@ -226,12 +226,16 @@ TExpressionPtr TCalculatorSheet::ResolveIdentifier(const std::string& identifier
         throw EExpression("Identifier " + identifier + " does not require parameters");
     int found = -1;
     const std::string* formula = nullptr;
+    const std::string* emptyInput = nullptr;
     for (int p = 0; p < InputPageCount(); ++p) {
         const auto& page = filter_->InputPage[static_cast<std::size_t>(p)];
         for (int k = 0; k < InputItemCount(p); ++k)
             if (page.Symbol[static_cast<std::size_t>(k)] == identifier) {
                 found = kInputKeyBase + p * kMaxCalculatorItems + k;
                 formula = &InputValue(p, k);
+                emptyInput = formula->find_first_not_of(" \t") == std::string::npos
+                                 ? &page.Item[static_cast<std::size_t>(k)]
+                                 : nullptr;
             }
     }
     for (int p = 0; p < OutputPageCount(); ++p) {
@@ -240,10 +244,14 @@ TExpressionPtr TCalculatorSheet::ResolveIdentifier(const std::string& identifier
             if (page.Item[static_cast<std::size_t>(k)] == identifier) {
                 found = kOutputKeyBase + p * kMaxCalculatorItems + k;
                 formula = &page.Formula[static_cast<std::size_t>(k)];
+                emptyInput = nullptr;
             }
     }
     if (!formula)
         return nullptr;
+    // A value cell left empty is named, rather than reported as a formula that ends too soon.
+    if (emptyInput != nullptr)
+        throw EExpression("Enter a value for \"" + *emptyInput + "\"");
     return ParseReferenced(*formula, found, identifier);
 }
 

@@ -231,9 +231,11 @@ TEST_F(CalculatorFile, StopsAtTheFirstErrorKeepingWhatWasWritten) {
     EXPECT_EQ(sheet.Calculate(), "Division by zero");
     EXPECT_EQ(sheet.OutputText(0, 0), "5 u");
     EXPECT_EQ(sheet.OutputText(0, 2), "");
-    // An empty value cell that is referred to cannot be read.
-    sheet.InputValue(0, 0) = "";
-    EXPECT_EQ(sheet.Calculate(), "Unexpected end of factor");
+    // An empty value cell that is referred to is named.
+    for (const char* empty : {"", "  "}) {
+        sheet.InputValue(0, 0) = empty;
+        EXPECT_EQ(sheet.Calculate(), "Enter a value for \"x\"");
+    }
 }
 
 TEST_F(CalculatorFile, ReportsFormulasThatReferToThemselves) {
