@@ -515,6 +515,14 @@ void TfrmFilterEditor::HostGone() {
     close();
 }
 
+bool TfrmFilterEditor::event(QEvent* event) {
+    // In the main window's workspace: a fixed frame, set up when the frame takes the window and
+    // before it is shown.
+    if (event->type() == QEvent::ParentChange)
+        MakeFixedFrame(*this);
+    return QWidget::event(event);
+}
+
 void TfrmFilterEditor::closeEvent(QCloseEvent* event) {
     // A closed editor is on its way out: the next Add or Modify makes a new one.
     if (frmFilterEditor == this)
@@ -556,12 +564,8 @@ void StartFilterEditor(IFilterEditorHost& host, int row) {
     editor->StartNow(host, row);
     if (IMainWindow* main = MainWindow()) {
         main->AddChildWindow(editor);
-        if (created) {
-            MakeFixedFrame(*editor);
+        if (created)
             CentreFrame(*editor);
-            // New flags hide a frame: shown and activated again.
-            main->AddChildWindow(editor);
-        }
         return;
     }
     editor->show();
