@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 TfrmFilterEditor* frmFilterEditor = nullptr;
@@ -54,25 +55,13 @@ bool OrderOf(double value, std::int32_t kind, std::int32_t& order) {
     return true;
 }
 
-// What each design asks of its parameters, for the message when it refuses them.
-const char* RefusalReason(std::int32_t kind, std::int32_t subType) {
-    switch (kind) {
-    case fkLowpass:
-    case fkHighpass:
-        return subType == 3 ? "The cutoff frequency and Q must be above 0."
-                            : "The cutoff frequency must be above 0.";
-    case fkAllpass:
-        return "The delay time and Q must be above 0.";
-    case fkLinkwitzTransform:
-        return "f0, Q0, fp and Qp must all be above 0.";
-    case fkParametricEQ:
-        return "The center frequency and Q must be above 0, the gain within range.";
-    case fkPeakHighpass:
-        return "The peak magnitude and the peak frequency must be above 0.";
-    case fkStaticGain:
-        return "The gain is out of range.";
-    }
-    return "This filter type is unknown.";
+// The design's own reason for refusing its parameters, as a sentence.
+std::string RefusalSentence(const TFilterBase& design) {
+    std::string reason = design.RefusalReason();
+    if (reason.empty())
+        return "The filter refuses these values.";
+    reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+    return reason + ".";
 }
 
 // Writes the fields into a filter of the same kind, without any check.
@@ -252,13 +241,13 @@ bool FieldsToFilter(const TFilterFields& fields, std::int32_t subType, TFilterBa
     // The design judges a scratch filter first, so a refused entry leaves the listed one as it was.
     std::unique_ptr<TFilterBase> trial = CreateFilter(filter.Kind);
     if (!trial) {
-        reason = RefusalReason(filter.Kind, subType);
+        reason = "This filter type is unknown.";
         return false;
     }
     StoreFields(fields, order, *trial);
     trial->SubType = subType;
     if (!trial->Calculate()) {
-        reason = RefusalReason(filter.Kind, subType);
+        reason = RefusalSentence(*trial);
         return false;
     }
     StoreFields(fields, order, filter);
