@@ -25,19 +25,6 @@ struct Budget {
 
 thread_local Budget budget;
 
-class WorkScope {
-public:
-    WorkScope() {
-        if (budget.scopes++ == 0) {
-            budget.work = 0;
-            budget.nodes = 0;
-        }
-    }
-    ~WorkScope() { --budget.scopes; }
-    WorkScope(const WorkScope&) = delete;
-    WorkScope& operator=(const WorkScope&) = delete;
-};
-
 void Spend(std::uint64_t units) {
     if (budget.scopes == 0)
         return;
@@ -268,31 +255,31 @@ void TExpression::SetHeight(int childHeight) {
 }
 
 std::string TExpression::GetString() const {
-    WorkScope scope;
+    const TExpressionBudget scope;
     Spend(1);
     return ReadString();
 }
 
 double TExpression::GetFloat() const {
-    WorkScope scope;
+    const TExpressionBudget scope;
     Spend(1);
     return ReadFloat();
 }
 
 std::int32_t TExpression::GetInteger() const {
-    WorkScope scope;
+    const TExpressionBudget scope;
     Spend(1);
     return ReadInteger();
 }
 
 bool TExpression::GetBoolean() const {
-    WorkScope scope;
+    const TExpressionBudget scope;
     Spend(1);
     return ReadBoolean();
 }
 
 TExprValueKind TExpression::ResultKind() const {
-    WorkScope scope;
+    const TExpressionBudget scope;
     Spend(1);
     return ReadKind();
 }
@@ -1127,7 +1114,7 @@ private:
 } // namespace
 
 TExpressionPtr ParseExpression(std::string_view text, const TIdentifierResolver& resolver) {
-    WorkScope scope;
+    const TExpressionBudget scope;
     NestingGuard nesting;
     Spend(text.size() / 16);
     return Parser(text, resolver).ParseWhole();

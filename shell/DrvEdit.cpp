@@ -4,6 +4,7 @@
 #include "flatctl/TFlatComboBoxUnit.h"
 #include "flatctl/TFlatEditUnit.h"
 #include "flatctl/TFlatMemoUnit.h"
+#include "help/HelpContexts.h"
 #include "model/DB_Text2.h"
 #include "model/Derivation.h"
 #include "model/SaveToFile_Utils.h"
@@ -46,7 +47,6 @@ TfrmDriverEditor* frmDriverEditor = nullptr;
 
 namespace {
 
-constexpr int HelpContextDriverEditor = 4;
 constexpr std::int32_t EnteredColour = 0x008000;    // 0x00BBGGRR: green
 constexpr std::int32_t CalculatedColour = 0xFF0000; // 0x00BBGGRR: blue
 
@@ -227,7 +227,7 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
     connect(m_ConMode, &QComboBox::activated, this, &TfrmDriverEditor::edConModeChange);
     // F1 goes through the help system, which looks for the nearest declared context; a shortcut of
     // our own would clash with the main window's F1 and leave the key doing nothing.
-    setProperty("helpContext", HelpContextDriverEditor);
+    setProperty("helpContext", HelpContext::DriverEditor);
 
     // The binder, in the order of the table; the voice-coil count is an integer without a letter.
     for (TBoundField& field : m_Fields) {

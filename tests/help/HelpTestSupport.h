@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 
 #include "../platform/TempFolders.h"
+#include "../platform/TestApplication.h"
 
 #include <QApplication>
 
@@ -46,15 +47,8 @@ public:
 
 class HelpFixture : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_help_system";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            application = std::make_unique<QApplication>(argc, argv);
-    }
-    // Destroyed here: a QApplication that outlives main() crashes in the exit handlers.
-    static void TearDownTestSuite() { application.reset(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_help_system"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         // Help counts as installed: the real reader library, logging off, no log written.
@@ -81,7 +75,6 @@ protected:
         return text.str();
     }
 
-    static inline std::unique_ptr<QApplication> application;
     platformtest::TempFolder folder_{"borvik-help"};
     platform::ScriptedDialogs dialogs_;
     platform::ScopedDialogs scope_{dialogs_};
