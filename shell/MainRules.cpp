@@ -73,25 +73,10 @@ int ActiveAfterFree(const TProjectSlots& table, int freed, int active) {
     return table.HighestUsed();
 }
 
-QString BoxTypeCaption(int boxType) {
-    switch (boxType) {
-    case 0:
-        return QStringLiteral("closed");
-    case 1:
-        return QStringLiteral("vented");
-    case 2:
-        return QStringLiteral("4th order bandpass");
-    case 3:
-        return QStringLiteral("6th order bandpass");
-    case 4:
-        return QStringLiteral("passive radiator");
-    default:
-        return {};
-    }
-}
-
 QString SlotCaption(int slot, int boxType, const QString& brandAndModel) {
-    return QStringLiteral("[%1]%2 : %3").arg(slot).arg(BoxTypeCaption(boxType), brandAndModel);
+    return QStringLiteral("[%1]%2 : %3")
+        .arg(slot)
+        .arg(QString::fromUtf8(BoxTypeName(boxType)), brandAndModel);
 }
 
 TCalculatorMenu BuildCalculatorMenu(const QStringList& files, const TCalculatorLoader& loader) {

@@ -45,12 +45,8 @@ int ResolveActiveProject(const TProjectSlots& table, int n);
 // highest used slot left (or -1) when the freed slot was the active one, else unchanged.
 int ActiveAfterFree(const TProjectSlots& table, int freed, int active);
 
-// The box-type name of the window caption; empty for a type outside 0..4.
-QString BoxTypeCaption(int boxType);
-
 // "[n]" + box-type name + " : " + brand and model, e.g. "[1]vented : Acme W8".
 QString SlotCaption(int slot, int boxType, const QString& brandAndModel);
-
 
 // ---------------------------------------------------------------------------------------------
 // Calculators menu.

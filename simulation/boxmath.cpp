@@ -106,6 +106,23 @@ double BoxMath_MaxPower(const TDriverObject& driver, const TBoxData& box, TCompl
     return std::min(excursionLimit, thermalLimit);
 }
 
+const char* BoxTypeName(std::int32_t boxType) {
+    switch (boxType) {
+    case btClosed:
+        return "closed";
+    case btVented:
+        return "vented";
+    case btBandpass4:
+        return "4th order bandpass";
+    case btBandpass6:
+        return "6th order bandpass";
+    case btPassiveRadiator:
+        return "passive radiator";
+    default:
+        return "";
+    }
+}
+
 TComplex BoxMath_SPL(TComplex radiated, double f, double power) {
     return BoxMath_TimesJOmega(radiated, 2.0 * HV_Pi * f * std::sqrt(power));
 }

@@ -26,6 +26,10 @@ enum TBoxType : std::int32_t {
     btPassiveRadiator = 4,
 };
 
+// The box type as captions and menus name it: "closed", "vented", "4th order bandpass",
+// "6th order bandpass", "passive radiator"; empty for another number.
+const char* BoxTypeName(std::int32_t boxType);
+
 enum TCurveKind : std::uint8_t {
     ckTransfer = 0,
     ckPRTransfer = 1,

@@ -7,23 +7,6 @@
 #include <cmath>
 #include <initializer_list>
 
-std::string BoxTypeName(std::int32_t boxType) {
-    switch (boxType) {
-    case pbClosed:
-        return "closed";
-    case pbVented:
-        return "vented";
-    case pbBandpass4:
-        return "4th order bandpass";
-    case pbBandpass6:
-        return "6th order bandpass";
-    case pbPassiveRadiator:
-        return "passive radiator";
-    default:
-        return {};
-    }
-}
-
 std::int32_t NewProjectColor(std::int32_t boxType) {
     switch (boxType) {
     case pbClosed:

@@ -21,9 +21,6 @@ enum TProjectBoxType : std::int32_t {
     pbPassiveRadiator = 4,
 };
 inline constexpr int kProjectBoxTypeCount = 5;
-// "closed", "vented", "4th order bandpass", "6th order bandpass", "passive radiator"; empty for
-// another number.
-std::string BoxTypeName(std::int32_t boxType);
 // The curve colour of a new project of the type (0x00BBGGRR).
 std::int32_t NewProjectColor(std::int32_t boxType);
 
