@@ -4,6 +4,7 @@
 #include "shell/MainForm.h"
 
 #include "../help/HelpTestSupport.h"
+#include "MainWindowTestSupport.h"
 #include "ShellTestSupport.h"
 
 #include "shell/DriverEditorLinks.h"
@@ -66,15 +67,8 @@ protected:
         links.createHelpSystem = [](const QString&) -> std::unique_ptr<IHelpSystem> {
             return std::make_unique<THookHelpSystem>(QStringLiteral("/opt/borvik.chm"), QString(), 0);
         };
-        TMainStartup startup;
-        startup.store = &store;
-        startup.shippedFolders = {shipped.path()};
-        startup.documentsFolder = home.path();
-        startup.splashMilliseconds = 0;
-        auto main = std::make_unique<TfrmMain>(std::move(links), std::move(startup));
-        EXPECT_TRUE(main->Create());
-        main->CreateForms();
-        main->show();
+        auto main = shelltest::StartMainWindow(std::move(links),
+                                               shelltest::TestStartup(store, shipped.path(), home.path()));
         main->activateWindow();
         QApplication::setActiveWindow(main.get());
         QCoreApplication::processEvents();

@@ -1,5 +1,6 @@
 #include "shell/MainForm.h"
 
+#include "MainWindowTestSupport.h"
 #include "ShellTestSupport.h"
 
 #include "shell/About.h"
@@ -72,14 +73,7 @@ protected:
     }
 
     TMainStartup Startup(QStringList arguments = {}) {
-        TMainStartup startup;
-        startup.store = &store;
-        startup.shippedFolders = {shipped.path()};
-        startup.documentsFolder = home.path();
-        startup.arguments = std::move(arguments);
-        startup.currentFolder = QString::fromStdString(home.path().string());
-        startup.splashMilliseconds = 0;
-        return startup;
+        return shelltest::TestStartup(store, shipped.path(), home.path(), std::move(arguments));
     }
 
     // Links with stand-ins for the project and plot windows, which record what they made.
@@ -99,12 +93,7 @@ protected:
     }
 
     std::unique_ptr<TfrmMain> Start(TAppLinks links, QStringList arguments = {}) {
-        auto main = std::make_unique<TfrmMain>(std::move(links), Startup(std::move(arguments)));
-        EXPECT_TRUE(main->Create());
-        main->CreateForms();
-        main->show();
-        QCoreApplication::processEvents();
-        return main;
+        return shelltest::StartMainWindow(std::move(links), Startup(std::move(arguments)));
     }
 
     QString Project(const std::string& name, const std::string& brand = "Acme",

@@ -2,6 +2,7 @@
 
 #include "shell/MainForm.h"
 
+#include "MainWindowTestSupport.h"
 #include "ShellTestSupport.h"
 
 #include "shell/Settings.h"
@@ -45,17 +46,8 @@ protected:
         TAppLinks links;
         LinkProjectWindows(links);
         LinkPlotWindow(links);
-        TMainStartup startup;
-        startup.store = &store;
-        startup.shippedFolders = {shipped.path()};
-        startup.documentsFolder = home.path();
-        startup.splashMilliseconds = 0;
-        auto main = std::make_unique<TfrmMain>(std::move(links), std::move(startup));
-        EXPECT_TRUE(main->Create());
-        main->CreateForms();
-        main->show();
-        QCoreApplication::processEvents();
-        return main;
+        return shelltest::StartMainWindow(std::move(links),
+                                          shelltest::TestStartup(store, shipped.path(), home.path()));
     }
 
     TempFolder shipped;
@@ -111,10 +103,9 @@ TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     const QRect area = main->MdiArea()->viewport()->rect();
     for (QMdiSubWindow* sub : main->MdiArea()->subWindowList()) {
         SCOPED_TRACE(sub->windowTitle().toStdString());
-        EXPECT_TRUE(area.contains(sub->geometry())) << "frame " << sub->geometry().x() << ","
-                                                    << sub->geometry().y() << " " << sub->width() << "x"
-                                                    << sub->height() << " in " << area.width() << "x"
-                                                    << area.height();
+        EXPECT_TRUE(area.contains(sub->geometry()))
+            << "frame " << sub->geometry().x() << "," << sub->geometry().y() << " " << sub->width() << "x"
+            << sub->height() << " in " << area.width() << "x" << area.height();
     }
 }
 

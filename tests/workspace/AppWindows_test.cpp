@@ -9,6 +9,7 @@
 #include "shell/DrvEdit.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
+#include "tests/shell/MainWindowTestSupport.h"
 #include "tests/shell/ShellTestSupport.h"
 #include "workspace/FilterEditor.h"
 #include "workspace/NewDesign.h"
@@ -55,17 +56,8 @@ protected:
         LinkDriverEditor(links);
         LinkProjectWindows(links);
         LinkNewProjectWizard(links);
-        TMainStartup startup;
-        startup.store = &store;
-        startup.shippedFolders = {shipped.path()};
-        startup.documentsFolder = home.path();
-        startup.currentFolder = QString::fromStdString(home.path().string());
-        startup.splashMilliseconds = 0;
-        main = std::make_unique<TfrmMain>(std::move(links), std::move(startup));
-        ASSERT_TRUE(main->Create());
-        main->CreateForms();
-        main->show();
-        QCoreApplication::processEvents();
+        main = shelltest::StartMainWindow(std::move(links),
+                                          shelltest::TestStartup(store, shipped.path(), home.path()));
     }
     void TearDown() override {
         main.reset();
