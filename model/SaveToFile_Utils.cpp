@@ -657,8 +657,7 @@ TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& dri
     return report;
 }
 
-platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
-    platform::IniFile document;
+bool WriteProject(platform::IniFile& document, const TProjectParts& project) {
     bool ok = WriteProjectInfo(document, project.Info);
     ok &= WriteDriver(document, project.Driver);
     ok &= WriteBox(document, project.Box);
@@ -669,16 +668,11 @@ platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TPr
     ok &= WriteFilters(document, project.Filters);
     if (project.Box.BType == PassiveRadiatorBox)
         ok &= WritePassiveRadiator(document, project.Box.PassiveRadiator);
-    if (!ok)
-        return RefusedValue(path);
-    return document.SaveAs(path);
+    return ok;
 }
 
-TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
-    platform::IniFile document;
-    TReadReport report = OpenDocument(path, document);
-    if (!report)
-        return report;
+TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& project) {
+    TReadReport report;
     std::int32_t type = 0;
     if (!ReadBoxType(document, type, report.error)) {
         report.ok = false;
@@ -696,4 +690,19 @@ TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectPar
     if (project.Box.BType == PassiveRadiatorBox)
         ReadPassiveRadiator(document, project.Box.PassiveRadiator);
     return report;
+}
+
+platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
+    platform::IniFile document;
+    if (!WriteProject(document, project))
+        return RefusedValue(path);
+    return document.SaveAs(path);
+}
+
+TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
+    platform::IniFile document;
+    TReadReport report = OpenDocument(path, document);
+    if (!report)
+        return report;
+    return ReadProject(document, project);
 }

@@ -103,10 +103,13 @@ struct TProjectParts {
 
 // Writes the sections in the order project info, driver, box, front vent, rear vent, plot
 // settings, signal source, filters and, for a passive-radiator box only, the radiator.
+// WriteProject answers false when the INI layer refused a value.
+bool WriteProject(platform::IniFile& document, const TProjectParts& project);
 platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project);
 // Reads the sections in the order driver, box, filters, front vent, rear vent, project
 // info, plot settings, signal source and, for box type 4 only, the passive radiator. A
 // missing or unreadable file or a refused box type fails the whole load.
+TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& project);
 TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project);
 
 // The text codecs of the file sections, for their tests and for other readers of the
