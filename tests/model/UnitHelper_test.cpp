@@ -1,6 +1,8 @@
 #include "model/UnitHelper.h"
 #include "model/Units.h"
 
+#include "tests/platform/Unprivileged.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -166,8 +168,8 @@ TEST_F(UnitStoreTest, UnwritableFolderKeepsTheChoiceForThisRun) {
 }
 
 TEST_F(UnitStoreTest, AFileThatCannotBeReadIsNotReplaced) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
     const std::string stored = Record("edFs", 1) + Record("edVas", 2);
     WriteBytes(file, stored);
     fs::permissions(file, fs::perms::none);
