@@ -574,9 +574,8 @@ void TfrmMain::OpenCommandLineFiles() {
     m_CommandLineTaken = true;
     const QStringList arguments = std::exchange(m_Startup.arguments, {});
     const TCommandLineFiles named = ProjectArguments(arguments, m_Startup.currentFolder);
-    if (!named.missing.isEmpty()) {
-        Inform(QStringLiteral("File not found : ") + named.missing.join(QStringLiteral(", ")),
-               platform::MessageKind::Warning);
+    if (const QString report = CommandLineReport(named); !report.isEmpty()) {
+        Inform(report, platform::MessageKind::Warning);
     }
     for (const QString& file : named.files) {
         OpenProjectFile(file);
