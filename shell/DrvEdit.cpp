@@ -602,6 +602,9 @@ void TfrmDriverEditor::btnLoadClick() {
     DriverToFields();
     ShowAllValues();
     m_Changed = false;
+    if (!report.warnings.empty())
+        platform::AppDialogs().MessageDlg(UnusableValuesMessage(*chosen, report.warnings),
+                                          platform::MessageKind::Warning, platform::ButtonOk);
 }
 
 void TfrmDriverEditor::btnClearClick() {

@@ -9,6 +9,7 @@
 #include "model/UnitHelper.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "shell/AppLinks.h"
 #include "shell/Settings.h"
 #include "shell/UnitLabel.h"
@@ -600,7 +601,7 @@ void TfrmNewProject::RefillDriverList() {
     DriverDatabase.GetDriverList(names);
     m_DriverList->clear();
     for (const std::string& name : names)
-        m_DriverList->addItem(QString::fromStdString(name));
+        m_DriverList->addItem(platform::FileNameToText(name)); // a file name: its bytes survive
     if (m_DriverList->count() > 0) {
         const int again = m_DriverList->findText(chosen);
         m_DriverList->setCurrentIndex(again >= 0 ? again : 0);
@@ -614,8 +615,13 @@ void TfrmNewProject::RefillDriverList() {
 }
 
 void TfrmNewProject::sDriverChange() {
-    if (m_DriverList->currentIndex() >= 0)
-        DriverDatabase.LoadDriver(m_DriverList->currentText().toStdString(), m_Driver);
+    if (m_DriverList->currentIndex() >= 0) {
+        const std::string name = platform::TextToFileName(m_DriverList->currentText());
+        if (const TReadReport report = DriverDatabase.LoadDriver(name, m_Driver); !report)
+            platform::AppDialogs().MessageDlg("The driver \"" + platform::DisplayFileName(name) +
+                                                  "\" could not be loaded: " + report.error,
+                                              platform::MessageKind::Error, platform::ButtonOk);
+    }
     PrepareWizardDriver(m_Driver);
     m_Params->ShowDriver(&m_Driver);
     m_EBP = WizardEBP(m_Driver.Data);

@@ -8,6 +8,7 @@
 
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "shell/Settings.h"
 #include "simulation/boxmath2.h"
@@ -709,11 +710,15 @@ QWidget* TfrmProject::BuildProjectTab() {
 // --- start -------------------------------------------------------------------------------
 
 bool TfrmProject::LoadProjectFile(const QString& fileName, QString& error) {
-    const TReadReport report = Load(std::filesystem::path(fileName.toStdString()));
+    const std::filesystem::path path = platform::TextToPath(fileName);
+    const TReadReport report = Load(path);
     if (!report) {
         error = Q(report.error);
         return false;
     }
+    if (!report.warnings.empty())
+        platform::AppDialogs().MessageDlg(UnusableValuesMessage(path, report.warnings),
+                                          platform::MessageKind::Warning, platform::ButtonOk);
     // An opened project's window is named after its slot, box type and driver; a title is plain
     // text, so "&" stays as it is (menus that list windows escape it themselves).
     setWindowTitle("[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " +

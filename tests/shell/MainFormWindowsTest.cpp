@@ -9,6 +9,7 @@
 
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/ProjectForm.h"
 #include "workspace/ProjectLinks.h"
@@ -23,6 +24,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+
+#include <chrono>
+#include <string>
 
 namespace {
 
@@ -160,6 +164,68 @@ TEST_F(MainFormWindowsTest, ANewFrequencyRangeFromTheOptionsReachesThePlotAxis) 
     EXPECT_EQ(plot->Helper().FMin(), 20);
     EXPECT_EQ(plot->Helper().FMax(), 20000);
     EXPECT_EQ(store.ReadFloat("Limits_FreqEnd"), 20000);
+}
+
+// A file that holds no project opens nothing: one message names the file and says so, and no slot
+// and no window is taken.
+TEST_F(MainFormWindowsTest, AFileThatHoldsNoProjectOpensNothingAndSaysSo) {
+    auto main = Start();
+    const auto windowsBefore = main->MdiArea()->subWindowList().size();
+    std::string randomBytes(4096, '\0');
+    unsigned seed = 7;
+    for (char& byte : randomBytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    std::string foreign;
+    for (int i = 0; i < 100000; ++i)
+        foreign += "[S" + std::to_string(i) + "]\n";
+    const std::filesystem::path path = home.path() / "Projects" / "none.bvp";
+    const QString name = QString::fromStdString(path.string());
+    for (const std::string& bytes : {std::string(), randomBytes, std::string(10 * 1024 * 1024, 'x'), foreign}) {
+        shelltest::WriteText(path, bytes);
+        dialogs.messages.clear();
+        EXPECT_FALSE(main->OpenProjectFile(name));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Can't open the project " + path.string() + ":\nThe file \"" +
+                                                path.string() +
+                                                "\" holds no project: it has none of the sections of a project file");
+        for (int n = 1; n <= kMaxProjects; ++n)
+            EXPECT_FALSE(main->Proj(n).used) << n;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(main->MdiArea()->subWindowList().size(), windowsBefore);
+    }
+}
+
+// Values a project file holds that the model cannot use are named in one message on opening; the
+// project opens with the rest.
+TEST_F(MainFormWindowsTest, UnusableValuesOfAProjectAreNamedInOneMessageOnOpening) {
+    auto main = Start();
+    const std::filesystem::path path = home.path() / "Projects" / "odd.bvp";
+    shelltest::WriteText(path, "[Driver]\nBrand=Acme\nFs=30\n[Box]\nBType=1\nVr=nan\nFr=35\nT=-300\np=0\n");
+    ASSERT_TRUE(main->OpenProjectFile(QString::fromStdString(path.string())));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Some values in \"" + path.string() +
+                  "\" cannot be used; they were not taken (each reads as 0) and can be corrected:\n"
+                  "[Box] Vr = nan\n[Box] T = -300\n[Box] p = 0");
+    EXPECT_TRUE(main->Proj(1).used);
+}
+
+// A name on the command line that is not UTF-8 opens its file.
+TEST_F(MainFormWindowsTest, ACommandLineNameThatIsNotUtf8OpensItsFile) {
+    const std::filesystem::path path = home.path() / "Projects" / "proj_\xff\xfe.bvp";
+    std::filesystem::copy_file(home.path() / "Projects" / "radiator.bvp", path);
+    TAppLinks links;
+    LinkProjectWindows(links);
+    LinkPlotWindow(links);
+    auto main = shelltest::StartMainWindow(
+        std::move(links), shelltest::TestStartup(store, shipped.path(), home.path(), {platform::PathToText(path)}));
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         !main->Proj(1).used && std::chrono::steady_clock::now() < deadline;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(main->Proj(1).used);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
 }
 
 } // namespace
