@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/FileNames.h"
+
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -74,41 +76,66 @@ QtSettingsStore::QtSettingsStore()
           settings->setFallbacksEnabled(false);
           return settings;
       }),
-      settings_(make_()) {}
+      settings_(make_()) {
+    NoteReadProblem();
+}
 
 QtSettingsStore::QtSettingsStore(const std::filesystem::path& file)
-    : make_([name = QString::fromStdString(file.string())] {
-          return std::make_unique<QSettings>(name, QSettings::IniFormat);
-      }),
-      settings_(make_()) {}
+    : make_([name = platform::PathToText(file)] { return std::make_unique<QSettings>(name, QSettings::IniFormat); }),
+      settings_(make_()) {
+    NoteReadProblem();
+}
+
+void QtSettingsStore::NoteReadProblem() {
+    const std::filesystem::path file = platform::TextToPath(settings_->fileName());
+    if (FileIsMissing(file))
+        return;
+    // QSettings reports a file it could not open as an access error, the same as one it could not
+    // write, and without the reason; the file itself tells.
+    if (std::string problem = FileReadProblem(file); !problem.empty()) {
+        readProblem_ = std::move(problem);
+        return;
+    }
+    if (settings_->status() == QSettings::FormatError) {
+        // Whatever the reader made of it is junk: every value reads as missing (Value()).
+        malformed_ = true;
+        readProblem_ = "the settings file \"" + DisplayFileName(file.native()) + "\" is malformed";
+    }
+}
 
 void QtSettingsStore::ReplaceIfMalformed() {
-    if (settings_->status() != QSettings::FormatError)
+    if (!malformed_)
         return;
-    const std::filesystem::path file = FileName();
-    // What the reader could take from the broken file goes into the new one.
-    std::vector<std::pair<QString, QVariant>> readable;
-    for (const QString& key : settings_->allKeys())
-        readable.emplace_back(key, settings_->value(key));
+    malformed_ = false;
+    const std::filesystem::path file = platform::TextToPath(settings_->fileName());
     settings_.reset();
-    std::error_code code;
+    // An older copy is never overwritten.
     std::filesystem::path copy = file;
     copy += ".broken";
-    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, code);
+    for (int n = 2; std::filesystem::symlink_status(copy).type() != std::filesystem::file_type::not_found; ++n) {
+        copy = file;
+        copy += ".broken-" + std::to_string(n);
+    }
+    std::error_code code;
+    std::filesystem::rename(file, copy, code);
     if (!code)
-        std::filesystem::remove(file, code);
+        keptCopy_ = copy.native();
     settings_ = make_();
-    for (const auto& [key, value] : readable)
-        settings_->setValue(key, value);
 }
 
 QtSettingsStore::~QtSettingsStore() = default;
 
 std::string QtSettingsStore::FileName() const {
-    return settings_->fileName().toStdString();
+    return platform::TextToFileName(settings_->fileName());
+}
+
+QVariant QtSettingsStore::Value(std::string_view name) const {
+    return malformed_ ? QVariant() : settings_->value(Key(name));
 }
 
 bool QtSettingsStore::KeyExists(std::string_view group) const {
+    if (malformed_)
+        return false;
     if (group.empty())
         return !settings_->allKeys().isEmpty();
     settings_->beginGroup(Key(group));
@@ -118,11 +145,11 @@ bool QtSettingsStore::KeyExists(std::string_view group) const {
 }
 
 bool QtSettingsStore::ValueExists(std::string_view name) const {
-    return settings_->contains(Key(name));
+    return !malformed_ && settings_->contains(Key(name));
 }
 
 std::optional<std::int32_t> QtSettingsStore::ReadInteger(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (IsIntegerVariant(value)) {
         bool ok = false;
         const qlonglong number = value.toLongLong(&ok);
@@ -137,7 +164,7 @@ std::optional<std::int32_t> QtSettingsStore::ReadInteger(std::string_view name) 
 }
 
 std::optional<bool> QtSettingsStore::ReadBool(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (IsTextVariant(value)) {
         const std::string text(TrimBlanks(VariantText(value)));
         if (text == "true")
@@ -151,7 +178,7 @@ std::optional<bool> QtSettingsStore::ReadBool(std::string_view name) const {
 }
 
 std::optional<double> QtSettingsStore::ReadFloat(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (value.typeId() == QMetaType::Double)
         return value.toDouble();
     if (IsTextVariant(value))
@@ -160,7 +187,7 @@ std::optional<double> QtSettingsStore::ReadFloat(std::string_view name) const {
 }
 
 std::optional<std::string> QtSettingsStore::ReadString(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (IsTextVariant(value))
         return VariantText(value);
     return std::nullopt;

@@ -428,10 +428,8 @@ bool TfrmMain::Create() {
                      m_Startup.joystick != nullptr ? *m_Startup.joystick
                                                    : static_cast<const platform::JoystickProbe&>(noJoystick),
                      &written);
-        if (!written) {
-            Inform(QStringLiteral("The settings could not be written: %1")
-                       .arg(QString::fromStdString(written.error)),
-                   platform::MessageKind::Warning);
+        if (const std::string message = SettingsStartupMessage(*m_Startup.store, written); !message.empty()) {
+            Inform(QString::fromStdString(message), platform::MessageKind::Warning);
         }
     }
 
@@ -937,10 +935,8 @@ void TfrmMain::SetToolbarCaptions(bool on) {
     TC.ButtonText = on;
     if (m_Startup.store != nullptr) {
         const platform::StoreResult written = WriteSettings(*m_Startup.store);
-        if (!written) {
-            Inform(QStringLiteral("The settings could not be written: %1")
-                       .arg(QString::fromStdString(written.error)),
-                   platform::MessageKind::Warning);
+        if (const std::string message = SettingsStartupMessage(*m_Startup.store, written); !message.empty()) {
+            Inform(QString::fromStdString(message), platform::MessageKind::Warning);
         }
     }
 }

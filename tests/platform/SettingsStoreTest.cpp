@@ -2,6 +2,7 @@
 #include "platform/JoystickProbe.h"
 
 #include "tests/platform/TempFolders.h"
+#include "tests/platform/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,16 @@ using platform::MemorySettingsStore;
 using platform::QtSettingsStore;
 
 namespace {
+
+namespace store_test {
+// The copies kept of malformed settings files in a folder.
+inline int KeptCopies(const std::filesystem::path& folder) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        count += entry.path().filename().string().find(".broken") != std::string::npos ? 1 : 0;
+    return count;
+}
+} // namespace store_test
 
 using platformtest::PrivateConfigHome;
 using platformtest::TempFolder;
@@ -177,22 +188,70 @@ TEST(LinuxJoystickProbe, AbsentOrForeignDeviceIsNoJoystick) {
     EXPECT_FALSE(platform::LinuxJoystickProbe(folder.path() / "plain").Probe());
 }
 
-TEST(QtSettingsStore, AMalformedFileIsKeptAsideAndReplacedByTheNextWrite) {
+TEST(QtSettingsStore, AMalformedFileIsKeptAsideAndNothingOfItIsWrittenBack) {
     TempFolder folder;
     const fs::path file = folder.path() / "Borvik Pro.conf";
     std::ofstream(file) << "[General\nGridX=1\nGridY\n";
+    fs::path copy = file;
+    copy += ".broken";
     {
         QtSettingsStore store(file);
+        EXPECT_EQ(store.ReadProblem(), "the settings file \"" + file.string() + "\" is malformed");
+        EXPECT_FALSE(store.ValueExists("GridX")) << "what the reader made of a malformed file is not taken";
+        EXPECT_FALSE(store.KeyExists());
+        EXPECT_EQ(store.KeptCopy(), "");
         store.WriteInteger("GridY", 20);
+        EXPECT_EQ(store.KeptCopy(), copy.string());
         const platform::StoreResult result = store.Flush();
         EXPECT_TRUE(result.ok) << result.error;
     }
     QtSettingsStore reread(file);
+    EXPECT_EQ(reread.ReadProblem(), "");
     EXPECT_EQ(reread.ReadInteger("GridY"), 20);
-    EXPECT_EQ(reread.ReadInteger("GridX"), 1) << "what was readable stays";
-    fs::path copy = file;
-    copy += ".broken";
+    EXPECT_FALSE(reread.ValueExists("GridX"));
     std::ifstream kept(copy);
     const std::string text((std::istreambuf_iterator<char>(kept)), {});
     EXPECT_EQ(text, "[General\nGridX=1\nGridY\n");
+
+    // A second malformed file never overwrites the first copy.
+    std::ofstream(file, std::ios::trunc) << "[General\nGridX=2\n";
+    QtSettingsStore again(file);
+    again.WriteInteger("GridY", 20);
+    fs::path second = file;
+    second += ".broken-2";
+    EXPECT_EQ(again.KeptCopy(), second.string());
+    EXPECT_TRUE(fs::exists(copy));
+}
+
+// A settings file that cannot be read says why; nothing is written over it.
+TEST(QtSettingsStore, AFileThatCannotBeReadSaysWhyAndIsNotReplaced) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    TempFolder folder;
+    const fs::path locked = folder.path() / "locked.conf";
+    std::ofstream(locked) << "[General]\nGridX=7\n";
+    fs::permissions(locked, fs::perms::none);
+    const fs::path asFolder = folder.path() / "folder.conf";
+    fs::create_directory(asFolder);
+    const struct {
+        fs::path file;
+        std::string problem;
+    } rows[] = {
+        {locked, "\"" + locked.string() + "\" cannot be read: Permission denied"},
+        {asFolder, "\"" + asFolder.string() + "\" is a folder, not a file"},
+    };
+    for (const auto& row : rows) {
+        {
+            QtSettingsStore store(row.file);
+            EXPECT_EQ(store.ReadProblem(), row.problem);
+            EXPECT_FALSE(store.ReadInteger("GridX"));
+            store.WriteInteger("GridX", 20);
+            EXPECT_FALSE(store.Flush().ok);
+        }
+        EXPECT_EQ(store_test::KeptCopies(folder.path()), 0) << row.file;
+    }
+    fs::permissions(locked, fs::perms::owner_read);
+    std::ifstream kept(locked);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "[General]\nGridX=7\n");
+    EXPECT_TRUE(fs::is_directory(asFolder));
 }

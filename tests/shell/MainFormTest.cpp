@@ -11,6 +11,8 @@
 #include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
 #include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+#include "tests/platform/Unprivileged.h"
 #include "workspace/DragUtil.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +136,74 @@ TEST_F(MainFormTest, FirstStartCreatesTheFoldersWritesTheSettingsAndShowsTheVers
     EXPECT_TRUE(dialogs.messages.empty());
     // The version file names no web address: the forum link has nothing to open.
     EXPECT_FALSE(main->findChild<QAction*>("Forums1")->isEnabled());
+}
+
+// A corrupt settings file: start-up says once that the settings could not be read, that the
+// defaults are in use and where the old file was kept; nothing of it is written back.
+TEST_F(MainFormTest, ACorruptSettingsFileIsNamedOnceAndKeptAndTheDefaultsAreUsed) {
+    const std::filesystem::path file = home.path() / "Borvik Pro.conf";
+    std::string junk(4096, '\0');
+    unsigned seed = 29;
+    for (char& byte : junk) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    junk += "\n[General\nGridX=3\nJunkKey=1\n";
+    shelltest::WriteText(file, junk);
+    {
+        platform::QtSettingsStore settings(file);
+        TfrmMain main(Links(), shelltest::TestStartup(settings, shipped.path(), home.path()));
+        ASSERT_TRUE(main.Create());
+        EXPECT_EQ(MessageTexts(),
+                  std::vector<std::string>{"The settings could not be read: the settings file \"" + file.string() +
+                                           "\" is malformed.\nThe defaults are in use; the old settings file was "
+                                           "kept as \"" + file.string() + ".broken\"."});
+        EXPECT_EQ(TC.GridX, 20);
+    }
+    EXPECT_EQ(shelltest::ReadText(file.string() + ".broken"), junk);
+    const std::string written = shelltest::ReadText(file);
+    EXPECT_NE(written.find("GridX=20"), std::string::npos) << written;
+    EXPECT_EQ(written.find("JunkKey"), std::string::npos) << written;
+
+    // The next start reads the new file and has nothing to say.
+    dialogs.messages.clear();
+    platform::QtSettingsStore again(file);
+    TfrmMain main(Links(), shelltest::TestStartup(again, shipped.path(), home.path()));
+    ASSERT_TRUE(main.Create());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A settings file that cannot be read (no permission, a folder in its place) says that it could
+// not be read, why, and that the defaults are in use; it is not written over.
+TEST_F(MainFormTest, ASettingsFileThatCannotBeReadSaysWhyAndTheDefaultsAreUsed) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    const std::filesystem::path locked = home.path() / "locked.conf";
+    shelltest::WriteText(locked, "[General]\nGridX=7\n");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const std::filesystem::path folder = home.path() / "folder.conf";
+    std::filesystem::create_directory(folder);
+    const struct {
+        std::filesystem::path file;
+        std::string why;
+    } rows[] = {
+        {locked, "\"" + locked.string() + "\" cannot be read: Permission denied"},
+        {folder, "\"" + folder.string() + "\" is a folder, not a file"},
+    };
+    for (const auto& row : rows) {
+        dialogs.messages.clear();
+        TC = TConfig{};
+        TC.GridX = 5;
+        platform::QtSettingsStore settings(row.file);
+        TfrmMain main(Links(), shelltest::TestStartup(settings, shipped.path(), home.path()));
+        ASSERT_TRUE(main.Create());
+        EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The settings could not be read: " + row.why +
+                                                           ".\nThe defaults are in use."});
+        EXPECT_EQ(TC.GridX, 20);
+    }
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    EXPECT_EQ(shelltest::ReadText(locked), "[General]\nGridX=7\n");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 TEST_F(MainFormTest, TheSplashNamesTheStepsAndGoesOnATimerAfterTheFirstShow) {

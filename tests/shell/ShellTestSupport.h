@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -56,6 +57,11 @@ inline void WriteText(const std::filesystem::path& file, const std::string& text
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
     out << text;
+}
+
+inline std::string ReadText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // A project file with just what the stand-in reads: the driver's names and the box type.
