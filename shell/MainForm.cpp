@@ -8,6 +8,7 @@
 
 #include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
+#include "model/Units.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
 #include "workspace/DragUtil.h"
@@ -24,6 +25,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
@@ -448,6 +450,15 @@ bool TfrmMain::Create() {
 
     // 11. The driver database on the documents' Drivers folder.
     DriverDatabase.Directory = (m_Startup.documentsFolder / "Drivers").string() + "/";
+    // The unit choices are kept among the documents too; the first write that fails there says
+    // so, once, after the event that caused it.
+    TUnitStore::Instance().SetWriteFailureHandler([window = QPointer<TfrmMain>(this)](const std::string& message) {
+        QTimer::singleShot(0, qApp, [window, text = QString::fromStdString(message)] {
+            if (window) {
+                window->Inform(text, platform::MessageKind::Warning);
+            }
+        });
+    });
 
     // 12. The one new-project wizard.
     SplashText(QStringLiteral("Loading drivers..."));

@@ -10,6 +10,7 @@
 
 #include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
+#include "model/Units.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 #include "tests/platform/Unprivileged.h"
@@ -37,6 +38,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -204,6 +206,31 @@ TEST_F(MainFormTest, ASettingsFileThatCannotBeReadSaysWhyAndTheDefaultsAreUsed) 
     std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
     EXPECT_EQ(shelltest::ReadText(locked), "[General]\nGridX=7\n");
     EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+// A documents folder that cannot be written: the first unit choice that cannot be kept says
+// so, once.
+TEST_F(MainFormTest, AReadOnlyDocumentsFolderSaysOnceThatTheUnitChoicesAreNotKept) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    std::filesystem::create_directories(home.path() / "Drivers");
+    std::filesystem::create_directories(home.path() / "Projects");
+    std::filesystem::permissions(home.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    TUnitStore::Instance().SetPath(home.path() / "UNITINDEX.DAT");
+    // Start-up itself may look up units (and so write first); either way one message says it.
+    auto main = Start(Links());
+    EXPECT_FALSE(TUnitStore::Instance().Store("edFs", 1));
+    EXPECT_FALSE(TUnitStore::Instance().Store("edVas", 1));
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         dialogs.messages.empty() && std::chrono::steady_clock::now() < deadline;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The unit choices could not be saved: Cannot create a file in \"" +
+                                                       home.path().string() +
+                                                       "\": Permission denied. The units chosen now hold until the "
+                                                       "program ends."});
+    std::filesystem::permissions(home.path(), std::filesystem::perms::owner_all);
+    TUnitStore::Instance().SetWriteFailureHandler({});
 }
 
 TEST_F(MainFormTest, TheSplashNamesTheStepsAndGoesOnATimerAfterTheFirstShow) {
