@@ -617,10 +617,10 @@ void TfrmNewProject::RefillDriverList() {
 void TfrmNewProject::sDriverChange() {
     if (m_DriverList->currentIndex() >= 0) {
         const std::string name = platform::TextToFileName(m_DriverList->currentText());
-        if (const TReadReport report = DriverDatabase.LoadDriver(name, m_Driver); !report)
-            platform::AppDialogs().MessageDlg("The driver \"" + platform::DisplayFileName(name) +
-                                                  "\" could not be loaded: " + report.error,
-                                              platform::MessageKind::Error, platform::ButtonOk);
+        // Said while the wizard is shown; the quiet filling of the list at creation says nothing.
+        if (const TReadReport report = DriverDatabase.LoadDriver(name, m_Driver); !report && isVisible())
+            Tell(this, "The driver \"" + platform::DisplayFileName(name) + "\" could not be loaded: " + report.error,
+                 platform::MessageKind::Error);
     }
     PrepareWizardDriver(m_Driver);
     m_Params->ShowDriver(&m_Driver);

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <numbers>
 
 using windowtest::TypeAndLeave;
@@ -180,6 +181,28 @@ TEST_F(WizardTest, TheChosenDriversEfficiencyProposesTheBoxType) {
     wizard->show();
     EXPECT_EQ(list->currentText(), "Acme Low");
     EXPECT_EQ(wizard->Driver().Data.Model, "Low");
+}
+
+// A driver whose file name is not UTF-8 is listed and loaded by that name; a driver that cannot
+// be read is named in a message instead of being replaced by defaults.
+TEST_F(WizardTest, DriversAreLoadedByTheirFileNamesAndOneThatCannotBeReadIsNamed) {
+    Store(Woofer("Cafe", 27, 0.4), "Caf\xe9");
+    {
+        std::ofstream broken(drivers / "Broken.bvd", std::ios::binary);
+        broken << "\x01\x02 no sections here";
+    }
+    Open();
+    auto* list = Find<QComboBox>("sDriver");
+    ASSERT_EQ(list->count(), 2);
+    // The first entry (Broken) was loaded when the list was filled.
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "The driver \"Broken\" could not be loaded: The file \"" +
+                                            (drivers / "Broken.bvd").string() +
+                                            "\" holds no driver: it has no section [Driver]");
+    dialogs.messages.clear();
+    Choose("sDriver", 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(wizard->Driver().Data.Model, "Cafe");
 }
 
 TEST_F(WizardTest, PlacementOffersWhatAProjectAcceptsAndResetsTheCount) {
