@@ -10,6 +10,7 @@
 #include "model/DB_Text2.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "workspace/DragUtil.h"
 
@@ -58,8 +59,9 @@ public:
 std::string Utf8(const QString& text) {
     return text.toStdString();
 }
+// File names as texts keep their bytes, also those that are not UTF-8.
 QString FromPath(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
+    return platform::PathToText(path);
 }
 
 // A version text that says the file or key was missing.
@@ -858,14 +860,14 @@ void TfrmMain::OpenProject() {
     }
     platform::FileRequest request;
     request.title = "Select project to open";
-    request.folder = Utf8(m_OpenFolder);
+    request.folder = platform::TextToFileName(m_OpenFolder);
     request.filters = {{"Borvik project files (*.bvp)", {"*.bvp"}}};
     request.defaultExtension = "bvp";
     request.parent = this;
     const std::optional<std::string> chosen = platform::AppDialogs().OpenFile(request);
     if (chosen) {
-        m_OpenFolder = QFileInfo(QString::fromStdString(*chosen)).absolutePath();
-        OpenProjectFile(QString::fromStdString(*chosen));
+        m_OpenFolder = FromPath(std::filesystem::path(*chosen).parent_path());
+        OpenProjectFile(platform::FileNameToText(*chosen));
     }
 }
 
@@ -1049,7 +1051,7 @@ void TfrmMain::FillProjectsMenu(QMenu* menu) {
 }
 
 void TfrmMain::ProjectListItemClick(const QString& fileName) {
-    if (QFileInfo(fileName).isFile()) {
+    if (std::filesystem::is_regular_file(platform::TextToPath(fileName))) {
         OpenProjectFile(fileName);
     }
 }

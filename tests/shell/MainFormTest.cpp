@@ -12,6 +12,7 @@
 #include "model/DB_Text2.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/SettingsStore.h"
 #include "tests/platform/Unprivileged.h"
 #include "workspace/DragUtil.h"
@@ -410,6 +411,18 @@ TEST_F(MainFormTest, ProjectsDropDownListsTheProjectsFolderAndOpensTheChoice) {
     menu.actions()[0]->trigger();
     EXPECT_EQ(projects.size(), 1u);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A project whose file name is not UTF-8 is listed and opens its own file.
+TEST_F(MainFormTest, ProjectsDropDownOpensAFileWhoseNameIsNotUtf8) {
+    auto main = Start(Links());
+    Project("proj_\xff\xfe.bvp");
+    QMenu menu;
+    main->FillProjectsMenu(&menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    menu.actions()[0]->trigger();
+    ASSERT_EQ(projects.size(), 1u);
+    EXPECT_EQ(platform::TextToPath(projects[0]->loadedFile), home.path() / "Projects" / "proj_\xff\xfe.bvp");
 }
 
 TEST_F(MainFormTest, WindowsDropDownListsChildrenInOrderAndMarksTheActiveOne) {
