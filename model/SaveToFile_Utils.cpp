@@ -729,12 +729,38 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters) {
 namespace {
 
 platform::IniResult RefusedValue(const std::filesystem::path& path) {
-    return {false, "Cannot save \"" + path.string() + "\": a value could not be written into the file"};
+    return {false, "Cannot save \"" + platform::DisplayFileName(path.native()) +
+                       "\": a value could not be written into the file"};
+}
+
+// A file is only written when it can be opened again: no text beyond the readers' bound.
+std::string OverlongTexts(const std::filesystem::path& path, const TDriverData& driver, const TProjectInfo* info) {
+    const std::pair<std::string_view, const std::string*> texts[] = {
+        {"Brand", &driver.Brand},
+        {"Model", &driver.Model},
+        {"Manufacturer", &driver.Manufacturer},
+        {"ProvidedBy", &driver.ProvidedBy},
+        {"Comment", &driver.Comment},
+        {"Description", info != nullptr ? &info->Description : nullptr},
+        {"Creator", info != nullptr ? &info->Creator : nullptr},
+    };
+    for (const auto& [name, text] : texts) {
+        if (text == nullptr)
+            continue;
+        const std::size_t length = EncodeLineBreaks(*text).size();
+        if (length > MaximumTextLength)
+            return "Cannot save \"" + platform::DisplayFileName(path.native()) + "\": the text " + std::string(name) +
+                   " holds " + std::to_string(length) + " bytes, more than the " +
+                   std::to_string(MaximumTextLength) + " a text may hold";
+    }
+    return {};
 }
 
 } // namespace
 
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver) {
+    if (std::string overlong = OverlongTexts(path, driver.Data, nullptr); !overlong.empty())
+        return {false, std::move(overlong)};
     platform::IniFile document;
     if (!WriteDriver(document, driver))
         return RefusedValue(path);
@@ -847,6 +873,8 @@ TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& 
 }
 
 platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
+    if (std::string overlong = OverlongTexts(path, project.Driver.Data, &project.Info); !overlong.empty())
+        return {false, std::move(overlong)};
     platform::IniFile document;
     if (!WriteProject(document, project))
         return RefusedValue(path);

@@ -89,7 +89,8 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters);
 
 // Whole files. A save builds the file anew (no key of an older file lingers) and replaces
 // the old file only when the new one is complete; on failure the old file is intact and
-// the result says why.
+// the result says why. A text longer than MaximumTextLength is refused, so that every file
+// saved can be opened again.
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver);
 // A file without the section [Driver], or with a text longer than MaximumTextLength, is refused
 // and the driver left as it was. Values that cannot be used (no finite number, a negative size,

@@ -1531,6 +1531,19 @@ TEST_F(FileSectionsTest, ATextBeyondTheBoundRefusesTheFileAndCutsNothing) {
                                     "opened, so that nothing of it is cut");
         EXPECT_EQ(project.info.Description, GoldenProject().info.Description);
     }
+
+    // What cannot be opened again is not saved: the old file stays.
+    GoldenProject longer;
+    longer.info.Description = std::string(MaximumTextLength + 1, 'b');
+    const platform::IniResult saved = SaveProjectFile(path, longer.Parts());
+    EXPECT_FALSE(saved.ok);
+    EXPECT_EQ(saved.error, "Cannot save \"" + path.string() + "\": the text Description holds 65537 bytes, more "
+                           "than the 65536 a text may hold");
+    TDriverObject driver = GoldenDriver();
+    driver.Data.Comment = std::string(MaximumTextLength / 2 + 1, '\n'); // each break is one byte stored
+    EXPECT_TRUE(SaveDriverFile(folder / "d.bvd", driver).ok);
+    driver.Data.Comment = std::string(MaximumTextLength + 1, 'c');
+    EXPECT_FALSE(SaveDriverFile(folder / "d.bvd", driver).ok);
 }
 
 } // namespace
