@@ -914,7 +914,7 @@ bool HoldsDriver(const platform::IniFile& document) {
 
 std::string UnusableValuesMessage(const std::filesystem::path& path, const std::vector<std::string>& warnings) {
     std::string text = "Some values in \"" + platform::DisplayFileName(path.native()) +
-                       "\" cannot be used; they were not taken (each reads as 0) and can be corrected:";
+                       "\" cannot be used and were not taken (a number reads as 0):";
     for (const std::string& warning : warnings)
         text += "\n" + warning;
     return text;

@@ -1487,7 +1487,7 @@ TEST_F(FileSectionsTest, UnusableValuesAreListedAndNotTaken) {
     ASSERT_TRUE(report.ok) << report.error;
     EXPECT_EQ(UnusableValuesMessage(path, report.warnings),
               "Some values in \"" + path.string() +
-                  "\" cannot be used; they were not taken (each reads as 0) and can be corrected:\n"
+                  "\" cannot be used and were not taken (a number reads as 0):\n"
                   "[Driver] Fs = -30\n[Driver] Vas = 1e999\n[Driver] roo = 0" +
                   expected + "\n[VentRear] len = -0.2\n[SignalSource] P = -1");
     for (const auto& row : rows)

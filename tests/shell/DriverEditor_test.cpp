@@ -359,7 +359,7 @@ TEST_F(DriverEditorTest, UnusableValuesOfADriverAreNamedAfterLoading) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages.front().text,
               "Some values in \"" + file.string() +
-                  "\" cannot be used; they were not taken (each reads as 0) and can be corrected:\n"
+                  "\" cannot be used and were not taken (a number reads as 0):\n"
                   "[Driver] Re = nan\n[Driver] Vas = -0.05");
     EXPECT_EQ(Text("edBrand"), "Odd");
     EXPECT_EQ(editor->Driver().Data.Vas, 0.0);

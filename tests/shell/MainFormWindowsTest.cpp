@@ -207,7 +207,7 @@ TEST_F(MainFormWindowsTest, UnusableValuesOfAProjectAreNamedInOneMessageOnOpenin
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
               "Some values in \"" + path.string() +
-                  "\" cannot be used; they were not taken (each reads as 0) and can be corrected:\n"
+                  "\" cannot be used and were not taken (a number reads as 0):\n"
                   "[Box] Vr = nan\n[Box] T = -300\n[Box] p = 0");
     EXPECT_TRUE(main->Proj(1).used);
 }
