@@ -97,6 +97,16 @@ std::string TextToFileName(const QString& text) {
     return bytes;
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = Utf8Length(bytes, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 std::string DisplayFileName(std::string_view bytes) {
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string shown;

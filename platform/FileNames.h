@@ -26,6 +26,9 @@ inline std::filesystem::path TextToPath(const QString& text) {
     return std::filesystem::path(TextToFileName(text));
 }
 
+// Whether the bytes are well-formed UTF-8.
+bool IsValidUtf8(std::string_view bytes);
+
 // A file name for messages: valid UTF-8 as it is, every other byte written as "\xFF".
 std::string DisplayFileName(std::string_view bytes);
 

@@ -7,6 +7,8 @@
 #include <QVariant>
 
 #include <charconv>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -57,6 +59,39 @@ template <typename T> std::optional<T> ParseNumber(std::string_view text) {
     return value;
 }
 
+// Whether the file is text of the settings format: UTF-8 without NUL bytes, every line blank, a
+// comment, a "[group]" header or a "key=value" line. Settings files are small; a huge one is
+// not the program's.
+bool HoldsSettingsText(const std::filesystem::path& file) {
+    constexpr std::uintmax_t MaximumSize = 4 * 1024 * 1024;
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(file, code);
+    if (code)
+        return true; // nothing to judge
+    if (size > MaximumSize)
+        return false;
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (text.find('\0') != std::string::npos || !IsValidUtf8(text))
+        return false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view line = std::string_view(text).substr(start, end - start);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        line = TrimBlanks(line);
+        const bool fits = line.empty() || line.front() == ';' ||
+                          (line.front() == '[' && line.back() == ']') || line.find('=') != std::string_view::npos;
+        if (!fits)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string VariantText(const QVariant& value) {
     if (value.typeId() == QMetaType::QByteArray)
         return value.toByteArray().toStdString();
@@ -96,7 +131,11 @@ void QtSettingsStore::NoteReadProblem() {
         readProblem_ = std::move(problem);
         return;
     }
-    if (settings_->status() == QSettings::FormatError) {
+    // The file is read at the first question asked, and only then is its status known. QSettings
+    // passes over most damage without a word (lines of random bytes read as nothing, and the next
+    // save drops them), so the text is judged here as well.
+    settings_->contains(QStringLiteral("ProgramPath"));
+    if (settings_->status() == QSettings::FormatError || !HoldsSettingsText(file)) {
         // Whatever the reader made of it is junk: every value reads as missing (Value()).
         malformed_ = true;
         readProblem_ = "the settings file \"" + DisplayFileName(file.native()) + "\" is malformed";

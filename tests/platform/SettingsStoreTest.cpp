@@ -223,6 +223,41 @@ TEST(QtSettingsStore, AMalformedFileIsKeptAsideAndNothingOfItIsWrittenBack) {
     EXPECT_TRUE(fs::exists(copy));
 }
 
+// What is no settings text is malformed, also where QSettings would pass over it without a word
+// and drop it at the next save; settings text of every kind is read.
+TEST(QtSettingsStore, WhatIsNoSettingsTextIsMalformed) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "Borvik Pro.conf";
+    std::string random(4096, '\0');
+    unsigned seed = 3;
+    for (char& byte : random) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    const struct {
+        const char* name;
+        std::string text;
+        bool malformed;
+    } rows[] = {
+        {"random bytes", random, true},
+        {"a NUL byte", std::string("[General]\nGridX=1\n\0\n", 20), true},
+        {"a line without a value", "[General]\nGridX=1\njust words\n", true},
+        {"bytes that are not UTF-8", "[General]\nUserName=J\xf6rg\n", true},
+        {"an open header", "[General\nGridX=1\n", true},
+        {"empty", "", false},
+        {"groups, comments and blanks", "; note\n\n[General]\r\nGridX = 1\r\n[Desktop]\nMainLeft=3\n", false},
+        {"UTF-8 and quoted values", "[General]\nUserName=J\xc3\xb6rg\nProgramPath=\"/a b/\"\n", false},
+    };
+    for (const auto& row : rows) {
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << row.text;
+        }
+        const QtSettingsStore store(file);
+        EXPECT_EQ(store.ReadProblem().empty(), !row.malformed) << row.name << ": " << store.ReadProblem();
+    }
+}
+
 // A settings file that cannot be read says why; nothing is written over it.
 TEST(QtSettingsStore, AFileThatCannotBeReadSaysWhyAndIsNotReplaced) {
     if (platformtest::RerunAsUnprivilegedUser())

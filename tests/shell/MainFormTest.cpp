@@ -151,7 +151,7 @@ TEST_F(MainFormTest, ACorruptSettingsFileIsNamedOnceAndKeptAndTheDefaultsAreUsed
         seed = seed * 1103515245u + 12345u;
         byte = static_cast<char>(seed >> 16);
     }
-    junk += "\n[General\nGridX=3\nJunkKey=1\n";
+    junk += "\nGridX=3\nJunkKey=1\n";
     shelltest::WriteText(file, junk);
     {
         platform::QtSettingsStore settings(file);
