@@ -4,6 +4,8 @@
 
 #include "NetTestSupport.h"
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -310,6 +312,60 @@ TEST(TCustomWSocket, AHandlerThatReadsNothingDoesNotHoldTheLoop) {
     ASSERT_TRUE(PumpUntil([&] { return offers > 0; }));
     nettest::PumpFor(50);
     EXPECT_EQ(offers, 1);
+}
+
+TEST(TCustomWSocket, AHandlerThatClosesAfterTheLastReadEndsTheSessionOnce) {
+    LocalPeer peer;
+    TCustomWSocket socket;
+    int closed = 0;
+    std::string received;
+    socket.OnSessionClosed = [&](TCustomWSocket*, std::uint16_t) { ++closed; };
+    socket.OnDataAvailable = [&](TCustomWSocket* s, std::uint16_t) {
+        char buffer[100];
+        const int n = s->Receive(buffer, sizeof buffer);
+        if (n > 0)
+            received.append(buffer, static_cast<std::size_t>(n));
+        else if (n == 0)
+            s->Close();
+    };
+    socket.SetAddr("127.0.0.1");
+    socket.SetPort(peer.PortText());
+    socket.Connect();
+    ASSERT_TRUE(peer.Accept());
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsConnected; }));
+    peer.SendRaw("bye");
+    peer.CloseClient();
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsClosed && closed > 0; }));
+    EXPECT_EQ(received, "bye");
+    EXPECT_EQ(closed, 1);
+}
+
+TEST(TCustomWSocket, OneNoticeReadsABoundedAmountWhileThePeerKeepsSending) {
+    LocalPeer peer;
+    TCustomWSocket socket;
+    std::int64_t received = 0;
+    // Small reads: the peer sends faster than this reader takes.
+    socket.OnDataAvailable = [&](TCustomWSocket* s, std::uint16_t) {
+        char buffer[1024];
+        const int n = s->Receive(buffer, sizeof buffer);
+        if (n > 0)
+            received += n;
+    };
+    socket.SetAddr("127.0.0.1");
+    socket.SetPort(peer.PortText());
+    socket.Connect();
+    ASSERT_TRUE(peer.Accept());
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsConnected; }));
+    // A timer of the program must keep firing while the data pours in.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ticks += peer.Streaming() && received > 0 ? 1 : 0; });
+    timer.start(10);
+    peer.StartStreaming(20);
+    EXPECT_TRUE(PumpUntil([&] { return ticks >= 10 || !peer.Streaming(); }));
+    EXPECT_GE(ticks, 10) << received << " bytes read";
+    peer.StopStreaming();
+    socket.Abort();
 }
 
 TEST(TCustomWSocket, PostFreeDestroysTheSocketFromTheLoop) {
