@@ -159,10 +159,8 @@ TfrmCheckWebUpdate::TfrmCheckWebUpdate(std::string serverSetting, std::filesyste
 
     // The version panels are as wide as a version number; the link panels take the rest.
     const int versionWidth = fontMetrics().horizontalAdvance("00.00.0000 beta");
-    for (QLabel* version : {pnlThis, pnlWeb}) {
-        version->setMinimumWidth(versionWidth);
-        version->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    }
+    pnlThis->setMinimumWidth(versionWidth);
+    pnlWeb->setMinimumWidth(versionWidth);
     for (QLabel* link : {static_cast<QLabel*>(pnlGotoWeb), static_cast<QLabel*>(pnlDownload)}) {
         link->setMinimumWidth(fontMetrics().horizontalAdvance(QString(44, 'x')));
         link->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
