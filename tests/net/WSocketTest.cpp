@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -344,12 +345,16 @@ TEST(TCustomWSocket, OneNoticeReadsABoundedAmountWhileThePeerKeepsSending) {
     LocalPeer peer;
     TCustomWSocket socket;
     std::int64_t received = 0;
-    // Small reads: the peer sends faster than this reader takes.
+    // A reader that takes its time with every block, as one writing to a slow disk does: the
+    // peer sends faster than it reads.
     socket.OnDataAvailable = [&](TCustomWSocket* s, std::uint16_t) {
         char buffer[1024];
         const int n = s->Receive(buffer, sizeof buffer);
         if (n > 0)
             received += n;
+        const auto busy = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+        while (std::chrono::steady_clock::now() < busy) {
+        }
     };
     socket.SetAddr("127.0.0.1");
     socket.SetPort(peer.PortText());
