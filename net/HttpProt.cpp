@@ -748,6 +748,13 @@ void THttpCli::SocketClosed(std::uint16_t error) {
     connected_ = false;
     if (state_ == httpReady || readyPosted_)
         return;
+    if (state_ == httpDnsLookupDone) {
+        // Closed before the request went out (a proxy's negotiation, say).
+        completionError_ = error;
+        FailRequest(error != 0 ? SocketErrorText(error) + " (Error #" + std::to_string(error) + ")"
+                               : "The connection closed while connecting");
+        return;
+    }
     if (headerInProgress_ || !reader_.InBody()) {
         headerInProgress_ = false;
         if (OnHeaderEnd)

@@ -460,6 +460,26 @@ TEST(THttpCli, HostilePeersEndWithinTheirBoundsAndTheLoopKeepsRunning) {
     }
 }
 
+TEST(THttpCli, ASocksProxyThatClosesDuringItsGreetingEndsTheRequestOnce) {
+    ScriptedServer proxy;
+    // Reads the greeting, then closes.
+    ASSERT_TRUE(proxy.Start({{"*", {}}})) << proxy.Failure();
+    THttpCli client;
+    int done = 0;
+    client.OnRequestDone = [&](THttpCli*, THttpRequest, std::uint16_t) { ++done; };
+    client.CtrlSocket().SetSocksServer("127.0.0.1");
+    client.CtrlSocket().SetSocksPort(std::to_string(proxy.Port()));
+    QByteArray received;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(GetInto(client, "http://127.0.0.1/x", received), "404 The connection closed while connecting");
+    EXPECT_LT(clock.elapsed(), 30000);
+    ASSERT_TRUE(PumpUntil([&] { return done > 0; }));
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(proxy.Requests(), std::vector<std::string>{"\x05\x01\x00"s});
+    EXPECT_EQ(client.CtrlSocket().State(), wsClosed);
+}
+
 TEST(THttpCli, AnInvalidPortIsNamed) {
     THttpCli client;
     for (const char* port : {"99999", "65536", "abc"}) {
