@@ -70,6 +70,7 @@ std::string UpdateServerProblem(const std::string& setting) {
 }
 
 QString PanelText(const std::string& text, int length) {
+    // Only the bytes that can hold `length` characters (at most four each) are decoded.
     const QString shown = QString::fromUtf8(
         text.data(), static_cast<qsizetype>(std::min<std::size_t>(text.size(), 4 * length + 4)));
     if (shown.size() <= length)

@@ -589,7 +589,7 @@ bool THttpCli::Field(const std::string& name, const std::string& value) {
 }
 
 bool THttpCli::HeaderData() {
-    // One line more each time: copying the whole list here made every line cost the header so far.
+    // Only the new line: copying the whole list would make each line cost the header so far.
     if (!reader_.ReceivedHeader.empty())
         receivedHeader_.push_back(reader_.ReceivedHeader.back());
     if (OnHeaderData)
