@@ -112,14 +112,6 @@ bool THttpResponseReader::HeaderLine(const std::string& line, const char* raw, i
         listener_.HeaderBegin();
     ++headerLines_;
     headerBytes_ += rawLength;
-    if (headerLines_ > kMaxHeaderLines) {
-        Fail("The header has more than " + std::to_string(kMaxHeaderLines) + " lines");
-        return false;
-    }
-    if (headerBytes_ > kMaxHeaderBytes) {
-        Fail("The header is larger than " + std::to_string(kMaxHeaderBytes) + " bytes");
-        return false;
-    }
 
     if (line.size() >= 6 && Lower(line.substr(0, 6)) == "<html>") {
         // No header at all: the answer is the document. The line keeps its own line end.
@@ -146,6 +138,15 @@ bool THttpResponseReader::HeaderLine(const std::string& line, const char* raw, i
         return true;
     }
 
+    // The line that ends the header is not counted against its bounds.
+    if (headerLines_ > kMaxHeaderLines) {
+        Fail("The header has more than " + std::to_string(kMaxHeaderLines) + " lines");
+        return false;
+    }
+    if (headerBytes_ > kMaxHeaderBytes) {
+        Fail("The header is larger than " + std::to_string(kMaxHeaderBytes) + " bytes");
+        return false;
+    }
     ReceivedHeader.push_back(line);
     if (line.rfind("HTTP/1.0", 0) == 0 || line.rfind("HTTP/1.1", 0) == 0) {
         if (line.size() < 12 || line[8] != ' ' || !IsDigit(line[9]) || !IsDigit(line[10]) ||

@@ -155,6 +155,33 @@ TEST(THttpResponseReader, ALineThatFillsTheBufferIsTooLong) {
     EXPECT_EQ(fits.log.substr(fits.log.size() - 5), "[end]");
 }
 
+TEST(THttpResponseReader, TheHeaderIsBoundedInLinesAndBytes) {
+    const auto header = [](int lines, std::size_t width) {
+        std::string text = "HTTP/1.0 200 OK\r\n";
+        for (int i = 1; i < lines; ++i)
+            text += "X: " + std::string(width, 'v') + "\r\n";
+        return text + "\r\nbody";
+    };
+    const std::size_t wide = THttpResponseReader::kMaxHeaderBytes / 16;
+    const struct {
+        std::string stream;
+        const char* failure;
+    } cases[] = {
+        {header(THttpResponseReader::kMaxHeaderLines, 1), ""},
+        {header(THttpResponseReader::kMaxHeaderLines + 1, 1), "The header has more than 256 lines"},
+        // 16 lines of a sixteenth each, with their line ends, are just over the bound.
+        {header(15, wide), ""},
+        {header(17, wide), "The header is larger than 65536 bytes"},
+    };
+    for (const auto& c : cases) {
+        Recorder recorder;
+        THttpResponseReader reader(recorder);
+        reader.Feed(c.stream.data(), static_cast<int>(c.stream.size()));
+        EXPECT_EQ(reader.Failure(), c.failure) << c.stream.size();
+        EXPECT_EQ(recorder.body, *c.failure == '\0' ? "body" : "") << c.stream.size();
+    }
+}
+
 TEST(THttpResponseReader, TheResultDoesNotDependOnHowTheStreamIsSplit) {
     const std::string streams[] = {
         "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 11\r\n\r\nhello\nworld",
