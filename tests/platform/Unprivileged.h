@@ -72,11 +72,18 @@ inline std::string RunChild(ChildKind kind) {
     const std::string gidMap = "0 " + std::to_string(gid) + " 1\n";
     if (kind == ChildKind::PrivateMounts)
         ::setenv(PrivateMountsVariable, "1", 1);
+    // The program is opened now and started through this descriptor, so that the unprivileged
+    // user needs no way through the folders above it (a build folder in a private checkout).
+    const int programFd = ::open(program.c_str(), O_RDONLY | O_CLOEXEC);
+    if (programFd < 0)
+        return std::string("cannot open the test program: ") + std::strerror(errno);
     std::fflush(nullptr);
 
     const pid_t child = ::fork();
-    if (child < 0)
+    if (child < 0) {
+        ::close(programFd);
         return std::string("cannot start a child process: ") + std::strerror(errno);
+    }
     if (child == 0) {
         if (kind == ChildKind::Unprivileged) {
             if (::setgroups(0, nullptr) != 0 || ::setresgid(UnprivilegedGroup, UnprivilegedGroup, UnprivilegedGroup) != 0 ||
@@ -97,9 +104,10 @@ inline std::string RunChild(ChildKind kind) {
             if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
                 ::_exit(122);
         }
-        ::execv(program.c_str(), argv.data());
+        ::fexecve(programFd, argv.data(), environ);
         ::_exit(123);
     }
+    ::close(programFd);
     if (kind == ChildKind::PrivateMounts)
         ::unsetenv(PrivateMountsVariable);
     int status = 0;
