@@ -6,12 +6,16 @@
 #include <QString>
 #include <QVariant>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -256,17 +260,43 @@ void QtSettingsStore::WriteString(std::string_view name, std::string_view value)
     settings_->setValue(Key(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
+namespace {
+
+// Why the settings file cannot be written, as ": reason", from the file and the folders above it
+// (QSettings reports only that it could not); empty when nothing tells.
+std::string WriteProblem(const std::filesystem::path& file) {
+    std::error_code code;
+    if (std::filesystem::is_directory(file, code))
+        return ": it is a folder, not a file";
+    if (std::filesystem::exists(file, code))
+        return ::access(file.c_str(), W_OK) != 0 ? std::string(": ") + std::strerror(errno) : std::string();
+    for (std::filesystem::path folder = file.parent_path(); !folder.empty(); folder = folder.parent_path()) {
+        if (std::filesystem::is_directory(folder, code))
+            return ::access(folder.c_str(), W_OK | X_OK) != 0
+                       ? ": " + std::string(std::strerror(errno)) + " in \"" + DisplayFileName(folder.native()) + "\""
+                       : std::string();
+        if (std::filesystem::exists(folder, code))
+            return ": \"" + DisplayFileName(folder.native()) + "\" is a file, not a folder";
+        if (folder == folder.parent_path())
+            break;
+    }
+    return {};
+}
+
+} // namespace
+
 StoreResult QtSettingsStore::Flush() {
     settings_->sync();
+    const std::string name = DisplayFileName(FileName());
     switch (settings_->status()) {
     case QSettings::NoError:
         return {};
     case QSettings::AccessError:
-        return {false, "Cannot write the settings file \"" + FileName() + "\""};
+        break;
     case QSettings::FormatError:
-        return {false, "The settings file \"" + FileName() + "\" is malformed"};
+        return {false, "The settings file \"" + name + "\" is malformed"};
     }
-    return {false, "Cannot write the settings file \"" + FileName() + "\""};
+    return {false, "Cannot write the settings file \"" + name + "\"" + WriteProblem(TextToPath(settings_->fileName()))};
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -154,7 +154,34 @@ TEST(QtSettingsStore, FailedWriteIsReported) {
     store.WriteInteger("GridX", 20);
     const platform::StoreResult result = store.Flush();
     EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("Borvik Pro.conf"), std::string::npos) << result.error;
+    EXPECT_EQ(result.error, "Cannot write the settings file \"" + (folder.path() / "Halvern" / "Borvik Pro.conf").string() +
+                                "\": \"" + (folder.path() / "Halvern").string() + "\" is a file, not a folder");
+}
+
+// A settings folder or file the user may not write says why.
+TEST(QtSettingsStore, AFailedWriteSaysWhy) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    TempFolder folder;
+    const fs::path locked = folder.path() / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    const fs::path readOnly = folder.path() / "readonly.conf";
+    std::ofstream(readOnly) << "[General]\nGridX=7\n";
+    fs::permissions(readOnly, fs::perms::owner_read);
+    const struct {
+        fs::path file;
+        std::string why;
+    } rows[] = {
+        {locked / "Borvik Pro.conf", ": Permission denied in \"" + locked.string() + "\""},
+        {readOnly, ": Permission denied"},
+    };
+    for (const auto& row : rows) {
+        QtSettingsStore store(row.file);
+        store.WriteInteger("GridX", 20);
+        EXPECT_EQ(store.Flush().error, "Cannot write the settings file \"" + row.file.string() + "\"" + row.why);
+    }
+    fs::permissions(locked, fs::perms::owner_all);
 }
 
 TEST(MemorySettingsStore, KeepsTypesLogsWritesAndFailsOnRequest) {
