@@ -951,8 +951,10 @@ void TfrmMain::SetToolbarCaptions(bool on) {
     TC.ButtonText = on;
     if (m_Startup.store != nullptr) {
         const platform::StoreResult written = WriteSettings(*m_Startup.store);
-        if (const std::string message = SettingsStartupMessage(*m_Startup.store, written); !message.empty()) {
-            Inform(QString::fromStdString(message), platform::MessageKind::Warning);
+        if (!written) {
+            Inform(QStringLiteral("The settings could not be written: %1")
+                       .arg(QString::fromStdString(written.error)),
+                   platform::MessageKind::Warning);
         }
     }
 }

@@ -204,6 +204,13 @@ TEST_F(MainFormTest, ASettingsFileThatCannotBeReadSaysWhyAndTheDefaultsAreUsed) 
         EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The settings could not be read: " + row.why +
                                                            ".\nThe defaults are in use."});
         EXPECT_EQ(TC.GridX, 20);
+        // Said once: a later write says only that it failed.
+        dialogs.messages.clear();
+        main.SetToolbarCaptions(false);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text.rfind("The settings could not be written: Cannot write the settings file", 0),
+                  0u)
+            << dialogs.messages[0].text;
     }
     std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
     EXPECT_EQ(shelltest::ReadText(locked), "[General]\nGridX=7\n");
