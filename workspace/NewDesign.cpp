@@ -617,10 +617,14 @@ void TfrmNewProject::RefillDriverList() {
 void TfrmNewProject::sDriverChange() {
     if (m_DriverList->currentIndex() >= 0) {
         const std::string name = platform::TextToFileName(m_DriverList->currentText());
-        // Said while the wizard is shown; the quiet filling of the list at creation says nothing.
-        if (const TReadReport report = DriverDatabase.LoadDriver(name, m_Driver); !report && isVisible())
-            Tell(this, "The driver \"" + platform::DisplayFileName(name) + "\" could not be loaded: " + report.error,
-                 platform::MessageKind::Error);
+        if (const TReadReport report = DriverDatabase.LoadDriver(name, m_Driver); !report) {
+            // The entry's own values are unknown: none of the driver chosen before stays under its
+            // name. Said while the wizard is shown; the quiet filling at creation says nothing.
+            m_Driver.Data = TDriverObject().Data;
+            if (isVisible())
+                Tell(this, "The driver \"" + platform::DisplayFileName(name) + "\" could not be loaded: " + report.error,
+                     platform::MessageKind::Error);
+        }
     }
     PrepareWizardDriver(m_Driver);
     m_Params->ShowDriver(&m_Driver);

@@ -199,10 +199,16 @@ TEST_F(WizardTest, DriversAreLoadedByTheirFileNamesAndOneThatCannotBeReadIsNamed
     EXPECT_EQ(dialogs.messages[0].text, "The driver \"Broken\" could not be loaded: The file \"" +
                                             (drivers / "Broken.bvd").string() +
                                             "\" holds no driver: it has no section [Driver]");
+    EXPECT_EQ(wizard->Driver().Data.Model, "");
     dialogs.messages.clear();
     Choose("sDriver", 1);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(wizard->Driver().Data.Model, "Cafe");
+    // Back to the broken one: nothing of the driver before stays under its name.
+    Choose("sDriver", 0);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(wizard->Driver().Data.Model, "");
+    EXPECT_EQ(wizard->Driver().Data.Fs, 0);
 }
 
 TEST_F(WizardTest, PlacementOffersWhatAProjectAcceptsAndResetsTheCount) {
