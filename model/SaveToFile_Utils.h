@@ -45,9 +45,11 @@ struct TReadReport {
 // Limits on what a file can make the reader build.
 inline constexpr std::int32_t MaximumFilterCount = 256;
 inline constexpr std::int32_t MaximumVentCount = 8;
-// The most bytes a stored text (name, comment, description) may hold. A file with a longer one
-// is refused whole, never cut: a later save would lose the rest.
-inline constexpr std::size_t MaximumTextLength = 64 * 1024;
+// The most bytes a stored text (name, comment, description) may hold: some 200 lines, and a
+// text field lays out even one line of this size at once, where the layout time grows with the
+// square of a line's length (a quarter of a second at 64 KiB, seconds beyond). A file with a
+// longer text is refused whole, never cut: a later save would lose the rest.
+inline constexpr std::size_t MaximumTextLength = 16 * 1024;
 
 // The writers answer false when the INI layer refused a value; a save then fails.
 // ParState is written as the letters N, E and C; any other letter reads and writes as E.

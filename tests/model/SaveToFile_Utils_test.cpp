@@ -1527,7 +1527,7 @@ TEST_F(FileSectionsTest, ATextBeyondTheBoundRefusesTheFileAndCutsNothing) {
         const TReadReport report = LoadProjectFile(path, project.Parts());
         EXPECT_FALSE(report.ok);
         EXPECT_EQ(report.error, "The text " + std::string(key) + " of section [ProjectInfo] in \"" + path.string() +
-                                    "\" holds 31457280 bytes, more than the 65536 a text may hold; the file is not "
+                                    "\" holds 31457280 bytes, more than the 16384 a text may hold; the file is not "
                                     "opened, so that nothing of it is cut");
         EXPECT_EQ(project.info.Description, GoldenProject().info.Description);
     }
@@ -1537,8 +1537,8 @@ TEST_F(FileSectionsTest, ATextBeyondTheBoundRefusesTheFileAndCutsNothing) {
     longer.info.Description = std::string(MaximumTextLength + 1, 'b');
     const platform::IniResult saved = SaveProjectFile(path, longer.Parts());
     EXPECT_FALSE(saved.ok);
-    EXPECT_EQ(saved.error, "Cannot save \"" + path.string() + "\": the text Description holds 65537 bytes, more "
-                           "than the 65536 a text may hold");
+    EXPECT_EQ(saved.error, "Cannot save \"" + path.string() + "\": the text Description holds 16385 bytes, more "
+                           "than the 16384 a text may hold");
     TDriverObject driver = GoldenDriver();
     driver.Data.Comment = std::string(MaximumTextLength / 2 + 1, '\n'); // each break is one byte stored
     EXPECT_TRUE(SaveDriverFile(folder / "d.bvd", driver).ok);
