@@ -108,6 +108,14 @@ TEST_F(CalculatorsWindow, ShowsErrorsAndKeepsEarlierResults) {
     EXPECT_EQ(dialogs_.messages[0].text, "Division by zero");
     EXPECT_EQ(dialogs_.messages[0].kind, platform::MessageKind::Error);
     EXPECT_EQ(window.OutputGrid(0)->item(0, 1)->text(), "");
+
+    // A character that cannot be seen is named in the box, not left out of it.
+    dialogs_.messages.clear();
+    window.InputGrid(0)->item(0, 1)->setText(QStringLiteral("1") + QChar(0) + QStringLiteral("+1"));
+    window.InputGrid(0)->item(1, 1)->setText("1");
+    window.Button1Click();
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].text, "#0 not appropriate");
 }
 
 // Clicking the cell that is already current and typing at once: the typed value is what counts,
