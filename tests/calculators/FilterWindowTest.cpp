@@ -10,6 +10,7 @@
 #include "../platform/TestApplication.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -133,9 +134,18 @@ TEST_F(CalculatorsWindow, ValueTypedRightAfterClickingTheCurrentCellIsKept) {
     ASSERT_EQ(input->currentColumn(), 1);
 
     const QPoint cell = input->visualItemRect(input->item(0, 1)).center();
+    QElapsedTimer sinceClick;
+    sinceClick.start();
     QTest::mouseClick(input->viewport(), Qt::LeftButton, {}, cell);
     QTest::keyClicks(QApplication::focusWidget(), "7");
-    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    // An edit started by a click into the current cell would wait a double-click interval, on a
+    // coarse timer that may run up to a twentieth late. Past that time for certain, the events
+    // are handled once more, so such an edit has begun before the next key, however slow the
+    // machine.
+    const qint64 due = QApplication::doubleClickInterval() * 21 / 20 + 20;
+    while (sinceClick.elapsed() <= due)
+        QTest::qWait(10);
+    QCoreApplication::processEvents();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     EXPECT_EQ(input->item(0, 1)->text().toStdString(), "7");
     EXPECT_EQ(input->currentRow(), 1);

@@ -8,6 +8,7 @@
 #include "simulation/PeakHighpass.h"
 #include "simulation/StaticGain.h"
 #include "tests/shell/WindowTestSupport.h"
+#include "tests/platform/TestApplication.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 
 #include <cmath>
 
+using platformtest::kWaitLimit;
 using windowtest::TypeAndLeave;
 
 namespace {
@@ -188,7 +190,7 @@ TEST_F(FilterEditorTest, CaptionMnemonicsWorkAtTheFirstPressBesideTheMainWindows
     windowtest::TMainWindowShortcuts mainWindow;
     StartFilterEditor(project, -1);
     Editor()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Editor()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Editor(), kWaitLimit));
     int captions = 0;
     for (QLabel* caption : Editor()->findChildren<QLabel*>()) {
         if (caption->buddy() == nullptr || !caption->text().contains('&'))

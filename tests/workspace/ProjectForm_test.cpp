@@ -23,10 +23,12 @@
 #include <QTest>
 
 #include "simulation/Lowpass.h"
+#include "tests/platform/TestApplication.h"
 
 #include <cmath>
 #include <fstream>
 
+using platformtest::kWaitLimit;
 using namespace projecttest;
 
 namespace {
@@ -110,7 +112,7 @@ TEST_F(ProjectWindowTest, FieldsAndChoicesAreFlatControls) {
     ASSERT_NE(iso, nullptr);
     window->show();
     window->Tabs()->setCurrentIndex(0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window, kWaitLimit));
     EXPECT_TRUE(standard->isChecked());
     EXPECT_FALSE(window->box.Isobarik);
     QTest::mouseClick(iso, Qt::LeftButton, Qt::NoModifier, iso->rect().center());
@@ -394,7 +396,7 @@ TEST_F(ProjectWindowTest, EndCorrectionShowsTheMatchingItemOrTheNumber) {
     // A typed factor counts when the field is left; text that is no factor is refused.
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWaitLimit));
     window->Tabs()->setCurrentIndex(3);
     const double len = window->box.RearVent.len;
     combo->setFocus();
