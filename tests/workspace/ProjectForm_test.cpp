@@ -224,6 +224,31 @@ TEST_F(ProjectWindowTest, BoxPictureGesturesAndLocks) {
     EXPECT_NEAR(window->box.Vr, vr * 1.1, 1e-12);
 }
 
+// A drag lights the fields it changes in the flat colour $808000, frame and text area alike, and
+// gives them back the colour they had when the button comes up.
+TEST_F(ProjectWindowTest, ADragLightsItsFieldsInTheFlatColourAndGivesTheirColourBack) {
+    TfrmProject* window = NewProject(main, pbVented);
+    auto* volume = qobject_cast<TFlatEdit*>(window->Control("ReVolume"));
+    auto* distance = qobject_cast<TFlatEdit*>(window->Control("edDist"));
+    ASSERT_NE(volume, nullptr);
+    ASSERT_NE(distance, nullptr);
+    volume->clearFocus();
+    const TColor flat = volume->ColorFlat();
+    const QColor face = volume->palette().color(QPalette::Base);
+    ASSERT_EQ(face, volume->FaceColor());
+
+    window->BoxPicMouseDown(Qt::LeftButton, QPoint(100, 100));
+    EXPECT_EQ(volume->ColorFlat(), static_cast<TColor>(0x808000));
+    EXPECT_EQ(volume->FaceColor(), QColor(0x00, 0x80, 0x80));
+    EXPECT_EQ(volume->palette().color(QPalette::Base), volume->FaceColor()) << "the text area as the frame";
+    EXPECT_EQ(distance->ColorFlat(), flat) << "a field the drag does not change stays as it is";
+
+    window->BoxPicMouseUp();
+    EXPECT_EQ(volume->ColorFlat(), flat);
+    EXPECT_EQ(volume->FaceColor(), face);
+    EXPECT_EQ(volume->palette().color(QPalette::Base), face);
+}
+
 // The close query asks after every kind of change, and only then.
 TEST_F(ProjectWindowTest, CloseQueryAfterEachKindOfChange) {
     const auto file = TempHome::folder / "Projects" / "query.bvp";
