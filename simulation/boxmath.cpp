@@ -145,6 +145,15 @@ double BoxMath_GroupDelayStep(double f) {
     return shifted - f;
 }
 
+TComplexSlope BoxMath_LoadedResponseSlope(const TDriverObject& driver, TComplexSlope load, double f, double gain) {
+    if (!driver.ModelReady)
+        return {MakeComplex(0.0, 0.0), MakeComplex(0.0, 0.0)};
+    const double w = 2.0 * HV_Pi * f;
+    const TComplexSlope coil = EvalTransferSlope(driver.CoilTF, w);
+    const TComplexSlope motion = EvalTransferSlope(driver.DriverTF, w);
+    return ComplexScale(ComplexMul(ComplexMul(coil, load), ComplexInv(ComplexAdd(motion, load))), gain);
+}
+
 double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h) {
     if (!(h > 0.0))
         return 0.0;

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <type_traits>
 
 enum TBoxType : std::int32_t {
     btClosed = 0,
@@ -206,6 +207,31 @@ inline TComplex BoxMath_PortBranch(const TChamberElements& chamber, double omega
     return MakeComplex(chamber.Rap, omega * chamber.Map);
 }
 
+// The branches and a constant as a plain value (Z = TComplex) or with their slope d/dω
+// (Z = TComplexSlope), for circuits written once for both.
+template <class Z> Z BoxMath_BoxBranchOf(const TChamberElements& chamber, double omega) {
+    if constexpr (std::is_same_v<Z, TComplexSlope>)
+        return {BoxMath_BoxBranch(chamber, omega), MakeComplex(0.0, 1.0 / (omega * omega * chamber.Cab))};
+    else
+        return BoxMath_BoxBranch(chamber, omega);
+}
+template <class Z> Z BoxMath_PortBranchOf(const TChamberElements& chamber, double omega) {
+    if constexpr (std::is_same_v<Z, TComplexSlope>)
+        return {BoxMath_PortBranch(chamber, omega), MakeComplex(0.0, chamber.Map)};
+    else
+        return BoxMath_PortBranch(chamber, omega);
+}
+template <class Z> Z BoxMath_Constant(double re) {
+    if constexpr (std::is_same_v<Z, TComplexSlope>)
+        return {MakeComplex(re, 0.0), MakeComplex(0.0, 0.0)};
+    else
+        return MakeComplex(re, 0.0);
+}
+
+// The driver's loaded response (TDriverObject::LoadedResponse) with its slope, for a load given
+// with its slope: gain·coil·load / (driver + load). 0 while the driver has no model.
+TComplexSlope BoxMath_LoadedResponseSlope(const TDriverObject& driver, TComplexSlope load, double f, double gain);
+
 // jω·z.
 inline TComplex BoxMath_TimesJOmega(TComplex z, double omega) {
     return MakeComplex(-omega * z.im, omega * z.re);
@@ -242,7 +268,9 @@ double BoxMath_GroupDelayStep(double f);
 // the two is undone.
 double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h);
 
-// Group delay (kind 11) of a model whose transfer quantity at any frequency transferAt(f) gives.
+// Group delay (kind 11) of a model whose transfer quantity at any frequency transferAt(f) gives,
+// from the phases a small step either side; a model that gives its transfer with its slope
+// (RadiatedSlope) has its exact delay instead.
 // Always inlined: for a model type shared by several boxes the compiler would otherwise keep
 // this as a call at every point of a curve.
 template <class TransferAt>
@@ -297,8 +325,11 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
         return true;
     case ckGroupDelay: {
         const double scale = driver.MasOverRae;
-        out = MakeComplex(
-            BoxMath_GroupDelay(f, [&](double x) { return model.Radiated(model.Load(x), x, scale); }), 0.0);
+        if constexpr (requires { model.RadiatedSlope(f, scale); })
+            out = MakeComplex(SlopeGroupDelay(model.RadiatedSlope(f, scale)), 0.0);
+        else
+            out = MakeComplex(
+                BoxMath_GroupDelay(f, [&](double x) { return model.Radiated(model.Load(x), x, scale); }), 0.0);
         return true;
     }
     case ckSPL:
@@ -334,16 +365,15 @@ public:
 
     TComplex Load(double f) const { return At(f).load; }
 
-    // The net volume velocity leaving the box: what the cone pushes into the front chamber and
-    // draws from the rear, less what the two box compliances store. Each chamber's pressure is
-    // the chamber flow times its impedance.
     TComplex Radiated(TComplex load, double f, double scale) const {
-        const Circuit& c = At(f);
-        const TComplex U = ChamberFlow(load, f, scale);
-        const TComplex frontPressure = ComplexMul(U, c.front);
-        const TComplex rearPressure = ComplexMul(U, c.rear);
-        return ComplexSub(ComplexMul(rearPressure, c.rearBoxAdmittance),
-                          ComplexMul(frontPressure, c.frontBoxAdmittance));
+        return RadiatedOf(At(f), ChamberFlow(load, f, scale));
+    }
+
+    // The radiated term with its slope, for the exact group delay.
+    TComplexSlope RadiatedSlope(double f, double scale) const {
+        CircuitOf<TComplexSlope> c;
+        Build(2.0 * HV_Pi * f, c);
+        return RadiatedOf(c, ComplexMul(BoxMath_LoadedResponseSlope(driver_, c.load, f, scale), c.chambersAdmittance));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }
@@ -361,42 +391,53 @@ public:
     }
 
 private:
-    struct Circuit {
+    template <class Z> struct CircuitOf {
+        Z rearBoxAdmittance{};   // 1/(Rabr + 1/(jω·Cabr))
+        Z rearPortAdmittance{};  // 1/(Rapr + jω·Mapr); a sealed rear chamber has none
+        Z rear{};                // rear box ∥ Ralr (∥ rear port)
+        Z frontBoxAdmittance{};  // 1/(Rabf + 1/(jω·Cabf))
+        Z frontPortAdmittance{}; // 1/(Rapf + jω·Mapf)
+        Z front{};               // front box ∥ Ralf ∥ front port
+        Z chambersAdmittance{};  // 1/(front + rear): both chambers in the path of the cone's air
+        Z load{};                // (front + rear) ∥ Ricl
+    };
+    struct Circuit : CircuitOf<TComplex> {
         double f = -1;
-        TComplex rearBoxAdmittance{};   // 1/(Rabr + 1/(jω·Cabr))
-        TComplex rearPortAdmittance{};  // 1/(Rapr + jω·Mapr); a sealed rear chamber has none
-        TComplex rear{};                // rear box ∥ Ralr (∥ rear port)
-        TComplex frontBoxAdmittance{};  // 1/(Rabf + 1/(jω·Cabf))
-        TComplex frontPortAdmittance{}; // 1/(Rapf + jω·Mapf)
-        TComplex front{};               // front box ∥ Ralf ∥ front port
-        TComplex chambersAdmittance{};  // 1/(front + rear): both chambers in the path of the cone's air
-        TComplex load{};                // (front + rear) ∥ Ricl
     };
 
     const Circuit& At(double f) const {
-        if (circuit_.f != f)
-            Compute(f);
+        if (circuit_.f != f) {
+            circuit_.f = f;
+            Build(2.0 * HV_Pi * f, circuit_);
+        }
         return circuit_;
     }
 
-    void Compute(double f) const {
-        const double omega = 2.0 * HV_Pi * f;
-        Circuit& c = circuit_;
-        c.f = f;
-        c.rearBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.rear, omega));
+    template <class Z> void Build(double omega, CircuitOf<Z>& c) const {
+        c.rearBoxAdmittance = ComplexInv(BoxMath_BoxBranchOf<Z>(state_.rear, omega));
         if constexpr (RearPort) {
-            c.rearPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.rear, omega));
+            c.rearPortAdmittance = ComplexInv(BoxMath_PortBranchOf<Z>(state_.rear, omega));
             c.rear = ComplexInv(ComplexAdd(ComplexAdd(c.rearBoxAdmittance, c.rearPortAdmittance),
-                                           MakeComplex(rearLeak_, 0.0)));
+                                           BoxMath_Constant<Z>(rearLeak_)));
         } else {
-            c.rear = ComplexInv(ComplexAdd(c.rearBoxAdmittance, MakeComplex(rearLeak_, 0.0)));
+            c.rear = ComplexInv(ComplexAdd(c.rearBoxAdmittance, BoxMath_Constant<Z>(rearLeak_)));
         }
-        c.frontBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.front, omega));
-        c.frontPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.front, omega));
+        c.frontBoxAdmittance = ComplexInv(BoxMath_BoxBranchOf<Z>(state_.front, omega));
+        c.frontPortAdmittance = ComplexInv(BoxMath_PortBranchOf<Z>(state_.front, omega));
         c.front = ComplexInv(ComplexAdd(ComplexAdd(c.frontBoxAdmittance, c.frontPortAdmittance),
-                                        MakeComplex(frontLeak_, 0.0)));
+                                        BoxMath_Constant<Z>(frontLeak_)));
         c.chambersAdmittance = ComplexInv(ComplexAdd(c.front, c.rear));
-        c.load = ComplexInv(ComplexAdd(c.chambersAdmittance, MakeComplex(chamberLeak_, 0.0)));
+        c.load = ComplexInv(ComplexAdd(c.chambersAdmittance, BoxMath_Constant<Z>(chamberLeak_)));
+    }
+
+    // The net volume velocity leaving the box: what the cone pushes into the front chamber and
+    // draws from the rear, less what the two box compliances store. Each chamber's pressure is
+    // the chamber flow U times its impedance.
+    template <class Z> static Z RadiatedOf(const CircuitOf<Z>& c, Z U) {
+        const Z frontPressure = ComplexMul(U, c.front);
+        const Z rearPressure = ComplexMul(U, c.rear);
+        return ComplexSub(ComplexMul(rearPressure, c.rearBoxAdmittance),
+                          ComplexMul(frontPressure, c.frontBoxAdmittance));
     }
 
     // The volume velocity U through both chambers: the loaded response over their series impedance.
