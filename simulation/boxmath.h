@@ -228,9 +228,20 @@ template <class Z> Z BoxMath_Constant(double re) {
         return MakeComplex(re, 0.0);
 }
 
-// The driver's loaded response (TDriverObject::LoadedResponse) with its slope, for a load given
-// with its slope: gain·coil·load / (driver + load). 0 while the driver has no model.
-TComplexSlope BoxMath_LoadedResponseSlope(const TDriverObject& driver, TComplexSlope load, double f, double gain);
+// The driver's loaded response (TDriverObject::LoadedResponse), and the same with its slope for a
+// load given with its slope: gain·coil·load / (driver + load). 0 while the driver has no model.
+inline TComplex BoxMath_LoadedResponse(const TDriverObject& driver, TComplex load, double f, double gain) {
+    return driver.LoadedResponse(load, f, gain);
+}
+TComplexSlope BoxMath_LoadedResponse(const TDriverObject& driver, TComplexSlope load, double f, double gain);
+
+// The flow that a chamber's compliance takes up, the driver's loaded response over the box
+// branch: what a single chamber radiates, cone and vent together.
+template <class Z>
+Z BoxMath_ComplianceFlow(const TDriverObject& driver, const TChamberElements& chamber, Z load, double f,
+                         double scale) {
+    return ComplexDiv(BoxMath_LoadedResponse(driver, load, f, scale), BoxMath_BoxBranchOf<Z>(chamber, 2.0 * HV_Pi * f));
+}
 
 // jω·z.
 inline TComplex BoxMath_TimesJOmega(TComplex z, double omega) {
@@ -239,9 +250,15 @@ inline TComplex BoxMath_TimesJOmega(TComplex z, double omega) {
 
 // Two branches in parallel, formed as the inverse of the sum of their admittances. A branch that
 // is a dead short (exactly 0) shorts the combination.
-inline TComplex BoxMath_Parallel(TComplex a, TComplex b) {
-    if ((a.re == 0.0 && a.im == 0.0) || (b.re == 0.0 && b.im == 0.0))
-        return MakeComplex(0.0, 0.0);
+template <class Z> Z BoxMath_Parallel(Z a, Z b) {
+    const auto isShort = [](const Z& z) {
+        if constexpr (std::is_same_v<Z, TComplexSlope>)
+            return z.value.re == 0.0 && z.value.im == 0.0;
+        else
+            return z.re == 0.0 && z.im == 0.0;
+    };
+    if (isShort(a) || isShort(b))
+        return BoxMath_Constant<Z>(0.0);
     return ComplexInv(ComplexAdd(ComplexInv(a), ComplexInv(b)));
 }
 
@@ -256,35 +273,6 @@ TComplex BoxMath_SPL(TComplex radiated, double f, double power);
 // 13): value·2·J1(x)/x with x = (2πf/c)·sqrt(Sd/π)·sin(angle). No factor when Sd is not positive
 // or the angle is 0.
 TComplex BoxMath_OffAxis(TComplex value, double f, double c, double Sd, double angle);
-
-// The step of the group delay, relative to the frequency.
-inline constexpr double GroupDelayStepRatio = 1.0 / 65536.0;
-
-// The step of the group delay: the representable difference (f + f·GroupDelayStepRatio) - f;
-// 0 where f is not positive.
-double BoxMath_GroupDelayStep(double f);
-
-// Group delay in s from the phases of the transfer at f + h and f - h; a jump across ±π between
-// the two is undone.
-double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h);
-
-// Group delay (kind 11) of a model whose transfer quantity at any frequency transferAt(f) gives,
-// from the phases a small step either side; a model that gives its transfer with its slope
-// (RadiatedSlope) has its exact delay instead.
-// Always inlined: for a model type shared by several boxes the compiler would otherwise keep
-// this as a call at every point of a curve.
-template <class TransferAt>
-[[gnu::always_inline]] inline double BoxMath_GroupDelay(double f, TransferAt&& transferAt) {
-    const double h = BoxMath_GroupDelayStep(f);
-    if (!(h > 0.0))
-        return 0.0;
-    // The phase difference is the argument of z+ · conj(z-): one arc tangent instead of two,
-    // already within ±π, and without the cancellation of two nearly equal phases.
-    const TComplex up = transferAt(f + h);
-    const TComplex down = transferAt(f - h);
-    const TComplex turn = MakeComplex(up.re * down.re + up.im * down.im, up.im * down.re - up.re * down.im);
-    return -std::atan2(turn.im, turn.re) / (4.0 * HV_Pi * h);
-}
 
 // Sends a report when its value is finite.
 void BoxMath_Report(const ProjectResultCallback& report, TReportCode code, double value);
@@ -301,6 +289,8 @@ inline TComplex BoxMath_FiniteOrZero(TComplex value) {
 //   TComplex Load(double f) const                                 the load on the driver at f
 //   TComplex Radiated(TComplex load, double f, double scale) const the radiated volume-velocity
 //                                                                 term built with that scale
+//   TComplexSlope RadiatedSlope(double f, double scale) const     the same at its own load, with
+//                                                                 its slope d/dω (group delay)
 //   double MaxPower(TComplex load, double f) const                the power limit of kind 10
 //   static constexpr bool OffAxis                                 the cone's directivity applies
 template <class Model>
@@ -323,15 +313,10 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
     case ckMaxPower:
         out = MakeComplex(model.MaxPower(model.Load(f), f), 0.0);
         return true;
-    case ckGroupDelay: {
-        const double scale = driver.MasOverRae;
-        if constexpr (requires { model.RadiatedSlope(f, scale); })
-            out = MakeComplex(SlopeGroupDelay(model.RadiatedSlope(f, scale)), 0.0);
-        else
-            out = MakeComplex(
-                BoxMath_GroupDelay(f, [&](double x) { return model.Radiated(model.Load(x), x, scale); }), 0.0);
+    case ckGroupDelay:
+        // The exact slope of the radiated term's phase; the factor jω turns no phase.
+        out = MakeComplex(SlopeGroupDelay(model.RadiatedSlope(f, driver.MasOverRae)), 0.0);
         return true;
-    }
     case ckSPL:
     case ckMaxSPL: {
         const TComplex load = model.Load(f);
@@ -373,7 +358,7 @@ public:
     TComplexSlope RadiatedSlope(double f, double scale) const {
         CircuitOf<TComplexSlope> c;
         Build(2.0 * HV_Pi * f, c);
-        return RadiatedOf(c, ComplexMul(BoxMath_LoadedResponseSlope(driver_, c.load, f, scale), c.chambersAdmittance));
+        return RadiatedOf(c, ComplexMul(BoxMath_LoadedResponse(driver_, c.load, f, scale), c.chambersAdmittance));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }

@@ -16,18 +16,22 @@ struct VentedModel {
 
     // The box branch, the leak and the port in parallel, as one inversion of the sum of their
     // admittances. The set-up keeps every resistance above 0, so no branch is a dead short.
-    TComplex Load(double f) const {
-        const double omega = 2.0 * HV_Pi * f;
-        const TComplex admittance = ComplexAdd(ComplexAdd(ComplexInv(BoxMath_BoxBranch(state.rear, omega)),
-                                                          MakeComplex(1.0 / state.rear.Ral, 0.0)),
-                                               ComplexInv(BoxMath_PortBranch(state.rear, omega)));
-        return ComplexInv(admittance);
-    }
+    TComplex Load(double f) const { return LoadOf<TComplex>(2.0 * HV_Pi * f); }
 
     // Cone and vent together radiate the flow that the chamber's compliance takes up.
-    TComplex Radiated(TComplex load, double f, double scale) const {
-        const double omega = 2.0 * HV_Pi * f;
-        return ComplexDiv(driver.LoadedResponse(load, f, scale), BoxMath_BoxBranch(state.rear, omega));
+    template <class Z> Z Radiated(Z load, double f, double scale) const {
+        return BoxMath_ComplianceFlow(driver, state.rear, load, f, scale);
+    }
+
+    TComplexSlope RadiatedSlope(double f, double scale) const {
+        return Radiated(LoadOf<TComplexSlope>(2.0 * HV_Pi * f), f, scale);
+    }
+
+    template <class Z> Z LoadOf(double omega) const {
+        const Z admittance = ComplexAdd(ComplexAdd(ComplexInv(BoxMath_BoxBranchOf<Z>(state.rear, omega)),
+                                                   BoxMath_Constant<Z>(1.0 / state.rear.Ral)),
+                                        ComplexInv(BoxMath_PortBranchOf<Z>(state.rear, omega)));
+        return ComplexInv(admittance);
     }
 
     // The volume velocity through the vent.

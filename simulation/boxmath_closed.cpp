@@ -51,15 +51,19 @@ struct ClosedModel {
 
     static constexpr bool OffAxis = true;
 
-    TComplex Load(double f) const {
-        const double omega = 2.0 * HV_Pi * f;
-        return BoxMath_Parallel(BoxMath_BoxBranch(state.rear, omega), MakeComplex(state.rear.Ral, 0.0));
-    }
+    TComplex Load(double f) const { return LoadOf<TComplex>(2.0 * HV_Pi * f); }
 
     // The radiated volume velocity is the flow that the chamber's compliance takes up.
-    TComplex Radiated(TComplex load, double f, double scale) const {
-        const double omega = 2.0 * HV_Pi * f;
-        return ComplexDiv(driver.LoadedResponse(load, f, scale), BoxMath_BoxBranch(state.rear, omega));
+    template <class Z> Z Radiated(Z load, double f, double scale) const {
+        return BoxMath_ComplianceFlow(driver, state.rear, load, f, scale);
+    }
+
+    TComplexSlope RadiatedSlope(double f, double scale) const {
+        return Radiated(LoadOf<TComplexSlope>(2.0 * HV_Pi * f), f, scale);
+    }
+
+    template <class Z> Z LoadOf(double omega) const {
+        return BoxMath_Parallel(BoxMath_BoxBranchOf<Z>(state.rear, omega), BoxMath_Constant<Z>(state.rear.Ral));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver, box, load, f); }

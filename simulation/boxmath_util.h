@@ -65,6 +65,11 @@ inline TComplexSlope ComplexMul(TComplexSlope a, TComplexSlope b) {
 inline TComplexSlope ComplexScale(TComplexSlope z, double k) {
     return {ComplexScale(z.value, k), ComplexScale(z.rate, k)};
 }
+// (a/b)' = (a' - (a/b)·b') / b.
+inline TComplexSlope ComplexDiv(TComplexSlope a, TComplexSlope b) {
+    const TComplex quotient = ComplexDiv(a.value, b.value);
+    return {quotient, ComplexDiv(ComplexSub(a.rate, ComplexMul(quotient, b.rate)), b.value)};
+}
 // (1/z)' = -z' / z².
 inline TComplexSlope ComplexInv(TComplexSlope z) {
     const TComplex inverse = ComplexInv(z.value);

@@ -66,21 +66,27 @@ INSTANTIATE_TEST_SUITE_P(
                       TDelayCase{"PassiveRadiator", PassiveRadiatorBox()}),
     [](const ::testing::TestParamInfo<TDelayCase>& info) { return std::string(info.param.Name); });
 
-// The bandpass boxes take the exact slope of their phase, carried through the circuit by the
-// rules of differentiation: against a Richardson derivative of the transfer's phase over a dense
-// sweep, lossy and almost lossless, with a coil inductance, the delay differs by no more than the
+// Every box takes the exact slope of its phase, carried through its circuit by the rules of
+// differentiation: against a Richardson derivative of the transfer's phase over a dense sweep,
+// lossy and almost lossless, with a coil inductance, the delay differs by no more than the
 // reference's own rounding. A phase difference over a small step, even one in proportion to the
 // frequency, leaves a tenth of a picosecond of noise, which this bound sees where the delay
 // crosses zero and at the top of the band.
-TEST(BandpassGroupDelay, IsTheExactPhaseSlope) {
+TEST(ExactGroupDelay, EveryBoxTakesTheSlopeOfItsPhase) {
     const auto lossless = [](TBoxData box) {
         box.Qlf = box.Qaf = box.Qpf = box.Qlr = box.Qar = box.Qpr = box.Qiclfr = Lossless;
         return box;
     };
-    const TDelayCase cases[] = {{"Bandpass4", Bandpass4Box()},
+    const TDelayCase cases[] = {{"Closed", ClosedBox()},
+                                {"Vented", VentedBox()},
+                                {"Bandpass4", Bandpass4Box()},
                                 {"Bandpass6", Bandpass6Box()},
+                                {"PassiveRadiator", PassiveRadiatorBox()},
+                                {"ClosedLossless", lossless(ClosedBox())},
+                                {"VentedLossless", lossless(VentedBox())},
                                 {"Bandpass4Lossless", lossless(Bandpass4Box())},
-                                {"Bandpass6Lossless", lossless(Bandpass6Box())}};
+                                {"Bandpass6Lossless", lossless(Bandpass6Box())},
+                                {"PassiveRadiatorLossless", lossless(PassiveRadiatorBox())}};
     for (const TDelayCase& c : cases) {
         Caller transfer(BoxMath_GetFunc(c.Box.BType), c.Box);
         Caller delay(BoxMath_GetFunc(c.Box.BType), c.Box);
