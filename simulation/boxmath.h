@@ -243,6 +243,28 @@ Z BoxMath_ComplianceFlow(const TDriverObject& driver, const TChamberElements& ch
     return ComplexDiv(BoxMath_LoadedResponse(driver, load, f, scale), BoxMath_BoxBranchOf<Z>(chamber, 2.0 * HV_Pi * f));
 }
 
+// What the closed and the vented box share: one chamber whose load Derived gives as
+// LoadOf<Z>(ω), radiating the flow that the chamber's compliance takes up, cone and vent together.
+template <class Derived> struct BoxMath_OneChamberModel {
+    const TBoxData& box;
+    const TDriverObject& driver;
+    const TBoxModelState& state;
+
+    static constexpr bool OffAxis = true;
+
+    TComplex Load(double f) const { return Self().template LoadOf<TComplex>(2.0 * HV_Pi * f); }
+    TComplex Radiated(TComplex load, double f, double scale) const {
+        return BoxMath_ComplianceFlow(driver, state.rear, load, f, scale);
+    }
+    TComplexSlope RadiatedSlope(double f, double scale) const {
+        return BoxMath_ComplianceFlow(driver, state.rear, Self().template LoadOf<TComplexSlope>(2.0 * HV_Pi * f), f,
+                                      scale);
+    }
+
+private:
+    const Derived& Self() const { return static_cast<const Derived&>(*this); }
+};
+
 // jω·z.
 inline TComplex BoxMath_TimesJOmega(TComplex z, double omega) {
     return MakeComplex(-omega * z.im, omega * z.re);

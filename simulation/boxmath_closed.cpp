@@ -44,24 +44,7 @@ bool ClosedBox_ResonanceFromRoots(const std::array<TComplex, 3>& roots, bool com
 namespace {
 
 // The closed box's load and radiated term at one frequency, read from the caller's state.
-struct ClosedModel {
-    const TBoxData& box;
-    const TDriverObject& driver;
-    const TBoxModelState& state;
-
-    static constexpr bool OffAxis = true;
-
-    TComplex Load(double f) const { return LoadOf<TComplex>(2.0 * HV_Pi * f); }
-
-    // The radiated volume velocity is the flow that the chamber's compliance takes up.
-    template <class Z> Z Radiated(Z load, double f, double scale) const {
-        return BoxMath_ComplianceFlow(driver, state.rear, load, f, scale);
-    }
-
-    TComplexSlope RadiatedSlope(double f, double scale) const {
-        return Radiated(LoadOf<TComplexSlope>(2.0 * HV_Pi * f), f, scale);
-    }
-
+struct ClosedModel : BoxMath_OneChamberModel<ClosedModel> {
     template <class Z> Z LoadOf(double omega) const {
         return BoxMath_Parallel(BoxMath_BoxBranchOf<Z>(state.rear, omega), BoxMath_Constant<Z>(state.rear.Ral));
     }
@@ -121,7 +104,7 @@ void ClosedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
         },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
             TComplex value = MakeComplex(0.0, 0.0);
-            BoxMath_EvaluateShared(kept, point, box, driver, prepared, ClosedModel{box, driver, prepared},
+            BoxMath_EvaluateShared(kept, point, box, driver, prepared, ClosedModel{{box, driver, prepared}},
                                    value);
             return value;
         });
