@@ -336,7 +336,7 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
         out = MakeComplex(model.MaxPower(model.Load(f), f), 0.0);
         return true;
     case ckGroupDelay:
-        // The exact slope of the radiated term's phase; the factor jω turns no phase.
+        // The exact slope of the radiated term's phase; the factor jω only adds a constant quarter turn.
         out = MakeComplex(SlopeGroupDelay(model.RadiatedSlope(f, driver.MasOverRae)), 0.0);
         return true;
     case ckSPL:
