@@ -240,7 +240,8 @@ TComplexSlope BoxMath_LoadedResponse(const TDriverObject& driver, TComplexSlope 
 template <class Z>
 Z BoxMath_ComplianceFlow(const TDriverObject& driver, const TChamberElements& chamber, Z load, double f,
                          double scale) {
-    return ComplexDiv(BoxMath_LoadedResponse(driver, load, f, scale), BoxMath_BoxBranchOf<Z>(chamber, 2.0 * HV_Pi * f));
+    return ComplexDiv(BoxMath_LoadedResponse(driver, load, f, scale),
+                      BoxMath_BoxBranchOf<Z>(chamber, 2.0 * HV_Pi * f));
 }
 
 // What the closed and the vented box share: one chamber whose load Derived gives as
@@ -257,8 +258,8 @@ template <class Derived> struct BoxMath_OneChamberModel {
         return BoxMath_ComplianceFlow(driver, state.rear, load, f, scale);
     }
     TComplexSlope RadiatedSlope(double f, double scale) const {
-        return BoxMath_ComplianceFlow(driver, state.rear, Self().template LoadOf<TComplexSlope>(2.0 * HV_Pi * f), f,
-                                      scale);
+        return BoxMath_ComplianceFlow(driver, state.rear,
+                                      Self().template LoadOf<TComplexSlope>(2.0 * HV_Pi * f), f, scale);
     }
 
 private:
@@ -380,7 +381,8 @@ public:
     TComplexSlope RadiatedSlope(double f, double scale) const {
         CircuitOf<TComplexSlope> c;
         Build(2.0 * HV_Pi * f, c);
-        return RadiatedOf(c, ComplexMul(BoxMath_LoadedResponse(driver_, c.load, f, scale), c.chambersAdmittance));
+        return RadiatedOf(
+            c, ComplexMul(BoxMath_LoadedResponse(driver_, c.load, f, scale), c.chambersAdmittance));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }

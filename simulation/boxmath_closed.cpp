@@ -46,7 +46,8 @@ namespace {
 // The closed box's load and radiated term at one frequency, read from the caller's state.
 struct ClosedModel : BoxMath_OneChamberModel<ClosedModel> {
     template <class Z> Z LoadOf(double omega) const {
-        return BoxMath_Parallel(BoxMath_BoxBranchOf<Z>(state.rear, omega), BoxMath_Constant<Z>(state.rear.Ral));
+        return BoxMath_Parallel(BoxMath_BoxBranchOf<Z>(state.rear, omega),
+                                BoxMath_Constant<Z>(state.rear.Ral));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver, box, load, f); }

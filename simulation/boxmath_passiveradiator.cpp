@@ -54,12 +54,15 @@ public:
             c.radiatorAdmittance = ComplexInv(radiatorBranch);
         else
             c.radiatorAdmittance = ComplexInv(radiatorBranch.value);
-        c.load = ComplexInv(ComplexAdd(ComplexAdd(c.boxAdmittance, c.radiatorAdmittance), BoxMath_Constant<Z>(leak_)));
+        c.load = ComplexInv(
+            ComplexAdd(ComplexAdd(c.boxAdmittance, c.radiatorAdmittance), BoxMath_Constant<Z>(leak_)));
     }
 
     TComplex Load(double f) const { return At(f).load; }
 
-    TComplex Radiated(TComplex load, double f, double scale) const { return RadiatedOf(At(f), load, f, scale); }
+    TComplex Radiated(TComplex load, double f, double scale) const {
+        return RadiatedOf(At(f), load, f, scale);
+    }
 
     TComplexSlope RadiatedSlope(double f, double scale) const {
         CircuitOf<TComplexSlope> c;

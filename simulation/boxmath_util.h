@@ -60,7 +60,8 @@ inline TComplexSlope ComplexSub(TComplexSlope a, TComplexSlope b) {
     return {ComplexSub(a.value, b.value), ComplexSub(a.rate, b.rate)};
 }
 inline TComplexSlope ComplexMul(TComplexSlope a, TComplexSlope b) {
-    return {ComplexMul(a.value, b.value), ComplexAdd(ComplexMul(a.rate, b.value), ComplexMul(a.value, b.rate))};
+    return {ComplexMul(a.value, b.value),
+            ComplexAdd(ComplexMul(a.rate, b.value), ComplexMul(a.value, b.rate))};
 }
 inline TComplexSlope ComplexScale(TComplexSlope z, double k) {
     return {ComplexScale(z.value, k), ComplexScale(z.rate, k)};
@@ -122,7 +123,8 @@ inline TComplexSlope EvalTransferSlope(const TTransferFunction& tf, double w) {
         const TComplex nan = MakeComplex(std::nan(""), std::nan(""));
         return {nan, nan};
     }
-    return ComplexMul(PolynomialSlope(tf.Num, tf.NumOrder, w), ComplexInv(PolynomialSlope(tf.Den, tf.DenOrder, w)));
+    return ComplexMul(PolynomialSlope(tf.Num, tf.NumOrder, w),
+                      ComplexInv(PolynomialSlope(tf.Den, tf.DenOrder, w)));
 }
 
 // a·b as a new record. A product whose numerator or denominator degree would

@@ -242,7 +242,7 @@ TEST(ExpressionMessages, NameTheLeftOverCharacterVisibly) {
         {"1\0+1"s, "!#0 not appropriate"},
         {"1\x7f"s, "!#127 not appropriate"},
         {"1 \xc3\xa9"s, "!\xc3\xa9 not appropriate"},
-        {"1 \xe2\x82\xac" "2"s, "!\xe2\x82\xac not appropriate"},
+        {"1 \u20ac2"s, "!\u20ac not appropriate"},
         {"1 \xff"s, "!#255 not appropriate"}, // no character of UTF-8
         {"1 \xc3"s, "!#195 not appropriate"}, // cut off
     };

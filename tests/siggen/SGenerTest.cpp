@@ -25,8 +25,8 @@
 
 #include <cmath>
 
-using platformtest::kWaitLimit;
 using platform::JoystickState;
+using platformtest::kWaitLimit;
 
 namespace {
 

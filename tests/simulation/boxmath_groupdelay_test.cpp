@@ -106,7 +106,8 @@ TEST(ExactGroupDelay, EveryBoxTakesTheSlopeOfItsPhase) {
             const double coarse = (4 * central(f, h / 2) - central(f, h)) / 3;
             const double fine = (4 * central(f, h / 4) - central(f, h / 2)) / 3;
             const double expected = (16 * fine - coarse) / 15;
-            EXPECT_NEAR(delay.At(f).re, expected, 1e-7 * std::fabs(expected) + 2e-14) << c.Name << " " << f << " Hz";
+            EXPECT_NEAR(delay.At(f).re, expected, 1e-7 * std::fabs(expected) + 2e-14)
+                << c.Name << " " << f << " Hz";
         }
         EXPECT_GT(points, 300);
     }

@@ -7,8 +7,8 @@
 #include "simulation/ParametricEQ.h"
 #include "simulation/PeakHighpass.h"
 #include "simulation/StaticGain.h"
-#include "tests/shell/WindowTestSupport.h"
 #include "tests/platform/TestApplication.h"
+#include "tests/shell/WindowTestSupport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -102,10 +102,8 @@ TEST_P(FilterKindRowsTest, ShowsTheRowsUnitsAndDefaultsOfTheKind) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, FilterKindRowsTest,
     ::testing::Values(
-        KindCase{
-            fkLowpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2", "50.000", "0.000", ""}},
-        KindCase{
-            fkHighpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2", "20.000", "0.000", ""}},
+        KindCase{fkLowpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2", "50.000", "0.000", ""}},
+        KindCase{fkHighpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2", "20.000", "0.000", ""}},
         KindCase{
             fkAllpass, {"Order", "Delay time", "Q", ""}, {"", "ms", "", ""}, {"1", "1.000", "0.707", ""}},
         KindCase{fkLinkwitzTransform,

@@ -5,10 +5,10 @@
 #include "platform/Dialogs.h"
 #include "shell/AppLinks.h"
 #include "shell/Settings.h"
+#include "tests/platform/TestApplication.h"
 #include "tests/shell/WindowTestSupport.h"
 #include "workspace/DrvParams.h"
 #include "workspace/ProjectForm.h"
-#include "tests/platform/TestApplication.h"
 
 #include <QAbstractButton>
 #include <QAction>

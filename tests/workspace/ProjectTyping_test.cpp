@@ -2,8 +2,8 @@
 
 #include "ProjectTestSupport.h"
 
-#include "workspace/FilterEditor.h"
 #include "tests/platform/TestApplication.h"
+#include "workspace/FilterEditor.h"
 
 #include <QComboBox>
 #include <QLabel>
