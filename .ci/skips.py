@@ -52,15 +52,18 @@ def skip_reason(case):
             return " ".join(message.split())
         if skipped.text:
             texts.append(skipped.text)
+    if case.get("status") == "disabled" or case.get("result") == "suppressed":
+        return "disabled"
     # Any other test: the last lines it wrote.
     lines = [line.strip() for text in texts for line in text.splitlines() if line.strip()]
     return " / ".join(lines[-3:]) if lines else "(no reason given)"
 
 
 def outcome(case):
-    """'skipped', 'failed' or 'passed' for a ctest or a GoogleTest test case."""
-    if case.find("skipped") is not None or case.get("status") == "notrun" or \
-            case.get("result") == "skipped":
+    """'skipped', 'failed' or 'passed' for a ctest or a GoogleTest test case. A disabled test did
+    not run either, and counts as skipped."""
+    if case.find("skipped") is not None or case.get("status") in ("notrun", "disabled") or \
+            case.get("result") in ("skipped", "suppressed"):
         return "skipped"
     if case.find("failure") is not None or case.find("error") is not None or \
             case.get("status") == "fail":
