@@ -71,6 +71,8 @@ constexpr const char* kBoxPicHint =
     "Drag mouse to change box parameters :\r\nLeft button : Rear chamber\r\n"
     "Right button : Front chamber\r\nleft-right : box size\r\nup-down : box tuning";
 constexpr const char* kNotYetAvailable = "This feature is not yet available in this alpha release.";
+// The flat colour of the fields a box-picture drag changes, while the button is down.
+constexpr TColor kDragFieldColour = 0x808000;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -1109,11 +1111,14 @@ void TfrmProject::BoxPicMouseDown(Qt::MouseButton button, QPoint position) {
         if (locks.frontTuning)
             lit << "FeTune";
     }
+    // Through the flat edit's own colour, so frame and text area light together; the colour it
+    // had is kept for the mouse-up. (Writing the colour ends its following the parent's.)
     for (const QString& name : lit) {
-        QWidget* edit = Control(name);
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, QColor(0x00, 0x80, 0x80));
-        edit->setPalette(palette);
+        auto* edit = qobject_cast<TFlatEdit*>(Control(name));
+        if (edit == nullptr || edit->property("highlighted").toBool())
+            continue;
+        edit->setProperty("colourBeforeDrag", static_cast<qlonglong>(edit->ColorFlat()));
+        edit->SetColorFlat(kDragFieldColour);
         edit->setProperty("highlighted", true);
     }
 }
@@ -1138,11 +1143,11 @@ void TfrmProject::BoxPicMouseUp() {
         return;
     m_Dragging = false;
     for (const char* name : {"ReVolume", "ReTune", "FeVolume", "FeTune", "edPRDeltaMass"}) {
-        QWidget* edit = Control(name);
-        if (edit->property("highlighted").toBool()) {
-            edit->setPalette(QPalette());
-            edit->setProperty("highlighted", false);
-        }
+        auto* edit = qobject_cast<TFlatEdit*>(Control(name));
+        if (edit == nullptr || !edit->property("highlighted").toBool())
+            continue;
+        edit->SetColorFlat(static_cast<TColor>(edit->property("colourBeforeDrag").toLongLong()));
+        edit->setProperty("highlighted", false);
     }
     UpdateNow();
 }

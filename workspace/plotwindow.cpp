@@ -177,10 +177,9 @@ void TElidingButton::Elide() {
     // lone "&" that would underline the next letter.
     const QString plain = Shown(m_FullText);
     const int room = std::max(0, width() - Chrome());
-    QString shown = fontMetrics().horizontalAdvance(plain) <= room
-                        ? plain
-                        : fontMetrics().elidedText(plain, Qt::ElideRight, room);
-    shown.replace(QStringLiteral("&"), QStringLiteral("&&"));
+    const QString shown = EscapeAmpersands(fontMetrics().horizontalAdvance(plain) <= room
+                                               ? plain
+                                               : fontMetrics().elidedText(plain, Qt::ElideRight, room));
     if (shown != text())
         setText(shown);
 }

@@ -45,6 +45,7 @@
 
 namespace {
 
+using platformtest::kWaitLimit;
 using shelltest::FakePlotWindow;
 using shelltest::FakeProjectWindow;
 using shelltest::TempFolder;
@@ -71,7 +72,8 @@ protected:
 
 class MainFormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { shelltest::EnsureApplication(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_mainwindow"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         shelltest::WriteText(shipped.path() / "version.ini", kVersionFile);
@@ -250,9 +252,7 @@ TEST_F(MainFormTest, TheSplashNamesTheStepsAndGoesOnATimerAfterTheFirstShow) {
     EXPECT_EQ(main.Splash()->Info(), "Doing nothing ...");
     main.show();
     EXPECT_NE(main.Splash(), nullptr); // still up: the timer has not run
-    QTest::qWait(20);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(main.Splash(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return main.Splash() == nullptr; }, kWaitLimit));
 }
 
 TEST_F(MainFormTest, AMissingVersionFileOrNumberEndsStartUp) {

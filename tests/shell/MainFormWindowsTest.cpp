@@ -34,7 +34,8 @@ using shelltest::TempFolder;
 
 class MainFormWindowsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { shelltest::EnsureApplication(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_mainwindow_windows"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         shelltest::WriteText(shipped.path() / "version.ini", "[Version]\nNumber=2.5\n");

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "shell/AppLinks.h"
 #include "shell/Settings.h"
+#include "tests/platform/TestApplication.h"
 #include "tests/shell/WindowTestSupport.h"
 #include "workspace/DrvParams.h"
 #include "workspace/ProjectForm.h"
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <numbers>
 
+using platformtest::kWaitLimit;
 using windowtest::TypeAndLeave;
 
 namespace {
@@ -350,12 +352,12 @@ TEST_F(WizardTest, ItsMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts)
     Store(Woofer("W", 27, 0.4), "W");
     Open();
     wizard->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get(), kWaitLimit));
     auto* showParams = Find<QAbstractButton>("cbShowParams");
     ASSERT_FALSE(showParams->isChecked());
     QTest::keyClick(Find<QComboBox>("sDriver"),
                     showParams->text().at(showParams->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return showParams->isChecked(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showParams->isChecked(); }, kWaitLimit));
     wizard->btnNextClick();
     ASSERT_EQ(wizard->ActivePage(), wpDriverUsage);
     // A radio button's mnemonic brings the focus.

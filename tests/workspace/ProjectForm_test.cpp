@@ -23,10 +23,12 @@
 #include <QTest>
 
 #include "simulation/Lowpass.h"
+#include "tests/platform/TestApplication.h"
 
 #include <cmath>
 #include <fstream>
 
+using platformtest::kWaitLimit;
 using namespace projecttest;
 
 namespace {
@@ -110,7 +112,7 @@ TEST_F(ProjectWindowTest, FieldsAndChoicesAreFlatControls) {
     ASSERT_NE(iso, nullptr);
     window->show();
     window->Tabs()->setCurrentIndex(0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window, kWaitLimit));
     EXPECT_TRUE(standard->isChecked());
     EXPECT_FALSE(window->box.Isobarik);
     QTest::mouseClick(iso, Qt::LeftButton, Qt::NoModifier, iso->rect().center());
@@ -220,6 +222,31 @@ TEST_F(ProjectWindowTest, BoxPictureGesturesAndLocks) {
     window->BoxPicMouseMove(Qt::LeftButton, Qt::ShiftModifier, QPoint(50, 100));
     window->BoxPicMouseUp();
     EXPECT_NEAR(window->box.Vr, vr * 1.1, 1e-12);
+}
+
+// A drag lights the fields it changes in the flat colour $808000, frame and text area alike, and
+// gives them back the colour they had when the button comes up.
+TEST_F(ProjectWindowTest, ADragLightsItsFieldsInTheFlatColourAndGivesTheirColourBack) {
+    TfrmProject* window = NewProject(main, pbVented);
+    auto* volume = qobject_cast<TFlatEdit*>(window->Control("ReVolume"));
+    auto* distance = qobject_cast<TFlatEdit*>(window->Control("edDist"));
+    ASSERT_NE(volume, nullptr);
+    ASSERT_NE(distance, nullptr);
+    volume->clearFocus();
+    const TColor flat = volume->ColorFlat();
+    const QColor face = volume->palette().color(QPalette::Base);
+    ASSERT_EQ(face, volume->FaceColor());
+
+    window->BoxPicMouseDown(Qt::LeftButton, QPoint(100, 100));
+    EXPECT_EQ(volume->ColorFlat(), static_cast<TColor>(0x808000));
+    EXPECT_EQ(volume->FaceColor(), QColor(0x00, 0x80, 0x80));
+    EXPECT_EQ(volume->palette().color(QPalette::Base), volume->FaceColor()) << "the text area as the frame";
+    EXPECT_EQ(distance->ColorFlat(), flat) << "a field the drag does not change stays as it is";
+
+    window->BoxPicMouseUp();
+    EXPECT_EQ(volume->ColorFlat(), flat);
+    EXPECT_EQ(volume->FaceColor(), face);
+    EXPECT_EQ(volume->palette().color(QPalette::Base), face);
 }
 
 // The close query asks after every kind of change, and only then.
@@ -394,7 +421,7 @@ TEST_F(ProjectWindowTest, EndCorrectionShowsTheMatchingItemOrTheNumber) {
     // A typed factor counts when the field is left; text that is no factor is refused.
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWaitLimit));
     window->Tabs()->setCurrentIndex(3);
     const double len = window->box.RearVent.len;
     combo->setFocus();

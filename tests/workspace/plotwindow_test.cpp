@@ -32,6 +32,8 @@
 #include <memory>
 #include <ostream>
 
+using platformtest::kWaitLimit;
+
 // Failures show texts as texts.
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -64,7 +66,7 @@ protected:
         main.Plot = window.get();
         window->resize(900, 600);
         window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), kWaitLimit));
     }
     void TearDown() override {
         main.Plot = nullptr;
