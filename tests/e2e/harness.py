@@ -556,13 +556,21 @@ class Session:
         return self._a11y
 
 
+_ATSPI_BUS = None
+
+
 class A11y:
     """The program's windows and controls as its accessibility tree presents them: names,
     roles, states and extents on the screen, which is what a screen reader and this suite see
     of the windows inside the main window."""
 
     def __init__(self, session):
-        # The library reads the bus and display once, from this process's environment.
+        # The library reads the bus and display once, from this process's environment: one
+        # session per process reads the tree (the suite runs each test in its own process).
+        global _ATSPI_BUS
+        if _ATSPI_BUS not in (None, session.bus_address):
+            raise E2EError("the accessibility tree can be read in one session per process")
+        _ATSPI_BUS = session.bus_address
         os.environ["DISPLAY"] = session.display
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = session.bus_address
         import warnings
@@ -705,6 +713,32 @@ class A11y:
                 return current
             current = current.get_parent()
         return None
+
+    def text(self, node):
+        """The text a field holds."""
+        text = node.get_text_iface()
+        if text is None:
+            return self.name(node)
+        return self.Atspi.Text.get_text(text, 0, self.Atspi.Text.get_character_count(text))
+
+    def drag_title_bar(self, frame, dx, dy):
+        """Moves a child window inside the main window by its title bar."""
+        outer = self.extents(frame)
+        inner = [self.extents(child) for child in self.children(frame)]
+        top = min((box.y for box in inner if box.height > 0), default=outer.y + 16)
+        start = (outer.x + outer.width // 3, (outer.y + top) // 2)
+        self.session.drag(start, (start[0] + dx, start[1] + dy))
+
+    def click_title_bar(self, frame):
+        """Clicks the title bar of a child window inside the main window."""
+        outer = self.extents(frame)
+        inner = [self.extents(child) for child in self.children(frame)]
+        top = min((box.y for box in inner if box.height > 0), default=outer.y + 16)
+        self.session.click(outer.x + outer.width // 3, (outer.y + top) // 2)
+
+    def is_active(self, frame):
+        """Whether a child window inside the main window is the active one."""
+        return "focused" in self.states(frame) or "active" in self.states(frame)
 
     def click(self, node):
         """Clicks the middle of a control as a user does."""
