@@ -88,6 +88,7 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     // after the first placement, a smaller frame).
     mdiMain->viewport()->installEventFilter(this);
     setCentralWidget(mdiMain);
+    connect(mdiMain, &QMdiArea::subWindowActivated, this, &TfrmMain::SubWindowActivated);
 
     BuildActions();
     BuildMenus();
@@ -641,6 +642,21 @@ void TfrmMain::SetActiveProject(int n) {
         CheckActiveProjectItem(-1);
         if (IPlotWindow* plot = PlotWindow()) {
             plot->ShowActiveProject(QStringLiteral("No open projects"));
+        }
+    }
+}
+
+void TfrmMain::SubWindowActivated(QMdiSubWindow* sub) {
+    // A project window that comes to the front, whether by its title bar, a click inside, the
+    // Window menu, the keyboard or a dialog over it closing, is the project the commands and the
+    // cursor act on.
+    if (sub == nullptr || m_Closing) {
+        return;
+    }
+    for (int n = 1; n <= kMaxProjects; ++n) {
+        if (m_Slots.Used(n) && m_Slots[n].window != nullptr && m_Slots[n].window->Widget() == sub->widget()) {
+            SetActiveProject(n);
+            return;
         }
     }
 }

@@ -137,6 +137,7 @@ private:
     void ApplyDesktopLayout();
     void PlacePlotWindow();
     void KeepPlotWindowInWorkspace();
+    void SubWindowActivated(QMdiSubWindow* sub);
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     // Brings up the one window of its kind, made by `create` the first time; `what` names it

@@ -94,6 +94,40 @@ TEST_F(MainFormWindowsTest, ProjectsOpenIntoSlotsFollowTheActiveProjectAndFreeTh
     EXPECT_TRUE(main->Proj(1).used);
 }
 
+QMdiSubWindow* FrameOf(TfrmMain& main, int slot) {
+    for (QMdiSubWindow* sub : main.MdiArea()->subWindowList())
+        if (sub->widget() == main.Proj(slot).window->Widget())
+            return sub;
+    return nullptr;
+}
+
+TEST_F(MainFormWindowsTest, TheProjectBroughtToTheFrontIsTheActiveProjectThatSaveWrites) {
+    auto main = Start();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    ASSERT_EQ(main->ActiveProject(), 2);
+
+    // However a child comes to the front, the workspace activates it.
+    main->MdiArea()->setActiveSubWindow(FrameOf(*main, 1));
+    EXPECT_EQ(main->ActiveProject(), 1);
+
+    dialogs.saveAnswers.push_back(std::nullopt);
+    main->SaveProjectActive();
+    ASSERT_EQ(dialogs.saves.size(), 1u);
+    EXPECT_EQ(dialogs.saves.back().parent, main->Proj(1).window->Widget());
+
+    // The plot window's own choice holds until another project comes to the front.
+    main->findChild<QMenu*>("popPlot")->actions().at(1)->trigger();
+    EXPECT_EQ(main->ActiveProject(), 2);
+    main->MdiArea()->setActiveSubWindow(FrameOf(*main, 2));
+    main->MdiArea()->setActiveSubWindow(FrameOf(*main, 1));
+    EXPECT_EQ(main->ActiveProject(), 1);
+
+    // The plot window in front leaves the active project as it was.
+    main->MdiArea()->setActiveSubWindow(main->MdiArea()->subWindowList().front());
+    EXPECT_EQ(main->ActiveProject(), 1);
+}
+
 TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     auto main = Start();
     main->resize(1400, 950);
