@@ -782,6 +782,7 @@ void TfrmMain::AddChildWindow(QWidget* window) {
         return;
     }
     QMdiSubWindow* sub = SubWindowOf(window);
+    const bool opening = sub == nullptr || !sub->isVisible();
     if (sub == nullptr) {
         sub = mdiMain->addSubWindow(window);
         // A child that frees itself takes its frame along.
@@ -793,6 +794,36 @@ void TfrmMain::AddChildWindow(QWidget* window) {
     window->show();
     sub->show();
     mdiMain->setActiveSubWindow(sub);
+    if (opening) {
+        // A window opens wholly in the workspace, also after its layout has settled at the
+        // screen's scale.
+        KeepInWorkspace(sub);
+        QTimer::singleShot(0, sub, [this, frame = QPointer<QMdiSubWindow>(sub)] {
+            if (frame) {
+                KeepInWorkspace(frame);
+            }
+        });
+    }
+}
+
+void TfrmMain::KeepInWorkspace(QMdiSubWindow* sub) {
+    if (sub == nullptr || sub->isMinimized() || sub->isMaximized()) {
+        return;
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    const QRect now = sub->geometry();
+    if (area.isEmpty() || area.contains(now)) {
+        return;
+    }
+    TScreenRect place =
+        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()});
+    // A window that snaps to the grid when it moves would snap back out of the workspace from a
+    // place between two grid lines.
+    if (TC.GridON) {
+        place.left = AlignToGrid(place.left, TC.GridX);
+        place.top = AlignToGrid(place.top, TC.GridY);
+    }
+    sub->setGeometry(place.left, place.top, place.width, place.height);
 }
 
 IPlotWindow* TfrmMain::PlotWindow() {
@@ -995,7 +1026,27 @@ void TfrmMain::SaveWindowPositions() {
 }
 
 void TfrmMain::TileWindows() {
-    mdiMain->tileSubWindows();
+    // The workspace's own tiling grows the main window until every child fits at its smallest
+    // size; these tiles keep to the workspace as it is and let such a child overlap.
+    std::vector<QMdiSubWindow*> tiled;
+    std::vector<TTileLimits> limits;
+    for (QMdiSubWindow* sub : mdiMain->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isVisible() || sub->isMinimized()) {
+            continue;
+        }
+        if (sub->isMaximized()) {
+            sub->showNormal();
+        }
+        tiled.push_back(sub);
+        limits.push_back({sub->minimumWidth(), sub->minimumHeight(), sub->maximumWidth(), sub->maximumHeight()});
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    const std::vector<TTilePlace> places =
+        TC.GridON ? TilePlaces(limits, area.width(), area.height(), TC.GridX, TC.GridY)
+                  : TilePlaces(limits, area.width(), area.height());
+    for (std::size_t i = 0; i < tiled.size(); ++i) {
+        tiled[i]->setGeometry(places[i].left, places[i].top, places[i].width, places[i].height);
+    }
 }
 
 void TfrmMain::CascadeWindows() {

@@ -138,6 +138,7 @@ private:
     void PlacePlotWindow();
     void KeepPlotWindowInWorkspace();
     void SubWindowActivated(QMdiSubWindow* sub);
+    void KeepInWorkspace(QMdiSubWindow* sub);
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     // Brings up the one window of its kind, made by `create` the first time; `what` names it

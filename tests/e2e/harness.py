@@ -261,7 +261,9 @@ class Session:
         self.runtime = self._folder("runtime")
         os.chmod(self.runtime, 0o700)
         self.work = self._folder("work")
-        self.artifacts = os.environ.get("BORVIK_E2E_ARTIFACTS", self.root)
+        # A test's pictures from an earlier run go before it starts.
+        self.artifacts = os.path.join(os.environ.get("BORVIK_E2E_ARTIFACTS", self.root), name)
+        shutil.rmtree(self.artifacts, ignore_errors=True)
         self.program = None
         self.program_log = None
         self._xvfb = self._wm = self._bus = None
@@ -544,7 +546,7 @@ class Session:
 
     def screenshot_failure(self, what):
         os.makedirs(self.artifacts, exist_ok=True)
-        stem = re.sub(r"[^A-Za-z0-9_.-]+", "_", f"{self.name}-{what}")[:120]
+        stem = re.sub(r"[^A-Za-z0-9_.-]+", "_", what)[:120]
         return self.screenshot(os.path.join(self.artifacts, stem + ".png"))
 
     # --- inside the program: the accessibility tree ---------------------------------------

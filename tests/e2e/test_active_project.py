@@ -2,9 +2,9 @@
 saves it, the plot window's cursor follows it."""
 
 import os
-import re
 
 from harness import BorvikTestCase, ini_value, main, wait_until, write_project
+from steps import save_active_as, wait_followed
 
 FIRST = r"^\[1\]vented : Acme AAA$"
 SECOND = r"^\[2\]closed : Acme BBB$"
@@ -23,42 +23,14 @@ class ActiveProject(BorvikTestCase):
         wait_until(lambda: a.is_active(second), what="project 2 in front", session=s)
         return first, second
 
-    def followed(self):
-        """The caption of the plot window's project button: the project the cursor follows."""
-        a = self.s.a11y()
-        plot = a.child_window(r"^Transfer function magnitude")
-        for node in a.find_all(role="push button", within=plot):
-            name = a.name(node)
-            if name.startswith("[") or name == "No open projects":
-                return name
-        return None
-
     def wait_followed(self, caption):
-        return wait_until(lambda: re.search(caption, self.followed() or ""),
-                          what=f"the plot window to follow {caption!r} (it follows "
-                               f"{self.followed()!r})", session=self.s)
-
-    def save_active_as(self, name):
-        """Ctrl+S, then the proposed file name and the file written under `name`."""
-        s, a = self.s, self.s.a11y()
-        s.key("ctrl+s")
-        dialog = s.wait_window(r"^Save project")
-        field = a.find(name="^File name:$", role="text")
-        proposed = os.path.basename(a.text(field))
-        path = os.path.join(s.work, name)
-        s.key("ctrl+a")
-        s.type(path)
-        s.key("Return")
-        s.wait_no_window(r"^Save project")
-        wait_until(lambda: os.path.exists(path), what=f"{name} written", session=s)
-        self.assertFalse(s.window_mapped(dialog))
-        return proposed, path
+        return wait_followed(self.s, caption)
 
     def assert_project_one_in_front_and_active(self, first):
         a = self.s.a11y()
         wait_until(lambda: a.is_active(first), what="project 1 in front", session=self.s)
         self.wait_followed(r"^\[1\]vented : AAA$")
-        proposed, path = self.save_active_as("saved.bvp")
+        proposed, path = save_active_as(self.s, "saved.bvp")
         self.assertEqual(proposed, "a.bvp")
         self.assertEqual(ini_value(path, "Driver", "Model"), "AAA")
         self.assertEqual(ini_value(path, "Box", "BType"), "1")

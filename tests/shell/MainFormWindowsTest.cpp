@@ -128,6 +128,27 @@ TEST_F(MainFormWindowsTest, TheProjectBroughtToTheFrontIsTheActiveProjectThatSav
     EXPECT_EQ(main->ActiveProject(), 1);
 }
 
+TEST_F(MainFormWindowsTest, TilingKeepsTheMainWindowAsItIsAndTheFramesInTheWorkspace) {
+    auto main = Start();
+    main->resize(1200, 800);
+    QCoreApplication::processEvents();
+    for (int n = 1; n <= 5; ++n)
+        ASSERT_TRUE(main->OpenProjectFile(project));
+    const QSize before = main->size();
+
+    main->findChild<QAction*>("Minimizeall1")->trigger();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(main->size(), before);
+    const QRect area = main->MdiArea()->viewport()->rect();
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList()) {
+        SCOPED_TRACE(sub->windowTitle().toStdString());
+        EXPECT_TRUE(area.contains(sub->geometry()))
+            << "frame " << sub->geometry().x() << "," << sub->geometry().y() << " " << sub->width() << "x"
+            << sub->height() << " in " << area.width() << "x" << area.height();
+    }
+}
+
 TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     auto main = Start();
     main->resize(1400, 950);
