@@ -1158,24 +1158,34 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    // Every project window decides for itself (it asks about unsaved changes); one that stays
-    // open cancels the quit.
+    // Every changed project is asked about before anything closes: Cancel at any question, or a
+    // save that does not happen, stops the quit with every window still open.
+    std::vector<IProjectWindow*> projects;
     for (int n = 1; n <= kMaxProjects; ++n) {
-        if (!m_Slots.Used(n) || m_Slots[n].window == nullptr) {
-            continue;
+        if (m_Slots.Used(n) && m_Slots[n].window != nullptr) {
+            projects.push_back(m_Slots[n].window);
         }
-        QWidget* widget = m_Slots[n].window->Widget();
-        QMdiSubWindow* sub = SubWindowOf(widget);
-        const bool closed = sub != nullptr ? sub->close() : widget->close();
+    }
+    for (IProjectWindow* project : projects) {
+        if (!project->CloseQuery()) {
+            event->ignore();
+            return;
+        }
+    }
+    // The driver editor asks about a driver not yet saved as it closes.
+    if (m_DriverEditorWidget) {
+        QMdiSubWindow* sub = SubWindowOf(m_DriverEditorWidget);
+        const bool closed = sub != nullptr ? sub->close() : m_DriverEditorWidget->close();
         if (!closed) {
             event->ignore();
             return;
         }
     }
-    // So does the driver editor, which asks about a driver not yet saved.
-    if (m_DriverEditorWidget) {
-        QMdiSubWindow* sub = SubWindowOf(m_DriverEditorWidget);
-        const bool closed = sub != nullptr ? sub->close() : m_DriverEditorWidget->close();
+    for (IProjectWindow* project : projects) {
+        project->CloseAnswered();
+        QWidget* widget = project->Widget();
+        QMdiSubWindow* sub = SubWindowOf(widget);
+        const bool closed = sub != nullptr ? sub->close() : widget->close();
         if (!closed) {
             event->ignore();
             return;

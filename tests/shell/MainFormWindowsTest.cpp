@@ -197,6 +197,31 @@ TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEveryt
     EXPECT_FALSE(main->Proj(1).used);
 }
 
+TEST_F(MainFormWindowsTest, CancelAtTheQuitQuestionOfALaterProjectKeepsTheEarlierOnesOpen) {
+    auto main = Start();
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(main->OpenProjectFile(project));
+    auto* last = dynamic_cast<TfrmProject*>(main->Proj(3).window);
+    ASSERT_NE(last, nullptr);
+    last->SetModified();
+
+    dialogs.messageAnswers.push_back(platform::ButtonCancel);
+    EXPECT_FALSE(main->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_TRUE(main->Proj(n).used) << n;
+    EXPECT_TRUE(main->isVisible());
+
+    // No closes everything, each question asked once.
+    dialogs.messageAnswers.push_back(platform::ButtonNo);
+    EXPECT_TRUE(main->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_FALSE(main->Proj(n).used) << n;
+}
+
 TEST_F(MainFormWindowsTest, ANewFrequencyRangeFromTheOptionsReachesThePlotAxis) {
     auto main = Start();
     auto* plot = dynamic_cast<TfrmPlotWindow*>(main->PlotWindow());
