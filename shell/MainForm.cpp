@@ -785,8 +785,11 @@ void TfrmMain::AddChildWindow(QWidget* window) {
     const bool opening = sub == nullptr || !sub->isVisible();
     if (sub == nullptr) {
         sub = mdiMain->addSubWindow(window);
-        // A child that frees itself takes its frame along.
+        // A child that frees itself takes its frame along, and hands the front back to the
+        // window worked in before it.
         connect(window, &QObject::destroyed, sub, &QObject::deleteLater);
+        connect(window, &QObject::destroyed, this,
+                [this, frame = QPointer<QMdiSubWindow>(sub)] { ReturnToPreviousWindow(frame); });
     }
     if (sub->isMinimized()) {
         sub->showNormal();
@@ -796,13 +799,56 @@ void TfrmMain::AddChildWindow(QWidget* window) {
     mdiMain->setActiveSubWindow(sub);
     if (opening) {
         // A window opens wholly in the workspace, also after its layout has settled at the
-        // screen's scale.
+        // screen's scale, and with the keyboard in its first field.
         KeepInWorkspace(sub);
+        GiveKeyboard(sub);
         QTimer::singleShot(0, sub, [this, frame = QPointer<QMdiSubWindow>(sub)] {
             if (frame) {
                 KeepInWorkspace(frame);
+                if (mdiMain->activeSubWindow() == frame) {
+                    GiveKeyboard(frame);
+                }
             }
         });
+    }
+}
+
+void TfrmMain::ReturnToPreviousWindow(QMdiSubWindow* closing) {
+    // The workspace itself would bring forward whichever window lies highest, which need not be
+    // the one the user came from.
+    const QList<QMdiSubWindow*> history = mdiMain->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.crbegin(); it != history.crend(); ++it) {
+        QMdiSubWindow* candidate = *it;
+        if (candidate == closing || candidate->widget() == nullptr || !candidate->isVisible() ||
+            candidate->isMinimized()) {
+            continue;
+        }
+        QTimer::singleShot(0, this, [this, target = QPointer<QMdiSubWindow>(candidate)] {
+            if (target && target->isVisible() && !m_Closing) {
+                mdiMain->setActiveSubWindow(target);
+            }
+        });
+        return;
+    }
+}
+
+void TfrmMain::GiveKeyboard(QMdiSubWindow* sub) {
+    QWidget* window = sub->widget();
+    if (window == nullptr) {
+        return;
+    }
+    const QWidget* holder = QApplication::focusWidget();
+    if (holder != nullptr && window->isAncestorOf(holder)) {
+        return;
+    }
+    // A window without a field of its own that takes the keyboard leaves it with its frame.
+    for (QWidget* next = window->nextInFocusChain(); next != nullptr && next != window;
+         next = next->nextInFocusChain()) {
+        if (window->isAncestorOf(next) && next->isVisibleTo(window) && next->isEnabled() &&
+            (next->focusPolicy() & Qt::TabFocus) != 0) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
     }
 }
 

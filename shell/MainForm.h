@@ -139,6 +139,8 @@ private:
     void KeepPlotWindowInWorkspace();
     void SubWindowActivated(QMdiSubWindow* sub);
     void KeepInWorkspace(QMdiSubWindow* sub);
+    void GiveKeyboard(QMdiSubWindow* sub);
+    void ReturnToPreviousWindow(QMdiSubWindow* closing);
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     // Brings up the one window of its kind, made by `create` the first time; `what` names it

@@ -700,12 +700,29 @@ class A11y:
                           what, self.session)
 
     def focused(self):
-        """The control that has the keyboard inside the program, or None."""
-        self.app().clear_cache()
-        for node in self.walk():
-            if "focused" in self.states(node):
-                return node
-        return None
+        """The control that has the keyboard inside the program, or None: the innermost node
+        that says it is focused inside the active window (inside the main window, inside the
+        child window in front, which says it is focused too)."""
+        app = self.app()
+        app.clear_cache()
+        windows = [node for node in self.children(app) if "active" in self.states(node)]
+        if not windows:
+            return None
+        scope = windows[0]
+        fronts = [node for _, node in self.child_windows() if "focused" in self.states(node)] \
+            if self.find_all(role="layered pane", within=scope) else []
+        if fronts:
+            scope = fronts[0]
+        best, best_depth = None, -1
+        stack = [(scope, 0)]
+        while stack:
+            node, depth = stack.pop()
+            if "focused" in self.states(node) and depth > best_depth:
+                best, best_depth = node, depth
+            for child in self.children(node):
+                if self.showing(child) or self._shown_frame(child):
+                    stack.append((child, depth + 1))
+        return best
 
     def window_of(self, node):
         """The nearest enclosing window or frame of `node` (an MDI child or a top level)."""
