@@ -536,22 +536,15 @@ void TfrmMain::PlacePlotWindow() {
                  DesktopLayout.PlotHeight};
     }
     place = ClampToArea(place, {0, 0, area.width(), area.height()});
-    frame->setGeometry(place.left, place.top, place.width, place.height);
+    // The program's own place lies on the grid; a saved one is taken as it was saved.
+    const TTilePlace placed = DesktopLayout.valid ? TTilePlace{place.left, place.top, place.width, place.height}
+                                                  : PlaceOnGrid(place, *frame);
+    frame->setGeometry(placed.left, placed.top, placed.width, placed.height);
+    m_PlotStartPlace = frame->geometry();
 }
 
 void TfrmMain::KeepPlotWindowInWorkspace() {
-    QMdiSubWindow* frame = SubWindowOf(m_PlotWidget);
-    if (frame == nullptr || frame->isMinimized() || frame->isMaximized()) {
-        return;
-    }
-    const QRect area = mdiMain->viewport()->rect();
-    const QRect now = frame->geometry();
-    if (area.isEmpty() || area.contains(now)) {
-        return;
-    }
-    const TScreenRect place =
-        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()});
-    frame->setGeometry(place.left, place.top, place.width, place.height);
+    KeepInWorkspace(SubWindowOf(m_PlotWidget));
 }
 
 void TfrmMain::ApplyDesktopLayout() {
@@ -684,19 +677,32 @@ int TfrmMain::AllocateProjectSlot() {
     m_Slots[n].window = window;
     QMdiSubWindow* sub = mdiMain->addSubWindow(window->Widget());
     sub->hide(); // shown when the project starts
-    // Projects stand in a cascade beside the plot window rather than on top of it.
+    // Projects stand in a cascade beside the plot window rather than on top of it (a plot window
+    // still where the program put it narrows for that while its bars keep their room), or else
+    // below its bars.
     const QRect area = mdiMain->viewport()->rect();
-    const QMdiSubWindow* plot = SubWindowOf(m_PlotWidget);
-    const int left = plot != nullptr && plot->geometry().right() + area.width() / 4 < area.width()
-                         ? plot->geometry().right() + 1
-                         : 0;
-    const int step = 24 * ((n - 1) % 5);
-    // The whole frame stays in the area, over the plot window if need be: a close box or a unit
-    // label out of sight is worse than an overlap.
+    QMdiSubWindow* plot = SubWindowOf(m_PlotWidget);
     sub->adjustSize();
     sub->resize(std::min(sub->width(), area.width()), std::min(sub->height(), area.height()));
-    sub->move(std::clamp(left + step, 0, std::max(0, area.width() - sub->width())),
-              std::clamp(step, 0, std::max(0, area.height() - sub->height())));
+    TTilePlace plotPlace;
+    int plotBars = 0;
+    if (plot != nullptr && plot->isVisible() && !plot->isMinimized() && !plot->isMaximized()) {
+        QRect g = plot->geometry();
+        const int room = AlignToGrid(area.width() - sub->width() - g.x(), TC.GridON ? TC.GridX : 1);
+        const int bars = m_PlotWidget->sizeHint().width() + (g.width() - m_PlotWidget->width());
+        if (!DesktopLayout.valid && g == m_PlotStartPlace && room < g.width() && room >= bars) {
+            plot->resize(room, g.height());
+            g = plot->geometry();
+            m_PlotStartPlace = g;
+        }
+        plotPlace = {g.x(), g.y(), g.width(), g.height()};
+        if (const QWidget* picture = m_PlotWidget->findChild<QWidget*>(QStringLiteral("pboxPlot"))) {
+            plotBars = picture->mapTo(plot, QPoint(0, 0)).y();
+        }
+    }
+    const TTilePlace place = PlaceNewProject(area.width(), area.height(), plotPlace, plotBars, sub->width(),
+                                             sub->height(), n, TC.GridON ? TC.GridY : 1);
+    sub->move(place.left, place.top);
     return n;
 }
 
@@ -861,15 +867,23 @@ void TfrmMain::KeepInWorkspace(QMdiSubWindow* sub) {
     if (area.isEmpty() || area.contains(now)) {
         return;
     }
-    TScreenRect place =
-        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()});
-    // A window that snaps to the grid when it moves would snap back out of the workspace from a
-    // place between two grid lines.
-    if (TC.GridON) {
-        place.left = AlignToGrid(place.left, TC.GridX);
-        place.top = AlignToGrid(place.top, TC.GridY);
-    }
+    const TTilePlace place = PlaceOnGrid(
+        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()}),
+        *sub);
     sub->setGeometry(place.left, place.top, place.width, place.height);
+}
+
+TTilePlace TfrmMain::PlaceOnGrid(const TScreenRect& place, const QWidget& window) const {
+    // A window that snaps to the grid when it moves or resizes would snap back out of the
+    // workspace from a place or size between two grid lines: both are rounded down onto it.
+    TTilePlace result{place.left, place.top, place.width, place.height};
+    if (TC.GridON) {
+        result.left = AlignToGrid(result.left, TC.GridX);
+        result.top = AlignToGrid(result.top, TC.GridY);
+        result.width = std::max(AlignToGrid(result.width, TC.GridX), window.minimumWidth());
+        result.height = std::max(AlignToGrid(result.height, TC.GridY), window.minimumHeight());
+    }
+    return result;
 }
 
 IPlotWindow* TfrmMain::PlotWindow() {

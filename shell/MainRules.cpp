@@ -216,3 +216,20 @@ std::vector<TTilePlace> TilePlaces(const std::vector<TTileLimits>& windows, int 
     }
     return places;
 }
+
+TTilePlace PlaceNewProject(int areaWidth, int areaHeight, const TTilePlace& plot, int plotBars, int projectWidth,
+                           int projectHeight, int slot, int gridY) {
+    const int step = 24 * ((std::max(slot, 1) - 1) % 5);
+    const int beside = plot.width > 0 ? plot.left + plot.width : 0;
+    const int maxLeft = std::max(0, areaWidth - projectWidth);
+    const int maxTop = std::max(0, areaHeight - projectHeight);
+    if (beside + projectWidth <= areaWidth) {
+        return {std::clamp(beside + step, 0, maxLeft), std::clamp(step, 0, maxTop), projectWidth, projectHeight};
+    }
+    // Rounded up onto the grid, so that snapping never lifts the window over the bars.
+    int below = plot.width > 0 ? plot.top + std::max(plotBars, 0) + step : step;
+    if (gridY > 1 && below % gridY != 0) {
+        below += gridY - below % gridY;
+    }
+    return {maxLeft, std::clamp(below, 0, maxTop), projectWidth, projectHeight};
+}

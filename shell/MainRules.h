@@ -143,3 +143,10 @@ std::vector<TTilePlace> TilePlaces(const std::vector<TTileLimits>& windows, int 
 
 // `value` rounded down to a multiple of `step` (unchanged for a step below 2 or a negative value).
 int AlignToGrid(int value, int step);
+
+// Where a project window opens: in a cascade (24 pixels a slot, five deep) beside the plot window
+// (`plot`; zero width: none), wholly inside the workspace. Where there is no room beside it, the
+// project stands at the workspace's right edge below the plot window's bars (`plotBars` high), so
+// that its buttons and readouts stay in sight (on the grid of `gridY` rows, which windows snap to).
+TTilePlace PlaceNewProject(int areaWidth, int areaHeight, const TTilePlace& plot, int plotBars, int projectWidth,
+                           int projectHeight, int slot, int gridY = 1);

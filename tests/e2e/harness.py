@@ -375,6 +375,8 @@ class Session:
                                  NO_AT_BRIDGE=1))
         self._a11y = None
         self.main_window = self.wait_window(r"^Borvik ", what="the main window")
+        # The splash screen stands over the middle of the screen for a moment after start.
+        self.wait_no_window(r"^Borvik$")
         return self.main_window
 
     def wait_exit(self, timeout=DEFAULT_TIMEOUT):
@@ -672,14 +674,24 @@ class A11y:
                 if self._shown_frame(node)]
 
     def child_window(self, caption, timeout=DEFAULT_TIMEOUT):
-        """Waits for the child window whose caption matches `caption`."""
+        """Waits for the child window whose caption matches `caption`, and for it to stand
+        still (a window may be moved into place just after it opens)."""
         def find():
             for name, node in self.child_windows():
                 if re.search(caption, name):
                     return node
             return None
 
-        return wait_until(find, timeout, f"a child window titled {caption!r}", self.session)
+        node = wait_until(find, timeout, f"a child window titled {caption!r}", self.session)
+        seen = []
+
+        def still():
+            seen.append(self.extents(node))
+            time.sleep(POLL_INTERVAL)
+            return len(seen) >= 3 and seen[-1] == seen[-2] == seen[-3]
+
+        wait_until(still, timeout, f"the child window {caption!r} to stand still", self.session)
+        return node
 
     def find_all(self, name=None, role=None, within=None, showing_only=True):
         self.app().clear_cache()

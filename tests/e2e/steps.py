@@ -65,3 +65,16 @@ def save_active_as(session, name):
 def wait_followed(session, caption):
     return wait_until(lambda: re.search(caption, followed(session) or ""),
                       what=f"the plot window to follow {caption!r}", session=session)
+
+
+def settle(session):
+    """Waits until the program has handled every input sent so far: it opens the open-project
+    dialog for Ctrl+O only after the events before it (the X server keeps their order). Closing
+    the dialog hands the main window back with the same child window in front."""
+    a = session.a11y()
+    session.key("ctrl+o")
+    session.wait_window(r"^Select project to open$")
+    session.key("Escape")
+    session.wait_no_window(r"^Select project to open$")
+    wait_until(lambda: any(a.is_active(node) for _, node in a.child_windows()),
+               what="a child window in front again", session=session)

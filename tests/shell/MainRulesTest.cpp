@@ -334,3 +334,31 @@ TEST(TileWindows, AlignToGridRoundsDown) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(NewProjectPlace, BesideThePlotWindowOrElseBelowItsBars) {
+    struct Case {
+        const char* what;
+        TTilePlace plot;
+        int slot;
+        TTilePlace place;
+    };
+    // A 1728 x 990 workspace, an 806 x 428 project frame, plot bars 50 high, a 20-pixel grid.
+    const std::vector<Case> cases = {
+        {"beside the plot window", {0, 0, 920, 980}, 1, {920, 0, 806, 428}},
+        {"the cascade steps down and right", {0, 0, 900, 980}, 3, {922, 48, 806, 428}},
+        {"the cascade is five deep", {0, 0, 800, 980}, 6, {800, 0, 806, 428}},
+        {"no room beside: right edge, below the bars", {0, 0, 940, 980}, 1, {922, 60, 806, 428}},
+        {"below the bars of a lower plot window", {0, 300, 1200, 600}, 2, {922, 380, 806, 428}},
+        {"no plot window", {0, 0, 0, 0}, 2, {24, 24, 806, 428}},
+    };
+    for (const Case& c : cases) {
+        const TTilePlace place = PlaceNewProject(1728, 990, c.plot, 50, 806, 428, c.slot, 20);
+        EXPECT_EQ(place, c.place) << c.what << ": " << place.left << "," << place.top;
+    }
+    // Never out of a workspace smaller than the frame.
+    EXPECT_EQ(PlaceNewProject(500, 300, {0, 0, 300, 300}, 50, 806, 428, 1, 20), (TTilePlace{0, 0, 806, 428}));
+}
+
+} // namespace
