@@ -794,8 +794,12 @@ void TfrmMain::AddChildWindow(QWidget* window) {
         // A child that frees itself takes its frame along, and hands the front back to the
         // window worked in before it.
         connect(window, &QObject::destroyed, sub, &QObject::deleteLater);
-        connect(window, &QObject::destroyed, this,
-                [this, frame = QPointer<QMdiSubWindow>(sub)] { ReturnToPreviousWindow(frame); });
+        // (The frame may be going itself: it is known only as an object then.)
+        connect(window, &QObject::destroyed, this, [this, frame = QPointer<QObject>(sub)] {
+            if (!m_Closing) {
+                ReturnToPreviousWindow(frame.data());
+            }
+        });
     }
     if (sub->isMinimized()) {
         sub->showNormal();
@@ -819,13 +823,16 @@ void TfrmMain::AddChildWindow(QWidget* window) {
     }
 }
 
-void TfrmMain::ReturnToPreviousWindow(QMdiSubWindow* closing) {
+void TfrmMain::ReturnToPreviousWindow(const QObject* closing) {
     // The workspace itself would bring forward whichever window lies highest, which need not be
     // the one the user came from.
     const QList<QMdiSubWindow*> history = mdiMain->subWindowList(QMdiArea::ActivationHistoryOrder);
     for (auto it = history.crbegin(); it != history.crend(); ++it) {
         QMdiSubWindow* candidate = *it;
-        if (candidate == closing || candidate->widget() == nullptr || !candidate->isVisible() ||
+        if (static_cast<const QObject*>(candidate) == closing) {
+            continue;
+        }
+        if (candidate->widget() == nullptr || !candidate->isVisible() ||
             candidate->isMinimized()) {
             continue;
         }

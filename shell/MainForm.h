@@ -143,7 +143,7 @@ private:
     void KeepInWorkspace(QMdiSubWindow* sub);
     TTilePlace PlaceOnGrid(const TScreenRect& place, const QWidget& window) const;
     void GiveKeyboard(QMdiSubWindow* sub);
-    void ReturnToPreviousWindow(QMdiSubWindow* closing);
+    void ReturnToPreviousWindow(const QObject* closing);
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     // Brings up the one window of its kind, made by `create` the first time; `what` names it
