@@ -511,9 +511,17 @@ class Session:
         self._x(command + list(keys))
 
     def type(self, text):
-        self._x(["xdotool", "type", "--delay", "30", "--", text])
+        self._x(["xdotool", "type", "--delay", "12", "--", text])
+
+    def pointer(self):
+        out = self._x(["xdotool", "getmouselocation", "--shell"])
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
 
     def move(self, x, y):
+        # Waiting for the pointer to arrive would wait for ever where it stands already.
+        if self.pointer() == (int(x), int(y)):
+            return
         self._x(["xdotool", "mousemove", "--sync", str(int(x)), str(int(y))])
 
     def click(self, x, y, button=1, repeat=1):
