@@ -62,6 +62,27 @@ class Focus(BorvikTestCase):
         held = self.keyboard_in(r"^\[1\]")
         self.assertEqual(a.name(held), "Volume")
 
+    def test_the_keyboard_comes_back_after_saving_over_the_file_with_its_question(self):
+        s = self.s
+        write_project(os.path.join(s.work, "a.bvp"), box_type=1, model="AAA")
+        s.start("a.bvp")
+        a = s.a11y()
+        project = a.child_window(r"^\[1\]")
+        a.click(a.find(name="^Box$", role="page tab", within=project))
+        a.click(a.find(name="^Volume$", role="text", within=project))
+        self.keyboard_in(r"^\[1\]")
+        s.key("ctrl+s")
+        s.wait_window(r"^Save project")
+        s.key("ctrl+a")
+        s.type(os.path.join(s.work, "a.bvp"))
+        s.key("Return")
+        # The question whether to replace the file, a dialog over the dialog.
+        a.click(wait_until(lambda: a.find_all(name="^Yes$", role="push button"),
+                           what="the question whether to replace the file", session=s)[0])
+        s.wait_no_window(r"^Save project")
+        held = self.keyboard_in(r"^\[1\]")
+        self.assertEqual(a.name(held), "Volume")
+
     def test_the_keyboard_comes_back_to_the_driver_editor_after_the_error_list(self):
         s = self.s
         s.start()
