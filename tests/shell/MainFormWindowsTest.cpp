@@ -128,6 +128,31 @@ TEST_F(MainFormWindowsTest, TheProjectBroughtToTheFrontIsTheActiveProjectThatSav
     EXPECT_EQ(main->ActiveProject(), 1);
 }
 
+TEST_F(MainFormWindowsTest, ClosingAToolWindowHandsTheFrontBackToTheWindowWorkedIn) {
+    auto main = Start();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    QMdiSubWindow* worked = FrameOf(*main, 1);
+    // The plot window lies on top of the project, as after a cursor drag.
+    QMdiSubWindow* plot = main->MdiArea()->subWindowList().front();
+    main->MdiArea()->setActiveSubWindow(worked);
+    plot->raise();
+
+    auto* tool = new QWidget;
+    tool->setAttribute(Qt::WA_DeleteOnClose);
+    tool->setWindowTitle("Tool");
+    auto* field = new QLineEdit(tool);
+    main->AddChildWindow(tool);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->MdiArea()->activeSubWindow()->widget(), tool);
+    EXPECT_EQ(tool->focusWidget(), field);
+
+    tool->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->MdiArea()->activeSubWindow(), worked);
+    EXPECT_EQ(main->ActiveProject(), 1);
+}
+
 TEST_F(MainFormWindowsTest, TilingKeepsTheMainWindowAsItIsAndTheFramesInTheWorkspace) {
     auto main = Start();
     main->resize(1200, 800);
