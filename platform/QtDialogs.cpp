@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStringList>
 
@@ -103,6 +104,23 @@ void KeepAboveStayOnTopWindows(QWidget& dialog) {
     }
 }
 
+// The window the user worked in when a modal dialog opened takes the keyboard back when the
+// dialog closes: left to the window manager, a dialog closing over a dialog may leave no window
+// with the keyboard.
+class ReturnKeyboard {
+public:
+    ReturnKeyboard() : m_Window(QApplication::activeWindow()) {}
+    ~ReturnKeyboard() {
+        if (m_Window && m_Window->isVisible())
+            m_Window->activateWindow();
+    }
+    ReturnKeyboard(const ReturnKeyboard&) = delete;
+    ReturnKeyboard& operator=(const ReturnKeyboard&) = delete;
+
+private:
+    QPointer<QWidget> m_Window;
+};
+
 } // namespace
 
 QColor ColourToQColor(std::int32_t colour) {
@@ -133,6 +151,7 @@ QString QtFilterString(const std::vector<FileFilter>& filters) {
 }
 
 MessageButton QtDialogs::Message(const MessageRequest& request) {
+    const ReturnKeyboard keyboard;
     QMessageBox box(request.parent);
     box.setIcon(KindIcon(request.kind));
     box.setWindowTitle(request.caption.empty() ? KindCaption(request.kind) : Text(request.caption));
@@ -170,6 +189,7 @@ MessageButton QtDialogs::Message(const MessageRequest& request) {
 }
 
 std::vector<std::string> QtDialogs::OpenFiles(const FileRequest& request) {
+    const ReturnKeyboard keyboard;
     QFileDialog dialog(request.parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.allowMultiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
@@ -183,6 +203,7 @@ std::vector<std::string> QtDialogs::OpenFiles(const FileRequest& request) {
 }
 
 std::optional<std::string> QtDialogs::SaveFile(const FileRequest& request) {
+    const ReturnKeyboard keyboard;
     QFileDialog dialog(request.parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -195,6 +216,7 @@ std::optional<std::string> QtDialogs::SaveFile(const FileRequest& request) {
 }
 
 std::optional<std::int32_t> QtDialogs::ChooseColour(const ColourRequest& request) {
+    const ReturnKeyboard keyboard;
     QColorDialog dialog(ColourToQColor(request.colour), request.parent);
     dialog.setWindowTitle(Text(request.title));
     KeepAboveStayOnTopWindows(dialog);
@@ -204,6 +226,7 @@ std::optional<std::int32_t> QtDialogs::ChooseColour(const ColourRequest& request
 }
 
 std::optional<std::string> QtDialogs::InputText(const InputRequest& request) {
+    const ReturnKeyboard keyboard;
     QInputDialog dialog(request.parent);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(Text(request.caption));

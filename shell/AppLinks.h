@@ -56,6 +56,12 @@ public:
     // Saves; false when nothing was saved (failed or cancelled), the project stays changed.
     virtual bool SaveProject() = 0;
     virtual bool Modified() const = 0;
+    // The question closing the window asks: about unsaved changes, saving on Yes. True when the
+    // window may close (nothing changed, No, or saved); false on Cancel or a save that did not
+    // happen.
+    virtual bool CloseQuery() { return true; }
+    // The question was answered already: the window's next close asks nothing.
+    virtual void CloseAnswered() {}
     virtual TProjectPlotData PlotData() = 0;
 };
 

@@ -92,6 +92,7 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     // after the first placement, a smaller frame).
     mdiMain->viewport()->installEventFilter(this);
     setCentralWidget(mdiMain);
+    connect(mdiMain, &QMdiArea::subWindowActivated, this, &TfrmMain::SubWindowActivated);
 
     BuildActions();
     BuildMenus();
@@ -546,22 +547,15 @@ void TfrmMain::PlacePlotWindow() {
                  DesktopLayout.PlotHeight};
     }
     place = ClampToArea(place, {0, 0, area.width(), area.height()});
-    frame->setGeometry(place.left, place.top, place.width, place.height);
+    // The program's own place lies on the grid; a saved one is taken as it was saved.
+    const TTilePlace placed = DesktopLayout.valid ? TTilePlace{place.left, place.top, place.width, place.height}
+                                                  : PlaceOnGrid(place, *frame);
+    frame->setGeometry(placed.left, placed.top, placed.width, placed.height);
+    m_PlotStartPlace = frame->geometry();
 }
 
 void TfrmMain::KeepPlotWindowInWorkspace() {
-    QMdiSubWindow* frame = SubWindowOf(m_PlotWidget);
-    if (frame == nullptr || frame->isMinimized() || frame->isMaximized()) {
-        return;
-    }
-    const QRect area = mdiMain->viewport()->rect();
-    const QRect now = frame->geometry();
-    if (area.isEmpty() || area.contains(now)) {
-        return;
-    }
-    const TScreenRect place =
-        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()});
-    frame->setGeometry(place.left, place.top, place.width, place.height);
+    KeepInWorkspace(SubWindowOf(m_PlotWidget));
 }
 
 void TfrmMain::ApplyDesktopLayout() {
@@ -655,6 +649,21 @@ void TfrmMain::SetActiveProject(int n) {
     }
 }
 
+void TfrmMain::SubWindowActivated(QMdiSubWindow* sub) {
+    // A project window that comes to the front, whether by its title bar, a click inside, the
+    // Window menu, the keyboard or a dialog over it closing, is the project the commands and the
+    // cursor act on.
+    if (sub == nullptr || m_Closing) {
+        return;
+    }
+    for (int n = 1; n <= kMaxProjects; ++n) {
+        if (m_Slots.Used(n) && m_Slots[n].window != nullptr && m_Slots[n].window->Widget() == sub->widget()) {
+            SetActiveProject(n);
+            return;
+        }
+    }
+}
+
 void TfrmMain::CheckActiveProjectItem(int n) {
     for (int item = 1; item <= kMaxProjects; ++item) {
         m_PlotProjectItems[static_cast<std::size_t>(item - 1)]->setChecked(item == n);
@@ -678,19 +687,32 @@ int TfrmMain::AllocateProjectSlot() {
     m_Slots[n].window = window;
     QMdiSubWindow* sub = mdiMain->addSubWindow(window->Widget());
     sub->hide(); // shown when the project starts
-    // Projects stand in a cascade beside the plot window rather than on top of it.
+    // Projects stand in a cascade beside the plot window rather than on top of it (a plot window
+    // still where the program put it narrows for that while its bars keep their room), or else
+    // below its bars.
     const QRect area = mdiMain->viewport()->rect();
-    const QMdiSubWindow* plot = SubWindowOf(m_PlotWidget);
-    const int left = plot != nullptr && plot->geometry().right() + area.width() / 4 < area.width()
-                         ? plot->geometry().right() + 1
-                         : 0;
-    const int step = 24 * ((n - 1) % 5);
-    // The whole frame stays in the area, over the plot window if need be: a close box or a unit
-    // label out of sight is worse than an overlap.
+    QMdiSubWindow* plot = SubWindowOf(m_PlotWidget);
     sub->adjustSize();
     sub->resize(std::min(sub->width(), area.width()), std::min(sub->height(), area.height()));
-    sub->move(std::clamp(left + step, 0, std::max(0, area.width() - sub->width())),
-              std::clamp(step, 0, std::max(0, area.height() - sub->height())));
+    TTilePlace plotPlace;
+    int plotBars = 0;
+    if (plot != nullptr && plot->isVisible() && !plot->isMinimized() && !plot->isMaximized()) {
+        QRect g = plot->geometry();
+        const int room = AlignToGrid(area.width() - sub->width() - g.x(), TC.GridON ? TC.GridX : 1);
+        const int bars = m_PlotWidget->sizeHint().width() + (g.width() - m_PlotWidget->width());
+        if (!DesktopLayout.valid && g == m_PlotStartPlace && room < g.width() && room >= bars) {
+            plot->resize(room, g.height());
+            g = plot->geometry();
+            m_PlotStartPlace = g;
+        }
+        plotPlace = {g.x(), g.y(), g.width(), g.height()};
+        if (const QWidget* picture = m_PlotWidget->findChild<QWidget*>(QStringLiteral("pboxPlot"))) {
+            plotBars = picture->mapTo(plot, QPoint(0, 0)).y();
+        }
+    }
+    const TTilePlace place = PlaceNewProject(area.width(), area.height(), plotPlace, plotBars, sub->width(),
+                                             sub->height(), n, TC.GridON ? TC.GridY : 1);
+    sub->move(place.left, place.top);
     return n;
 }
 
@@ -776,10 +798,18 @@ void TfrmMain::AddChildWindow(QWidget* window) {
         return;
     }
     QMdiSubWindow* sub = SubWindowOf(window);
+    const bool opening = sub == nullptr || !sub->isVisible();
     if (sub == nullptr) {
         sub = mdiMain->addSubWindow(window);
-        // A child that frees itself takes its frame along.
+        // A child that frees itself takes its frame along, and hands the front back to the
+        // window worked in before it.
         connect(window, &QObject::destroyed, sub, &QObject::deleteLater);
+        // (The frame may be going itself: it is known only as an object then.)
+        connect(window, &QObject::destroyed, this, [this, frame = QPointer<QObject>(sub)] {
+            if (!m_Closing) {
+                ReturnToPreviousWindow(frame.data());
+            }
+        });
     }
     if (sub->isMinimized()) {
         sub->showNormal();
@@ -787,6 +817,90 @@ void TfrmMain::AddChildWindow(QWidget* window) {
     window->show();
     sub->show();
     mdiMain->setActiveSubWindow(sub);
+    if (opening) {
+        // A window opens wholly in the workspace, also after its layout has settled at the
+        // screen's scale, and with the keyboard in its first field.
+        KeepInWorkspace(sub);
+        GiveKeyboard(sub);
+        QTimer::singleShot(0, sub, [this, frame = QPointer<QMdiSubWindow>(sub)] {
+            if (frame) {
+                KeepInWorkspace(frame);
+                if (mdiMain->activeSubWindow() == frame) {
+                    GiveKeyboard(frame);
+                }
+            }
+        });
+    }
+}
+
+void TfrmMain::ReturnToPreviousWindow(const QObject* closing) {
+    // The workspace itself would bring forward whichever window lies highest, which need not be
+    // the one the user came from.
+    const QList<QMdiSubWindow*> history = mdiMain->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.crbegin(); it != history.crend(); ++it) {
+        QMdiSubWindow* candidate = *it;
+        if (static_cast<const QObject*>(candidate) == closing) {
+            continue;
+        }
+        if (candidate->widget() == nullptr || !candidate->isVisible() ||
+            candidate->isMinimized()) {
+            continue;
+        }
+        QTimer::singleShot(0, this, [this, target = QPointer<QMdiSubWindow>(candidate)] {
+            if (target && target->isVisible() && !m_Closing) {
+                mdiMain->setActiveSubWindow(target);
+            }
+        });
+        return;
+    }
+}
+
+void TfrmMain::GiveKeyboard(QMdiSubWindow* sub) {
+    QWidget* window = sub->widget();
+    if (window == nullptr) {
+        return;
+    }
+    const QWidget* holder = QApplication::focusWidget();
+    if (holder != nullptr && window->isAncestorOf(holder)) {
+        return;
+    }
+    // A window without a field of its own that takes the keyboard leaves it with its frame.
+    for (QWidget* next = window->nextInFocusChain(); next != nullptr && next != window;
+         next = next->nextInFocusChain()) {
+        if (window->isAncestorOf(next) && next->isVisibleTo(window) && next->isEnabled() &&
+            (next->focusPolicy() & Qt::TabFocus) != 0) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+void TfrmMain::KeepInWorkspace(QMdiSubWindow* sub) {
+    if (sub == nullptr || sub->isMinimized() || sub->isMaximized()) {
+        return;
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    const QRect now = sub->geometry();
+    if (area.isEmpty() || area.contains(now)) {
+        return;
+    }
+    const TTilePlace place = PlaceOnGrid(
+        ClampToArea({now.left(), now.top(), now.width(), now.height()}, {0, 0, area.width(), area.height()}),
+        *sub);
+    sub->setGeometry(place.left, place.top, place.width, place.height);
+}
+
+TTilePlace TfrmMain::PlaceOnGrid(const TScreenRect& place, const QWidget& window) const {
+    // A window that snaps to the grid when it moves or resizes would snap back out of the
+    // workspace from a place or size between two grid lines: both are rounded down onto it.
+    TTilePlace result{place.left, place.top, place.width, place.height};
+    if (TC.GridON) {
+        result.left = AlignToGrid(result.left, TC.GridX);
+        result.top = AlignToGrid(result.top, TC.GridY);
+        result.width = std::max(AlignToGrid(result.width, TC.GridX), window.minimumWidth());
+        result.height = std::max(AlignToGrid(result.height, TC.GridY), window.minimumHeight());
+    }
+    return result;
 }
 
 IPlotWindow* TfrmMain::PlotWindow() {
@@ -992,7 +1106,27 @@ void TfrmMain::SaveWindowPositions() {
 }
 
 void TfrmMain::TileWindows() {
-    mdiMain->tileSubWindows();
+    // The workspace's own tiling grows the main window until every child fits at its smallest
+    // size; these tiles keep to the workspace as it is and let such a child overlap.
+    std::vector<QMdiSubWindow*> tiled;
+    std::vector<TTileLimits> limits;
+    for (QMdiSubWindow* sub : mdiMain->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isVisible() || sub->isMinimized()) {
+            continue;
+        }
+        if (sub->isMaximized()) {
+            sub->showNormal();
+        }
+        tiled.push_back(sub);
+        limits.push_back({sub->minimumWidth(), sub->minimumHeight(), sub->maximumWidth(), sub->maximumHeight()});
+    }
+    const QRect area = mdiMain->viewport()->rect();
+    const std::vector<TTilePlace> places =
+        TC.GridON ? TilePlaces(limits, area.width(), area.height(), TC.GridX, TC.GridY)
+                  : TilePlaces(limits, area.width(), area.height());
+    for (std::size_t i = 0; i < tiled.size(); ++i) {
+        tiled[i]->setGeometry(places[i].left, places[i].top, places[i].width, places[i].height);
+    }
 }
 
 void TfrmMain::CascadeWindows() {
@@ -1104,24 +1238,34 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    // Every project window decides for itself (it asks about unsaved changes); one that stays
-    // open cancels the quit.
+    // Every changed project is asked about before anything closes: Cancel at any question, or a
+    // save that does not happen, stops the quit with every window still open.
+    std::vector<IProjectWindow*> projects;
     for (int n = 1; n <= kMaxProjects; ++n) {
-        if (!m_Slots.Used(n) || m_Slots[n].window == nullptr) {
-            continue;
+        if (m_Slots.Used(n) && m_Slots[n].window != nullptr) {
+            projects.push_back(m_Slots[n].window);
         }
-        QWidget* widget = m_Slots[n].window->Widget();
-        QMdiSubWindow* sub = SubWindowOf(widget);
-        const bool closed = sub != nullptr ? sub->close() : widget->close();
+    }
+    for (IProjectWindow* project : projects) {
+        if (!project->CloseQuery()) {
+            event->ignore();
+            return;
+        }
+    }
+    // The driver editor asks about a driver not yet saved as it closes.
+    if (m_DriverEditorWidget) {
+        QMdiSubWindow* sub = SubWindowOf(m_DriverEditorWidget);
+        const bool closed = sub != nullptr ? sub->close() : m_DriverEditorWidget->close();
         if (!closed) {
             event->ignore();
             return;
         }
     }
-    // So does the driver editor, which asks about a driver not yet saved.
-    if (m_DriverEditorWidget) {
-        QMdiSubWindow* sub = SubWindowOf(m_DriverEditorWidget);
-        const bool closed = sub != nullptr ? sub->close() : m_DriverEditorWidget->close();
+    for (IProjectWindow* project : projects) {
+        project->CloseAnswered();
+        QWidget* widget = project->Widget();
+        QMdiSubWindow* sub = SubWindowOf(widget);
+        const bool closed = sub != nullptr ? sub->close() : widget->close();
         if (!closed) {
             event->ignore();
             return;

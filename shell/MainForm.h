@@ -3,6 +3,7 @@
 // every other window of the program.
 
 #include "shell/AppLinks.h"
+#include "shell/DesktopLayout.h"
 #include "shell/MainRules.h"
 #include "shell/StartF.h"
 
@@ -14,6 +15,7 @@
 #include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
+#include <QRect>
 #include <QStringList>
 
 #include <array>
@@ -137,6 +139,11 @@ private:
     void ApplyDesktopLayout();
     void PlacePlotWindow();
     void KeepPlotWindowInWorkspace();
+    void SubWindowActivated(QMdiSubWindow* sub);
+    void KeepInWorkspace(QMdiSubWindow* sub);
+    TTilePlace PlaceOnGrid(const TScreenRect& place, const QWidget& window) const;
+    void GiveKeyboard(QMdiSubWindow* sub);
+    void ReturnToPreviousWindow(const QObject* closing);
     void SplashText(const QString& text);
     void NotBuilt(const QString& window);
     // Brings up the one window of its kind, made by `create` the first time; `what` names it
@@ -160,6 +167,7 @@ private:
     bool m_CommandLineTaken = false;
     bool m_Closing = false;
     QString m_OpenFolder;
+    QRect m_PlotStartPlace; // where the program put the plot window
     TCalculatorMenu m_CalculatorMenu;
 
     std::unique_ptr<IHelpSystem> m_Help;

@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 int TProjectSlots::Allocate() {
     for (int n = 1; n <= kMaxProjects; ++n) {
         if (!slots_[n - 1].used) {
@@ -175,4 +179,75 @@ TToolbarMetrics ToolbarMetrics(bool captions) {
         return {69, 36, 36};
     }
     return {21, 21, 22};
+}
+
+int AlignToGrid(int value, int step) {
+    if (step < 2 || value < 0) {
+        return value;
+    }
+    return value - value % step;
+}
+
+std::vector<TTilePlace> TilePlaces(const std::vector<TTileLimits>& windows, int width, int height,
+                                   int gridX, int gridY) {
+    std::vector<TTilePlace> places;
+    const int count = static_cast<int>(windows.size());
+    if (count == 0) {
+        return places;
+    }
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    int columns = 1;
+    while (columns * columns < count) {
+        ++columns;
+    }
+    const int rows = (count + columns - 1) / columns;
+    places.reserve(windows.size());
+    for (int i = 0; i < count; ++i) {
+        const int row = i / columns;
+        // The last row's windows share its whole width.
+        const int inRow = row == rows - 1 ? count - row * columns : columns;
+        const int column = i - row * columns;
+        // 64-bit products: the workspace may be large, the counts are small.
+        const auto edge = [](int extent, int index, int parts) {
+            return static_cast<int>(std::int64_t{extent} * index / parts);
+        };
+        const int cellLeft = edge(width, column, inRow);
+        const int cellTop = edge(height, row, rows);
+        const TTileLimits& limits = windows[static_cast<std::size_t>(i)];
+        const auto fit = [](int cell, int least, int most) {
+            const int upper = most > 0 ? std::max(most, least) : std::numeric_limits<int>::max();
+            return std::clamp(cell, std::max(least, 1), upper);
+        };
+        const auto onGrid = [](int size, int step, int least) {
+            const int aligned = AlignToGrid(size, step);
+            return aligned >= std::max(least, 1) ? aligned : size;
+        };
+        TTilePlace place;
+        place.width = fit(edge(width, column + 1, inRow) - cellLeft, limits.minWidth, limits.maxWidth);
+        place.height = fit(edge(height, row + 1, rows) - cellTop, limits.minHeight, limits.maxHeight);
+        place.width = fit(onGrid(place.width, gridX, limits.minWidth), limits.minWidth, limits.maxWidth);
+        place.height = fit(onGrid(place.height, gridY, limits.minHeight), limits.minHeight, limits.maxHeight);
+        place.left = AlignToGrid(std::clamp(cellLeft, 0, std::max(0, width - place.width)), gridX);
+        place.top = AlignToGrid(std::clamp(cellTop, 0, std::max(0, height - place.height)), gridY);
+        places.push_back(place);
+    }
+    return places;
+}
+
+TTilePlace PlaceNewProject(int areaWidth, int areaHeight, const TTilePlace& plot, int plotBars, int projectWidth,
+                           int projectHeight, int slot, int gridY) {
+    const int step = 24 * ((std::max(slot, 1) - 1) % 5);
+    const int beside = plot.width > 0 ? plot.left + plot.width : 0;
+    const int maxLeft = std::max(0, areaWidth - projectWidth);
+    const int maxTop = std::max(0, areaHeight - projectHeight);
+    if (beside + projectWidth <= areaWidth) {
+        return {std::clamp(beside + step, 0, maxLeft), std::clamp(step, 0, maxTop), projectWidth, projectHeight};
+    }
+    // Rounded up onto the grid, so that snapping never lifts the window over the bars.
+    int below = plot.width > 0 ? plot.top + std::max(plotBars, 0) + step : step;
+    if (gridY > 1 && below % gridY != 0) {
+        below += gridY - below % gridY;
+    }
+    return {maxLeft, std::clamp(below, 0, maxTop), projectWidth, projectHeight};
 }

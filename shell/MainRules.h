@@ -118,3 +118,41 @@ struct TToolbarMetrics {
 
 // Captions shown: 69 x 36 buttons on a 36-high bar; captions off: 21 x 21 buttons on a 22-high bar.
 TToolbarMetrics ToolbarMetrics(bool captions);
+
+// ---------------------------------------------------------------------------------------------
+// Window › Tile windows.
+
+// How small and how large a child window's frame may be.
+struct TTileLimits {
+    int minWidth = 0;
+    int minHeight = 0;
+    int maxWidth = 0;
+    int maxHeight = 0;
+};
+
+struct TTilePlace {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const TTilePlace&) const = default;
+};
+
+// The places of the child windows, in the order given, tiled side by side in a grid that fills
+// the workspace (width x height, from 0, 0) as it is. A window that cannot shrink to its tile
+// keeps its smallest size and overlaps its neighbours, moved back inside the workspace where it
+// fits; one that cannot grow to its tile keeps its largest. Tiling never asks for more room.
+// With grid steps, places and sizes lie on the grid (rounded down, a size not below the smallest
+// one), so that windows that snap to the grid stay where they are put.
+std::vector<TTilePlace> TilePlaces(const std::vector<TTileLimits>& windows, int width, int height,
+                                   int gridX = 1, int gridY = 1);
+
+// `value` rounded down to a multiple of `step` (unchanged for a step below 2 or a negative value).
+int AlignToGrid(int value, int step);
+
+// Where a project window opens: in a cascade (24 pixels a slot, five deep) beside the plot window
+// (`plot`; zero width: none), wholly inside the workspace. Where there is no room beside it, the
+// project stands at the workspace's right edge below the plot window's bars (`plotBars` high), so
+// that its buttons and readouts stay in sight (on the grid of `gridY` rows, which windows snap to).
+TTilePlace PlaceNewProject(int areaWidth, int areaHeight, const TTilePlace& plot, int plotBars, int projectWidth,
+                           int projectHeight, int slot, int gridY = 1);

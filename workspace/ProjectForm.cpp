@@ -1293,16 +1293,20 @@ bool TfrmProject::SaveProject() {
     return SaveClick();
 }
 
+bool TfrmProject::CloseQuery() {
+    if (!Modified())
+        return true;
+    const platform::MessageButton answer = platform::AppDialogs().MessageDlg(
+        "Your project has changed, do you want to save?", platform::MessageKind::Confirmation,
+        platform::ButtonYes | platform::ButtonNo | platform::ButtonCancel);
+    // A save that fails or is cancelled keeps the window and its changes.
+    return answer == platform::ButtonNo || (answer == platform::ButtonYes && SaveProject());
+}
+
 void TfrmProject::closeEvent(QCloseEvent* event) {
-    if (!m_Closing && Modified()) {
-        const platform::MessageButton answer = platform::AppDialogs().MessageDlg(
-            "Your project has changed, do you want to save?", platform::MessageKind::Confirmation,
-            platform::ButtonYes | platform::ButtonNo | platform::ButtonCancel);
-        // A save that fails or is cancelled keeps the window and its changes.
-        if (answer == platform::ButtonCancel || (answer == platform::ButtonYes && !SaveProject())) {
-            event->ignore();
-            return;
-        }
+    if (!m_Closing && !CloseQuery()) {
+        event->ignore();
+        return;
     }
     m_Closing = true;
     FilterHostClosing(*this);

@@ -47,6 +47,8 @@ public:
     void StartNow(int mode) override;
     bool SaveProject() override;
     bool Modified() const override;
+    bool CloseQuery() override;
+    void CloseAnswered() override { m_Closing = true; }
     TProjectPlotData PlotData() override;
 
     // The recalculation chain.

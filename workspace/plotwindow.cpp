@@ -604,7 +604,11 @@ void TfrmPlotWindow::BringActiveProjectToFront() {
         return;
     for (QWidget* w = window; w != nullptr; w = w->parentWidget()) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(w); sub != nullptr && sub->mdiArea() != nullptr) {
-            sub->mdiArea()->setActiveSubWindow(sub);
+            // The followed project comes forward, but stays behind the plot window the user works
+            // in, whose readouts the cursor fills.
+            sub->raise();
+            if (QWidget* own = Frame(); own != nullptr && own != this)
+                own->raise();
             return;
         }
     }

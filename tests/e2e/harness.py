@@ -261,7 +261,9 @@ class Session:
         self.runtime = self._folder("runtime")
         os.chmod(self.runtime, 0o700)
         self.work = self._folder("work")
-        self.artifacts = os.environ.get("BORVIK_E2E_ARTIFACTS", self.root)
+        # A test's pictures from an earlier run go before it starts.
+        self.artifacts = os.path.join(os.environ.get("BORVIK_E2E_ARTIFACTS", self.root), name)
+        shutil.rmtree(self.artifacts, ignore_errors=True)
         self.program = None
         self.program_log = None
         self._xvfb = self._wm = self._bus = None
@@ -373,6 +375,8 @@ class Session:
                                  NO_AT_BRIDGE=1))
         self._a11y = None
         self.main_window = self.wait_window(r"^Borvik ", what="the main window")
+        # The splash screen stands over the middle of the screen for a moment after start.
+        self.wait_no_window(r"^Borvik$")
         return self.main_window
 
     def wait_exit(self, timeout=DEFAULT_TIMEOUT):
@@ -507,9 +511,17 @@ class Session:
         self._x(command + list(keys))
 
     def type(self, text):
-        self._x(["xdotool", "type", "--delay", "30", "--", text])
+        self._x(["xdotool", "type", "--delay", "12", "--", text])
+
+    def pointer(self):
+        out = self._x(["xdotool", "getmouselocation", "--shell"])
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"])
 
     def move(self, x, y):
+        # Waiting for the pointer to arrive would wait for ever where it stands already.
+        if self.pointer() == (int(x), int(y)):
+            return
         self._x(["xdotool", "mousemove", "--sync", str(int(x)), str(int(y))])
 
     def click(self, x, y, button=1, repeat=1):
@@ -544,7 +556,7 @@ class Session:
 
     def screenshot_failure(self, what):
         os.makedirs(self.artifacts, exist_ok=True)
-        stem = re.sub(r"[^A-Za-z0-9_.-]+", "_", f"{self.name}-{what}")[:120]
+        stem = re.sub(r"[^A-Za-z0-9_.-]+", "_", what)[:120]
         return self.screenshot(os.path.join(self.artifacts, stem + ".png"))
 
     # --- inside the program: the accessibility tree ---------------------------------------
@@ -556,13 +568,21 @@ class Session:
         return self._a11y
 
 
+_ATSPI_BUS = None
+
+
 class A11y:
     """The program's windows and controls as its accessibility tree presents them: names,
     roles, states and extents on the screen, which is what a screen reader and this suite see
     of the windows inside the main window."""
 
     def __init__(self, session):
-        # The library reads the bus and display once, from this process's environment.
+        # The library reads the bus and display once, from this process's environment: one
+        # session per process reads the tree (the suite runs each test in its own process).
+        global _ATSPI_BUS
+        if _ATSPI_BUS not in (None, session.bus_address):
+            raise E2EError("the accessibility tree can be read in one session per process")
+        _ATSPI_BUS = session.bus_address
         os.environ["DISPLAY"] = session.display
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = session.bus_address
         import warnings
@@ -662,14 +682,24 @@ class A11y:
                 if self._shown_frame(node)]
 
     def child_window(self, caption, timeout=DEFAULT_TIMEOUT):
-        """Waits for the child window whose caption matches `caption`."""
+        """Waits for the child window whose caption matches `caption`, and for it to stand
+        still (a window may be moved into place just after it opens)."""
         def find():
             for name, node in self.child_windows():
                 if re.search(caption, name):
                     return node
             return None
 
-        return wait_until(find, timeout, f"a child window titled {caption!r}", self.session)
+        node = wait_until(find, timeout, f"a child window titled {caption!r}", self.session)
+        seen = []
+
+        def still():
+            seen.append(self.extents(node))
+            time.sleep(POLL_INTERVAL)
+            return len(seen) >= 3 and seen[-1] == seen[-2] == seen[-3]
+
+        wait_until(still, timeout, f"the child window {caption!r} to stand still", self.session)
+        return node
 
     def find_all(self, name=None, role=None, within=None, showing_only=True):
         self.app().clear_cache()
@@ -690,12 +720,29 @@ class A11y:
                           what, self.session)
 
     def focused(self):
-        """The control that has the keyboard inside the program, or None."""
-        self.app().clear_cache()
-        for node in self.walk():
-            if "focused" in self.states(node):
-                return node
-        return None
+        """The control that has the keyboard inside the program, or None: the innermost node
+        that says it is focused inside the active window (inside the main window, inside the
+        child window in front, which says it is focused too)."""
+        app = self.app()
+        app.clear_cache()
+        windows = [node for node in self.children(app) if "active" in self.states(node)]
+        if not windows:
+            return None
+        scope = windows[0]
+        fronts = [node for _, node in self.child_windows() if "focused" in self.states(node)] \
+            if self.find_all(role="layered pane", within=scope) else []
+        if fronts:
+            scope = fronts[0]
+        best, best_depth = None, -1
+        stack = [(scope, 0)]
+        while stack:
+            node, depth = stack.pop()
+            if "focused" in self.states(node) and depth > best_depth:
+                best, best_depth = node, depth
+            for child in self.children(node):
+                if self.showing(child) or self._shown_frame(child):
+                    stack.append((child, depth + 1))
+        return best
 
     def window_of(self, node):
         """The nearest enclosing window or frame of `node` (an MDI child or a top level)."""
@@ -705,6 +752,32 @@ class A11y:
                 return current
             current = current.get_parent()
         return None
+
+    def text(self, node):
+        """The text a field holds."""
+        text = node.get_text_iface()
+        if text is None:
+            return self.name(node)
+        return self.Atspi.Text.get_text(text, 0, self.Atspi.Text.get_character_count(text))
+
+    def drag_title_bar(self, frame, dx, dy):
+        """Moves a child window inside the main window by its title bar."""
+        outer = self.extents(frame)
+        inner = [self.extents(child) for child in self.children(frame)]
+        top = min((box.y for box in inner if box.height > 0), default=outer.y + 16)
+        start = (outer.x + outer.width // 3, (outer.y + top) // 2)
+        self.session.drag(start, (start[0] + dx, start[1] + dy))
+
+    def click_title_bar(self, frame):
+        """Clicks the title bar of a child window inside the main window."""
+        outer = self.extents(frame)
+        inner = [self.extents(child) for child in self.children(frame)]
+        top = min((box.y for box in inner if box.height > 0), default=outer.y + 16)
+        self.session.click(outer.x + outer.width // 3, (outer.y + top) // 2)
+
+    def is_active(self, frame):
+        """Whether a child window inside the main window is the active one."""
+        return "focused" in self.states(frame) or "active" in self.states(frame)
 
     def click(self, node):
         """Clicks the middle of a control as a user does."""

@@ -99,6 +99,86 @@ TEST_F(MainFormWindowsTest, ProjectsOpenIntoSlotsFollowTheActiveProjectAndFreeTh
     EXPECT_TRUE(main->Proj(1).used);
 }
 
+QMdiSubWindow* FrameOf(TfrmMain& main, int slot) {
+    for (QMdiSubWindow* sub : main.MdiArea()->subWindowList())
+        if (sub->widget() == main.Proj(slot).window->Widget())
+            return sub;
+    return nullptr;
+}
+
+TEST_F(MainFormWindowsTest, TheProjectBroughtToTheFrontIsTheActiveProjectThatSaveWrites) {
+    auto main = Start();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    ASSERT_EQ(main->ActiveProject(), 2);
+
+    // However a child comes to the front, the workspace activates it.
+    main->MdiArea()->setActiveSubWindow(FrameOf(*main, 1));
+    EXPECT_EQ(main->ActiveProject(), 1);
+
+    dialogs.saveAnswers.push_back(std::nullopt);
+    main->SaveProjectActive();
+    ASSERT_EQ(dialogs.saves.size(), 1u);
+    EXPECT_EQ(dialogs.saves.back().parent, main->Proj(1).window->Widget());
+
+    // The plot window's own choice holds until another project comes to the front.
+    main->findChild<QMenu*>("popPlot")->actions().at(1)->trigger();
+    EXPECT_EQ(main->ActiveProject(), 2);
+    main->MdiArea()->setActiveSubWindow(FrameOf(*main, 2));
+    main->MdiArea()->setActiveSubWindow(FrameOf(*main, 1));
+    EXPECT_EQ(main->ActiveProject(), 1);
+
+    // The plot window in front leaves the active project as it was.
+    main->MdiArea()->setActiveSubWindow(main->MdiArea()->subWindowList().front());
+    EXPECT_EQ(main->ActiveProject(), 1);
+}
+
+TEST_F(MainFormWindowsTest, ClosingAToolWindowHandsTheFrontBackToTheWindowWorkedIn) {
+    auto main = Start();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    QMdiSubWindow* worked = FrameOf(*main, 1);
+    // The plot window lies on top of the project, as after a cursor drag.
+    QMdiSubWindow* plot = main->MdiArea()->subWindowList().front();
+    main->MdiArea()->setActiveSubWindow(worked);
+    plot->raise();
+
+    auto* tool = new QWidget;
+    tool->setAttribute(Qt::WA_DeleteOnClose);
+    tool->setWindowTitle("Tool");
+    auto* field = new QLineEdit(tool);
+    main->AddChildWindow(tool);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->MdiArea()->activeSubWindow()->widget(), tool);
+    EXPECT_EQ(tool->focusWidget(), field);
+
+    tool->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(main->MdiArea()->activeSubWindow(), worked);
+    EXPECT_EQ(main->ActiveProject(), 1);
+}
+
+TEST_F(MainFormWindowsTest, TilingKeepsTheMainWindowAsItIsAndTheFramesInTheWorkspace) {
+    auto main = Start();
+    main->resize(1200, 800);
+    QCoreApplication::processEvents();
+    for (int n = 1; n <= 5; ++n)
+        ASSERT_TRUE(main->OpenProjectFile(project));
+    const QSize before = main->size();
+
+    main->findChild<QAction*>("Minimizeall1")->trigger();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(main->size(), before);
+    const QRect area = main->MdiArea()->viewport()->rect();
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList()) {
+        SCOPED_TRACE(sub->windowTitle().toStdString());
+        EXPECT_TRUE(area.contains(sub->geometry()))
+            << "frame " << sub->geometry().x() << "," << sub->geometry().y() << " " << sub->width() << "x"
+            << sub->height() << " in " << area.width() << "x" << area.height();
+    }
+}
+
 TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     auto main = Start();
     main->resize(1400, 950);
@@ -145,6 +225,31 @@ TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEveryt
     EXPECT_TRUE(main->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(main->Proj(1).used);
+}
+
+TEST_F(MainFormWindowsTest, CancelAtTheQuitQuestionOfALaterProjectKeepsTheEarlierOnesOpen) {
+    auto main = Start();
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(main->OpenProjectFile(project));
+    auto* last = dynamic_cast<TfrmProject*>(main->Proj(3).window);
+    ASSERT_NE(last, nullptr);
+    last->SetModified();
+
+    dialogs.messageAnswers.push_back(platform::ButtonCancel);
+    EXPECT_FALSE(main->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_TRUE(main->Proj(n).used) << n;
+    EXPECT_TRUE(main->isVisible());
+
+    // No closes everything, each question asked once.
+    dialogs.messageAnswers.push_back(platform::ButtonNo);
+    EXPECT_TRUE(main->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_FALSE(main->Proj(n).used) << n;
 }
 
 TEST_F(MainFormWindowsTest, ANewFrequencyRangeFromTheOptionsReachesThePlotAxis) {

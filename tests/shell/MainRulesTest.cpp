@@ -292,3 +292,100 @@ TEST(DesktopLayout, ClampsToTheScreenThereNow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TileWindows, TilesFillTheWorkspaceAndNeverLeaveIt) {
+    struct Case {
+        const char* what;
+        std::vector<TTileLimits> windows;
+        int width;
+        int height;
+        int grid;
+        std::vector<TTilePlace> places;
+    };
+    const TTileLimits free{0, 0, 0, 0};
+    const TTileLimits project{806, 428, 806, 428}; // a fixed-size frame
+    const std::vector<Case> cases = {
+        {"nothing to tile", {}, 800, 600, 1, {}},
+        {"one window fills the workspace", {free}, 1000, 600, 1, {{0, 0, 1000, 600}}},
+        {"two side by side", {free, free}, 1000, 600, 1, {{0, 0, 500, 600}, {500, 0, 500, 600}}},
+        {"five: three above, two below sharing the row",
+         {free, free, free, free, free},
+         1000,
+         600,
+         1,
+         {{0, 0, 333, 300}, {333, 0, 333, 300}, {666, 0, 334, 300}, {0, 300, 500, 300}, {500, 300, 500, 300}}},
+        {"fixed frames larger than their tiles overlap inside the workspace",
+         {free, project, project, project},
+         1152,
+         630,
+         1,
+         {{0, 0, 576, 315}, {346, 0, 806, 428}, {0, 202, 806, 428}, {346, 202, 806, 428}}},
+        {"a frame wider than the workspace keeps its size at the left edge",
+         {{2000, 100, 0, 0}},
+         1000,
+         600,
+         1,
+         {{0, 0, 2000, 600}}},
+        {"a frame that cannot grow keeps its largest size in its tile",
+         {free, {0, 0, 100, 50}},
+         1000,
+         600,
+         1,
+         {{0, 0, 500, 600}, {500, 0, 100, 50}}},
+        {"on an 8-pixel grid",
+         {free, free, project},
+         1001,
+         630,
+         8,
+         {{0, 0, 496, 312}, {496, 0, 496, 312}, {0, 200, 806, 428}}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<TTilePlace> places = TilePlaces(c.windows, c.width, c.height, c.grid, c.grid);
+        ASSERT_EQ(places.size(), c.places.size()) << c.what;
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            EXPECT_EQ(places[i], c.places[i])
+                << c.what << ", window " << i << ": " << places[i].left << "," << places[i].top << " "
+                << places[i].width << "x" << places[i].height;
+        }
+    }
+}
+
+TEST(TileWindows, AlignToGridRoundsDown) {
+    EXPECT_EQ(AlignToGrid(398, 8), 392);
+    EXPECT_EQ(AlignToGrid(400, 8), 400);
+    EXPECT_EQ(AlignToGrid(7, 8), 0);
+    EXPECT_EQ(AlignToGrid(398, 1), 398);
+    EXPECT_EQ(AlignToGrid(-5, 8), -5);
+}
+
+} // namespace
+
+namespace {
+
+TEST(NewProjectPlace, BesideThePlotWindowOrElseBelowItsBars) {
+    struct Case {
+        const char* what;
+        TTilePlace plot;
+        int slot;
+        TTilePlace place;
+    };
+    // A 1728 x 990 workspace, an 806 x 428 project frame, plot bars 50 high, a 20-pixel grid.
+    const std::vector<Case> cases = {
+        {"beside the plot window", {0, 0, 920, 980}, 1, {920, 0, 806, 428}},
+        {"the cascade steps down and right", {0, 0, 900, 980}, 3, {922, 48, 806, 428}},
+        {"the cascade is five deep", {0, 0, 800, 980}, 6, {800, 0, 806, 428}},
+        {"no room beside: right edge, below the bars", {0, 0, 940, 980}, 1, {922, 60, 806, 428}},
+        {"below the bars of a lower plot window", {0, 300, 1200, 600}, 2, {922, 380, 806, 428}},
+        {"no plot window", {0, 0, 0, 0}, 2, {24, 24, 806, 428}},
+    };
+    for (const Case& c : cases) {
+        const TTilePlace place = PlaceNewProject(1728, 990, c.plot, 50, 806, 428, c.slot, 20);
+        EXPECT_EQ(place, c.place) << c.what << ": " << place.left << "," << place.top;
+    }
+    // Never out of a workspace smaller than the frame.
+    EXPECT_EQ(PlaceNewProject(500, 300, {0, 0, 300, 300}, 50, 806, 428, 1, 20), (TTilePlace{0, 0, 806, 428}));
+}
+
+} // namespace
