@@ -9,6 +9,7 @@
 #include "model/Units.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
+#include "platform/MdiFrame.h"
 #include "shell/Settings.h"
 #include "simulation/boxmath2.h"
 #include "workspace/DragUtil.h"
@@ -1316,6 +1317,8 @@ bool TfrmProject::event(QEvent* event) {
             main->SetActiveProject(slot);
         break;
     case QEvent::ParentChange:
+        // A fixed frame with the system menu and minimise box, set before the frame is shown.
+        MakeFixedFrame(*this);
         if (QWidget* frame = parentWidget()) {
             frame->installEventFilter(this);
             // However the window is closed, its frame in the main window's area goes with it.

@@ -109,6 +109,29 @@ TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     }
 }
 
+TEST_F(MainFormWindowsTest, AProjectsFrameIsFixedWithTheSystemMenuAndMinimiseBoxOnly) {
+    auto main = Start();
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    auto* window = dynamic_cast<TfrmProject*>(main->Proj(1).window);
+    ASSERT_NE(window, nullptr);
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    const Qt::WindowFlags flags = frame->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::MSWindowsFixedSizeDialogHint); // no border to drag
+
+    // The program still sizes the frame: the parameter panel opens inside it.
+    const int closedHeight = frame->height();
+    window->pnlShowParametersClick();
+    EXPECT_GT(frame->height(), closedHeight);
+    EXPECT_TRUE(frame->contentsRect().contains(window->geometry()));
+}
+
 TEST_F(MainFormWindowsTest, ThePlotWindowKeepsWithinAShrinkingWorkspace) {
     auto main = Start();
     main->resize(1400, 950);
