@@ -1351,6 +1351,9 @@ void TfrmProject::dropEvent(QDropEvent* event) {
     if (dragged == nullptr)
         return;
     event->acceptProposedAction();
+    // The project's own driver, dragged from its own picture, is already the project's.
+    if (dragged->Source() == this)
+        return;
     DropDriver(dragged->Driver());
 }
 

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -447,6 +448,52 @@ TEST_F(ProjectWindowTest, ADroppedDriverReplacesTheProjectsDriver) {
     EXPECT_EQ(window->driver.Data.Fs, 45);
     EXPECT_EQ(Edit(window, "edModel")->text(), "Other");
     EXPECT_TRUE(main.Proj(window->Slot()).caption.endsWith(" : Other"));
+}
+
+// Dropped as the user drops it: the drag enters the window, which takes it, and is let go there.
+void Drop(TfrmProject* window, const TBV_DragObject& dragged) {
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &drop);
+    ASSERT_TRUE(drop.isAccepted());
+}
+
+TEST_F(ProjectWindowTest, AProjectsOwnDriverDroppedOnItsOwnWindowChangesNothing) {
+    const auto file = TempHome::folder / "Projects" / "own driver.bvp";
+    {
+        TfrmProject* made = NewProject(main, pbVented);
+        dialogs.saveAnswers.push_back(file.string());
+        ASSERT_TRUE(made->SaveProject());
+        ASSERT_TRUE(made->close());
+    }
+    const int n = main.AllocateProjectSlot();
+    TfrmProject* window = main.Window(n);
+    QString error;
+    ASSERT_TRUE(window->LoadProjectFile(QString::fromStdString(file.string()), error));
+    window->StartNow(0);
+    window->show();
+    const double vr = window->box.Vr;
+
+    // Dragged from its own picture and let go over its own tabs.
+    Drop(window, TBV_DragObject(window->driver, window));
+    EXPECT_FALSE(window->Modified());
+    EXPECT_EQ(window->box.Vr, vr);
+    dialogs.messages.clear();
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // The same driver from another window is a change like any other.
+    const int m = main.AllocateProjectSlot();
+    TfrmProject* other = main.Window(m);
+    ASSERT_TRUE(other->LoadProjectFile(QString::fromStdString(file.string()), error));
+    other->StartNow(0);
+    TDriverObject dropped = other->driver;
+    dropped.Data.Model = "Dropped";
+    Drop(other, TBV_DragObject(dropped, &main));
+    EXPECT_TRUE(other->Modified());
+    EXPECT_EQ(Edit(other, "edModel")->text(), "Dropped");
 }
 
 TEST_F(ProjectWindowTest, AnOpenedProjectIsNamedAfterItsSlotBoxTypeAndDriver) {
