@@ -753,6 +753,7 @@ bool TfrmNewProject::FinishNewProject() {
     // The window's own caption is the wizard's; the slot's caption is the project window's.
     project->setWindowTitle("[" + QString::number(slot) + "]" + m_BoxType->currentText() + " : " +
                             m_DriverList->currentText());
+    project->ShowBoxTypeText(m_BoxType->currentText());
     project->StartNow(1);
     if (choices.boxType == 3 || choices.boxType == 4)
         Tell(this, kNoOptimumWarning, platform::MessageKind::Warning);

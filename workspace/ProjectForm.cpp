@@ -777,11 +777,16 @@ void TfrmProject::RefreshCaption() {
         main->SetSlotCaption(slot, caption);
 }
 
+void TfrmProject::ShowBoxTypeText(const QString& text) {
+    qobject_cast<QLabel*>(Control("lblBoxType"))->setText(text);
+}
+
 void TfrmProject::ShowBoxType() {
     const std::int32_t type = box.BType;
     m_Tabs->setTabVisible(1, type == pbPassiveRadiator);
     m_Tabs->setTabVisible(3, type != pbClosed && type != pbPassiveRadiator);
-    qobject_cast<QLabel*>(Control("lblBoxType"))->setText(Q(BoxTypeName(type)));
+    if (auto* typeName = qobject_cast<QLabel*>(Control("lblBoxType")); typeName->text().isEmpty())
+        typeName->setText(Q(BoxTypeName(type)));
     const bool frontTune = type != pbClosed;
     Control("FeTune")->setVisible(frontTune);
     Control("FeTune")->setEnabled(frontTune);

@@ -56,6 +56,9 @@ public:
     void ProjectResultCallback(std::uint8_t kind, double value);
 
     void SetModified() { modified = true; }
+    // The box-type panel's text as the window's maker writes it; a project started without one
+    // shows its box type's name.
+    void ShowBoxTypeText(const QString& text);
     void UpdateFilterList();
     void DrawLocks();
     void UpdateAirSpeed();

@@ -68,6 +68,8 @@ TEST_F(ProjectWindowTest, NewProjectsShowTheirRecordsAndDerivedValues) {
                                                          QString::fromStdString(BoxTypeName(type)) +
                                                          " : W8 & Co");
         EXPECT_TRUE(window->Modified());
+        EXPECT_EQ(qobject_cast<QLabel*>(window->Control("lblBoxType"))->text().toStdString(),
+                  BoxTypeName(type));
         EXPECT_EQ(window->Tabs()->isTabVisible(1), type == pbPassiveRadiator);
         EXPECT_EQ(window->Tabs()->isTabVisible(3), type != pbClosed && type != pbPassiveRadiator);
         EXPECT_EQ(Edit(window, "ReVolume")->text().toStdString(), Val2Str(qkVolume, 0, window->box.Vr));
