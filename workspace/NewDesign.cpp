@@ -300,7 +300,7 @@ bool FillNewProject(const TWizardChoices& choices, const TDriverObject& wizardDr
 // --- the window -------------------------------------------------------------------------------
 
 TfrmNewProject::TfrmNewProject(QWidget* owner)
-    : QWidget(owner, Qt::Dialog | Qt::WindowStaysOnTopHint), m_Helper(std::make_unique<TUnitHelper>()) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowStaysOnTopHint), m_Helper(std::make_unique<TUnitHelper>()) {
     setObjectName("frmNewProject");
     setWindowTitle(tr("New project..."));
     LoadWizardPictures();
@@ -761,6 +761,7 @@ bool TfrmNewProject::FinishNewProject() {
 }
 
 void TfrmNewProject::showEvent(QShowEvent* event) {
+    // Past the dialog's own placement beside its owner: the wizard centres itself on the screen.
     QWidget::showEvent(event);
     // A window the user restores keeps its page; each showing by the program starts again.
     if (event->spontaneous())
@@ -785,11 +786,11 @@ void TfrmNewProject::closeEvent(QCloseEvent* event) {
         static_cast<TFlatCheckBox*>(m_ShowParams)->SetChecked(false);
         m_Params->hide();
     }
-    QWidget::closeEvent(event);
+    QDialog::closeEvent(event);
 }
 
 void TfrmNewProject::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
+    QDialog::moveEvent(event);
     if (!TC.GridON || m_Snapping || isMaximized() || TC.GridX <= 0 || TC.GridY <= 0)
         return;
     const QPoint at = pos();
@@ -811,5 +812,5 @@ void TfrmNewProject::keyPressEvent(QKeyEvent* event) {
         m_Next->click();
         return;
     }
-    QWidget::keyPressEvent(event);
+    QDialog::keyPressEvent(event);
 }

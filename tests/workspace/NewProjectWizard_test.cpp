@@ -10,6 +10,7 @@
 #include "workspace/ProjectForm.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -352,6 +353,15 @@ TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
     QTest::keyClick(wizard.get(), Qt::Key_Escape);
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_FALSE(main.projects[0].used);
+}
+
+TEST_F(WizardTest, AScreenReaderKnowsItAsADialogByItsCaption) {
+    Open();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(wizard.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Dialog);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "New project...");
+    EXPECT_FALSE(accessible->state().invisible);
 }
 
 TEST_F(WizardTest, ItsPlaceSnapsToTheGridWhileTheGridIsOn) {
