@@ -1,6 +1,7 @@
 // One user edit of a box value with ten projects open: the change rule and the vent update of
 // the edited project, then the plot picture of all ten projects recomputed and drawn at
 // 1,900 x 700 into a QImage, as the plot window repaints after every edit.
+#include "bench/BenchApplication.h"
 #include "workspace/DemoDriver.h"
 #include "workspace/ProjectDocument.h"
 #include "workspace/QtPlotCanvas.h"
@@ -10,28 +11,15 @@
 #include "simulation/Lowpass.h"
 #include "simulation/ParametricEQ.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace {
-
-void EnsureApplication() {
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "borvik_bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
-}
 
 std::vector<std::unique_ptr<TProjectDocument>> TenProjects() {
     std::vector<std::unique_ptr<TProjectDocument>> projects;
@@ -67,7 +55,7 @@ std::vector<std::unique_ptr<TProjectDocument>> TenProjects() {
 }
 
 void BM_EditWithTenProjects(benchmark::State& state) {
-    EnsureApplication();
+    EnsureBenchApplication();
     std::vector<std::unique_ptr<TProjectDocument>> projects = TenProjects();
     QImage image(1900, 700, QImage::Format_RGB32);
     TProjectDocument& edited = *projects[1]; // a vented box: the edit resizes its vent
