@@ -4,13 +4,13 @@
 // picture and of a field that changed delivered.
 #include "bench/BenchApplication.h"
 #include "bench/BenchFilterChain.h"
+#include "bench/BenchProjects.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsStore.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 #include "tests/shell/ShellTestSupport.h"
-#include "workspace/DemoDriver.h"
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/ProjectForm.h"
 #include "workspace/ProjectLinks.h"
@@ -74,19 +74,7 @@ struct TenProjectsOnScreen {
                 ready = false;
                 return;
             }
-            window->driver.Assign(DemoWoofer(TC.Environment_Temperature, TC.Environment_AirPressure,
-                                             TC.Environment_Humidy, 0.0005));
-            window->box.BType = i % 5;
-            window->box.Nd = 1;
-            window->box.Vr = 0.05;
-            window->box.Fr = 35;
-            window->box.Vf = 0.02;
-            window->box.Ff = 70;
-            window->box.Qlr = window->box.Qlf = 10;
-            window->box.Qar = window->box.Qaf = 100;
-            window->box.Qpr = window->box.Qpf = 100;
-            window->box.Qiclfr = 100;
-            window->box.PassiveRadiator = TPassiveRadiatorData{0.06, 6, 20, 0.035, 0.01, 0.02};
+            FillBenchProject(*window, i);
             window->signal.P = 1;
             AddBenchFilterChain(window->filters, i + 1);
             window->StartNow(1);

@@ -2,7 +2,7 @@
 // the edited project, then the plot picture of all ten projects recomputed and drawn at
 // 1,900 x 700 into a QImage, as the plot window repaints after every edit.
 #include "bench/BenchApplication.h"
-#include "workspace/DemoDriver.h"
+#include "bench/BenchProjects.h"
 #include "workspace/ProjectDocument.h"
 #include "workspace/QtPlotCanvas.h"
 #include "workspace/plothelper.h"
@@ -25,19 +25,7 @@ std::vector<std::unique_ptr<TProjectDocument>> TenProjects() {
     std::vector<std::unique_ptr<TProjectDocument>> projects;
     for (int i = 0; i < 10; ++i) {
         auto doc = std::make_unique<TProjectDocument>();
-        doc->driver =
-            DemoWoofer(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy, 0.0005);
-        doc->box.BType = i % kProjectBoxTypeCount;
-        doc->box.Nd = 1;
-        doc->box.Vr = 0.05;
-        doc->box.Fr = 35;
-        doc->box.Vf = 0.02;
-        doc->box.Ff = 70;
-        doc->box.Qlr = doc->box.Qlf = 10;
-        doc->box.Qar = doc->box.Qaf = 100;
-        doc->box.Qpr = doc->box.Qpf = 100;
-        doc->box.Qiclfr = 100;
-        doc->box.PassiveRadiator = TPassiveRadiatorData{0.06, 6, 20, 0.035, 0.01, 0.02};
+        FillBenchProject(*doc, i);
         doc->Start(1, "Bench");
         doc->VentUpdate();
         auto lowpass = std::make_unique<TLowpass>();

@@ -53,6 +53,18 @@ public:
         QTest::keyClick(edit, Qt::Key_Return);
     }
 
+    // A saved project opened into the next slot and shown, as the main window opens it; null
+    // when it cannot be read.
+    TfrmProject* Open(const std::filesystem::path& file) {
+        TfrmProject* window = main.Window(main.AllocateProjectSlot());
+        QString error;
+        if (!window->LoadProjectFile(QString::fromStdString(file.string()), error))
+            return nullptr;
+        window->StartNow(0);
+        window->show();
+        return window;
+    }
+
     platform::ScriptedDialogs dialogs;
     platform::ScopedDialogs scoped{dialogs};
     FakeMainWindow main;
@@ -282,12 +294,9 @@ TEST_F(ProjectWindowTest, CloseQueryAfterEachKindOfChange) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const int n = main.AllocateProjectSlot();
-        TfrmProject* window = main.Window(n);
-        QString error;
-        ASSERT_TRUE(window->LoadProjectFile(QString::fromStdString(file.string()), error));
-        window->StartNow(0);
-        window->show();
+        TfrmProject* window = Open(file);
+        ASSERT_NE(window, nullptr);
+        const int n = window->Slot();
         EXPECT_FALSE(window->Modified());
         if (c.change)
             c.change(*this, window);
@@ -470,12 +479,8 @@ TEST_F(ProjectWindowTest, AProjectsOwnDriverDroppedOnItsOwnWindowChangesNothing)
         ASSERT_TRUE(made->SaveProject());
         ASSERT_TRUE(made->close());
     }
-    const int n = main.AllocateProjectSlot();
-    TfrmProject* window = main.Window(n);
-    QString error;
-    ASSERT_TRUE(window->LoadProjectFile(QString::fromStdString(file.string()), error));
-    window->StartNow(0);
-    window->show();
+    TfrmProject* window = Open(file);
+    ASSERT_NE(window, nullptr);
     const double vr = window->box.Vr;
 
     // Dragged from its own picture and let go over its own tabs.
@@ -487,10 +492,8 @@ TEST_F(ProjectWindowTest, AProjectsOwnDriverDroppedOnItsOwnWindowChangesNothing)
     EXPECT_TRUE(dialogs.messages.empty());
 
     // The same driver from another window is a change like any other.
-    const int m = main.AllocateProjectSlot();
-    TfrmProject* other = main.Window(m);
-    ASSERT_TRUE(other->LoadProjectFile(QString::fromStdString(file.string()), error));
-    other->StartNow(0);
+    TfrmProject* other = Open(file);
+    ASSERT_NE(other, nullptr);
     TDriverObject dropped = other->driver;
     dropped.Data.Model = "Dropped";
     Drop(other, TBV_DragObject(dropped, &main));
@@ -689,12 +692,8 @@ TEST_F(ProjectWindowTest, AnOpenedWindowSavesTheBytesItWasOpenedFrom) {
         ASSERT_TRUE(made->SaveProject());
         EXPECT_TRUE(made->close());
 
-        const int n = main.AllocateProjectSlot();
-        TfrmProject* opened = main.Window(n);
-        QString error;
-        ASSERT_TRUE(opened->LoadProjectFile(QString::fromStdString(first.string()), error));
-        opened->StartNow(0);
-        opened->show();
+        TfrmProject* opened = Open(first);
+        ASSERT_NE(opened, nullptr);
         // Looking around changes nothing: tabs, a unit change, the parameters panel.
         for (int tab = 0; tab < opened->Tabs()->count(); ++tab)
             opened->Tabs()->setCurrentIndex(tab);
