@@ -125,6 +125,11 @@ TfrmProject::TfrmProject(int slotNumber, QWidget* parent) : QWidget(parent) {
     loading = true;
     BuildWindow();
     DrawUnitLabels();
+    // Fields take dropped text, and a dragged driver carries its name as text for other programs:
+    // over a field it is still the window's driver drop.
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->acceptDrops())
+            child->installEventFilter(this);
 }
 
 TfrmProject::~TfrmProject() {
@@ -1362,7 +1367,23 @@ void TfrmProject::dropEvent(QDropEvent* event) {
     DropDriver(dragged->Driver());
 }
 
+bool TfrmProject::DriverDragEvent(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (TBV_DragObject::From(drop->mimeData()) == nullptr)
+        return false;
+    if (type == QEvent::Drop)
+        dropEvent(drop);
+    else
+        drop->acceptProposedAction();
+    return true;
+}
+
 bool TfrmProject::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != parentWidget() && DriverDragEvent(event))
+        return true;
     const QEvent::Type type = event->type();
     if (watched == parentWidget()) {
         if (type == QEvent::Move)

@@ -115,6 +115,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A driver dragged over any part of the window, a field included, is the window's drag.
+    bool DriverDragEvent(QEvent* event);
 
 private:
     struct Binding;

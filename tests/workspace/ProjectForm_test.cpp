@@ -461,13 +461,14 @@ TEST_F(ProjectWindowTest, ADroppedDriverReplacesTheProjectsDriver) {
     EXPECT_TRUE(main.Proj(window->Slot()).caption.endsWith(" : Other"));
 }
 
-// Dropped as the user drops it: the drag enters the window, which takes it, and is let go there.
-void Drop(TfrmProject* window, const TBV_DragObject& dragged) {
-    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &enter);
+// Dropped as the user drops it: the drag enters the widget under the mouse, which takes it, and
+// is let go there.
+void Drop(QWidget* target, const TBV_DragObject& dragged) {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
     ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &drop);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
     ASSERT_TRUE(drop.isAccepted());
 }
 
@@ -483,10 +484,15 @@ TEST_F(ProjectWindowTest, AProjectsOwnDriverDroppedOnItsOwnWindowChangesNothing)
     ASSERT_NE(window, nullptr);
     const double vr = window->box.Vr;
 
-    // Dragged from its own picture and let go over its own tabs.
+    // Dragged from its own picture and let go over its own page, or over a field: a field takes
+    // no part of the driver (not the text that names it to other programs).
+    const QString model = Edit(window, "edModel")->text();
     Drop(window, TBV_DragObject(window->driver, window));
+    Drop(Edit(window, "edModel"), TBV_DragObject(window->driver, window));
+    Drop(window->findChild<QPlainTextEdit*>()->viewport(), TBV_DragObject(window->driver, window));
     EXPECT_FALSE(window->Modified());
     EXPECT_EQ(window->box.Vr, vr);
+    EXPECT_EQ(Edit(window, "edModel")->text(), model);
     dialogs.messages.clear();
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -496,9 +502,10 @@ TEST_F(ProjectWindowTest, AProjectsOwnDriverDroppedOnItsOwnWindowChangesNothing)
     ASSERT_NE(other, nullptr);
     TDriverObject dropped = other->driver;
     dropped.Data.Model = "Dropped";
-    Drop(other, TBV_DragObject(dropped, &main));
+    Drop(Edit(other, "edBrand"), TBV_DragObject(dropped, &main));
     EXPECT_TRUE(other->Modified());
     EXPECT_EQ(Edit(other, "edModel")->text(), "Dropped");
+    EXPECT_EQ(Edit(other, "edBrand")->text().toStdString(), dropped.Data.Brand);
 }
 
 TEST_F(ProjectWindowTest, AnOpenedProjectIsNamedAfterItsSlotBoxTypeAndDriver) {
