@@ -280,6 +280,7 @@ QWidget* TfrmProject::BuildDriverTab() {
     auto* handle = Named(new QLabel(page), "Image1", m_Controls);
     handle->setPixmap(Picture("DRIVER"));
     handle->setToolTip(tr("Drag the driver to another project or to the driver editor"));
+    handle->setAccessibleName(tr("Driver"));
     handle->setCursor(Qt::OpenHandCursor);
     handle->installEventFilter(this);
     grid->addWidget(handle, 0, 2, 2, 1);
