@@ -33,6 +33,7 @@ QLabel* MakePanel(QWidget* parent, const char* name, const QString& hint) {
     panel->setObjectName(name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setToolTip(hint);
+    panel->setTextFormat(Qt::PlainText);
     panel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return panel;
 }
@@ -56,6 +57,27 @@ std::string UpdateServerBase(const std::string& setting) {
     return base + path;
 }
 
+std::string UpdateServerProblem(const std::string& setting) {
+    const std::string text = Trim(setting);
+    if (text.empty())
+        return "No update server is set.";
+    if (!UpdateServerBase(text).empty())
+        return {};
+    const std::string scheme = SchemeOf(text);
+    if (!scheme.empty() && Lower(scheme) != "http" && text.find("://") != std::string::npos)
+        return "The update server's scheme \"" + Abridged(scheme, 20) + "\" is not supported: only http is.";
+    return "The update server \"" + Abridged(text, 80) + "\" is not usable: it names no http server.";
+}
+
+QString PanelText(const std::string& text, int length) {
+    // Only the bytes that can hold `length` characters (at most four each) are decoded.
+    const QString shown = QString::fromUtf8(
+        text.data(), static_cast<qsizetype>(std::min<std::size_t>(text.size(), 4 * length + 4)));
+    if (shown.size() <= length)
+        return shown;
+    return shown.left(length) + "...";
+}
+
 std::string ReadUpdateServerSetting(const platform::SettingsStore& store) {
     return store.ReadString(kUpdateServerSetting).value_or(kDefaultUpdateServer);
 }
@@ -74,6 +96,7 @@ TLinkPanel::TLinkPanel(QWidget* parent) : QLabel(parent) {
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, Qt::blue);
     setPalette(colours);
+    setTextFormat(Qt::PlainText);
 }
 
 void TLinkPanel::mouseReleaseEvent(QMouseEvent* event) {
@@ -94,8 +117,9 @@ void TLinkPanel::keyPressEvent(QKeyEvent* event) {
 
 TfrmCheckWebUpdate::TfrmCheckWebUpdate(std::string serverSetting, std::filesystem::path downloadFolder,
                                        QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
-      serverBase_(UpdateServerBase(serverSetting)), downloadFolder_(std::move(downloadFolder)) {
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+      serverBase_(UpdateServerBase(serverSetting)), serverProblem_(UpdateServerProblem(serverSetting)),
+      downloadFolder_(std::move(downloadFolder)) {
     setObjectName("frmCheckWebUpdate");
     setWindowTitle("Checking for new version...");
 
@@ -187,7 +211,7 @@ TfrmCheckWebUpdate::~TfrmCheckWebUpdate() {
 }
 
 void TfrmCheckWebUpdate::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    QDialog::showEvent(event);
     // A window-system show (restoring from the task bar) is not a new showing.
     if (event->spontaneous())
         return;
@@ -207,7 +231,8 @@ void TfrmCheckWebUpdate::SetStatus(const QString& text) {
     sbCheckWeb->setText(text);
 }
 
-bool TfrmCheckWebUpdate::GetFile(const std::string& url, const std::filesystem::path& fileName) {
+bool TfrmCheckWebUpdate::GetFile(const std::string& url, const std::filesystem::path& fileName,
+                                 std::int64_t maxSize) {
     if (httpClient_.State() != httpReady) {
         SetStatus("Failed : HTTP component is busy");
         return false;
@@ -225,6 +250,7 @@ bool TfrmCheckWebUpdate::GetFile(const std::string& url, const std::filesystem::
     httpClient_.Proxy.clear();
     httpClient_.ProxyPort.clear();
     httpClient_.ReceiveStream = &file;
+    httpClient_.MaxDocumentSize = maxSize;
     SetStatus("Retrieving... ");
     bool ok = false;
     const std::shared_ptr<bool> alive = alive_;
@@ -235,7 +261,7 @@ bool TfrmCheckWebUpdate::GetFile(const std::string& url, const std::filesystem::
         if (!*alive)
             return false;
         SetStatus("Failed : " + QString::number(httpClient_.StatusCode()) + " " +
-                  FromStd(httpClient_.ReasonPhrase()));
+                  PanelText(httpClient_.ReasonPhrase(), kAddressShown));
     }
     httpClient_.ReceiveStream = nullptr;
     if (!ok) {
@@ -261,14 +287,14 @@ void TfrmCheckWebUpdate::FormShow() {
         if (const auto file = platform::FindShippedFile("version.ini"))
             ReadVersionInfo(*file, running);
     }
-    pnlThis->setText(FromStd(running.Number));
+    pnlThis->setText(PanelText(running.Number, kVersionShown));
     if (serverBase_.empty()) {
-        SetStatus("No update server is set.");
+        SetStatus(FromStd(serverProblem_));
         checking_ = false;
         return;
     }
     const std::shared_ptr<bool> alive = alive_;
-    const bool fetched = GetFile(serverBase_ + kVersionPath, VersionFile());
+    const bool fetched = GetFile(serverBase_ + kVersionPath, VersionFile(), kMaxVersionFileSize);
     if (!*alive)
         return;
     if (!fetched) {
@@ -277,28 +303,34 @@ void TfrmCheckWebUpdate::FormShow() {
         return;
     }
     ReadVersionInfo(VersionFile(), webVersion_);
-    pnlWeb->setText(FromStd(webVersion_.Number));
+    pnlWeb->setText(PanelText(webVersion_.Number, kVersionShown));
     if (webVersion_.Number != running.Number) {
-        const bool history = GetFile(serverBase_ + kHistoryPath, HistoryFile());
+        const bool history = GetFile(serverBase_ + kHistoryPath, HistoryFile(), kMaxHistoryFileSize);
         if (!*alive)
             return;
-        pnlDownload->setText(FromStd(webVersion_.DownloadFrom));
-        pnlDownload->setToolTip(FromStd(webVersion_.DownloadFrom));
-        pnlGotoWeb->setText(FromStd(webVersion_.WebURL));
-        pnlGotoWeb->setToolTip(FromStd(webVersion_.WebURL));
-        // Only addresses the desktop may open are offered.
-        pnlDownload->setEnabled(IsWebAddress(webVersion_.DownloadFrom));
-        pnlGotoWeb->setEnabled(IsWebAddress(webVersion_.WebURL));
+        SetLink(pnlDownload, downloadLink_, webVersion_.DownloadFrom);
+        SetLink(pnlGotoWeb, webLink_, webVersion_.WebURL);
         if (history)
             btnWebVersions->setEnabled(true);
     } else {
         pnlDownload->setText("Your already have latest version.");
+        downloadLink_.clear();
     }
     checking_ = false;
 }
 
-void TfrmCheckWebUpdate::OpenAddress(const QString& text) {
-    const std::string address = Trim(text.toStdString());
+void TfrmCheckWebUpdate::SetLink(TLinkPanel* panel, std::string& link, const std::string& address) {
+    panel->setText(PanelText(address, kAddressShown));
+    panel->setToolTip(PanelText(address, kAddressShown));
+    link = address;
+    // Only addresses the desktop may open are offered.
+    panel->setEnabled(IsWebAddress(address) && address.size() <= kMaxAddressLength);
+}
+
+void TfrmCheckWebUpdate::OpenAddress(const std::string& text) {
+    if (text.size() > kMaxAddressLength)
+        return;
+    const std::string address = Trim(text);
     if (address.empty() || !IsWebAddress(address))
         return;
     // One argument, never split: an address with blanks is refused by the opener rule.
@@ -308,11 +340,11 @@ void TfrmCheckWebUpdate::OpenAddress(const QString& text) {
 }
 
 void TfrmCheckWebUpdate::pnlDownloadClick() {
-    OpenAddress(pnlDownload->text());
+    OpenAddress(downloadLink_);
 }
 
 void TfrmCheckWebUpdate::pnlGotoWebClick() {
-    OpenAddress(pnlGotoWeb->text());
+    OpenAddress(webLink_);
 }
 
 void TfrmCheckWebUpdate::btnWebVersionsClick() {

@@ -7,9 +7,10 @@
 #include "model/BV_Utils.h"
 #include "net/HttpProt.h"
 
+#include <QDialog>
 #include <QLabel>
-#include <QWidget>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -28,6 +29,11 @@ inline constexpr const char* kDefaultUpdateServer = "";
 // The server's base address ("http://host[:port]") from the setting's text; empty when the text
 // names no usable http server.
 std::string UpdateServerBase(const std::string& setting);
+// Why the setting's text names no usable server (the status line then), or empty when it does.
+std::string UpdateServerProblem(const std::string& setting);
+// At most `length` characters of `text` for a panel, "..." in place of the rest: a peer's text
+// may be megabytes long.
+QString PanelText(const std::string& text, int length);
 std::string ReadUpdateServerSetting(const platform::SettingsStore& store);
 // Whether `text` is an http or https address, the only kind the links hand to the desktop.
 bool IsWebAddress(const std::string& text);
@@ -45,11 +51,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-class TfrmCheckWebUpdate : public QWidget {
+// A dialog to assistive technology: a window with its caption as its name.
+class TfrmCheckWebUpdate : public QDialog {
     Q_OBJECT
 public:
     static constexpr const char* kVersionPath = "/download/borvikpro/version.ini";
     static constexpr const char* kHistoryPath = "/download/borvikpro/versions.txt";
+    // Generous bounds: a version file is a few lines, the history a text file.
+    static constexpr std::int64_t kMaxVersionFileSize = 1 << 20;
+    static constexpr std::int64_t kMaxHistoryFileSize = 4 << 20;
+    // What the panels show at most; longer addresses are not offered as links.
+    static constexpr int kVersionShown = 64;
+    static constexpr int kAddressShown = 256;
+    static constexpr std::size_t kMaxAddressLength = 2048;
 
     // `serverSetting`: the update server as set; `downloadFolder`: where the fetched files go.
     TfrmCheckWebUpdate(std::string serverSetting, std::filesystem::path downloadFolder,
@@ -60,9 +74,10 @@ public:
     // is refused and changes nothing.
     void FormShow();
     bool Checking() const { return checking_; }
-    // Fetches `url` into `fileName` (through a temporary file, renamed on success), reporting in
-    // the status bar; false when the request failed.
-    bool GetFile(const std::string& url, const std::filesystem::path& fileName);
+    // Fetches `url` into `fileName` (through a temporary file, renamed on success, removed on
+    // failure), taking at most `maxSize` bytes, reporting in the status bar; false when the
+    // request failed.
+    bool GetFile(const std::string& url, const std::filesystem::path& fileName, std::int64_t maxSize);
 
     void pnlDownloadClick();
     void pnlGotoWebClick();
@@ -78,7 +93,9 @@ protected:
 
 private:
     void SetStatus(const QString& text);
-    static void OpenAddress(const QString& text);
+    static void OpenAddress(const std::string& text);
+    // Shows `address` on `panel` and offers it as the panel's link when the desktop may open it.
+    void SetLink(TLinkPanel* panel, std::string& link, const std::string& address);
 
     QLabel* Label1;
     QLabel* Label2;
@@ -94,7 +111,11 @@ private:
     THttpCli httpClient_;
     TVersionInfo webVersion_;
     std::string serverBase_;
+    std::string serverProblem_;
     std::filesystem::path downloadFolder_;
+    // What the link panels open (their texts may be shortened).
+    std::string downloadLink_;
+    std::string webLink_;
     bool checking_ = false;
     bool checkPending_ = false;
     // Cleared when the window is destroyed, which can happen while a check waits.

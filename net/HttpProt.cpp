@@ -163,6 +163,31 @@ std::string HttpDate(const QDateTime& value) {
     return text;
 }
 
+std::string SchemeOf(const std::string& url) {
+    const auto isAlpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (url.empty() || !isAlpha(url[0]))
+        return {};
+    std::size_t colon = 1;
+    while (colon < url.size() && (isAlpha(url[colon]) || nettext::IsDigit(url[colon]) || url[colon] == '+' ||
+                                  url[colon] == '-' || url[colon] == '.'))
+        ++colon;
+    if (colon >= url.size() || url[colon] != ':')
+        return {};
+    // "name:port", alone or before a path or query, names a server.
+    std::size_t digits = colon + 1;
+    while (digits < url.size() && nettext::IsDigit(url[digits]))
+        ++digits;
+    if (digits > colon + 1 && (digits == url.size() || url[digits] == '/' || url[digits] == '?'))
+        return {};
+    return url.substr(0, colon);
+}
+
+std::string Abridged(const std::string& text, std::size_t length) {
+    if (text.size() <= length)
+        return text;
+    return text.substr(0, length) + "...";
+}
+
 // ---------------------------------------------------------------------------------------------
 // THttpCli
 
@@ -398,14 +423,24 @@ void THttpCli::SocketLookupDone(std::uint16_t error) {
     }
     SetState(httpDnsLookupDone);
     try {
+        WSocketResolvePort(endPointPort_, "tcp");
+    } catch (const ESocketException&) {
+        // Said in the user's terms: the resolver's own text does not name the port.
+        FailRequest("can't connect: invalid port \"" + Abridged(endPointPort_, 40) + "\"");
+        return;
+    }
+    try {
         socket_->SetAddr(socket_->DnsResult());
         socket_->SetPort(endPointPort_);
         socket_->SetProto("tcp");
         socket_->Connect();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         const int code = socket_->LastError();
         completionError_ = static_cast<std::uint16_t>(code);
-        FailRequest("can't connect: " + SocketErrorText(code) + " (Error #" + std::to_string(code) + ")");
+        // A failure before the library was asked has no error code, only its text.
+        FailRequest(code == 0 ? "can't connect: " + std::string(e.what())
+                              : "can't connect: " + SocketErrorText(code) + " (Error #" +
+                                    std::to_string(code) + ")");
     }
 }
 
@@ -554,7 +589,9 @@ bool THttpCli::Field(const std::string& name, const std::string& value) {
 }
 
 bool THttpCli::HeaderData() {
-    receivedHeader_ = reader_.ReceivedHeader;
+    // Only the new line: copying the whole list would make each line cost the header so far.
+    if (!reader_.ReceivedHeader.empty())
+        receivedHeader_.push_back(reader_.ReceivedHeader.back());
     if (OnHeaderData)
         OnHeaderData(this);
     if (statusCode_ >= 400) {
@@ -596,6 +633,10 @@ THttpResponseReader::TAfterHeader THttpCli::HeaderEnd(bool withoutHeader) {
         FinishRequest();
         return THttpResponseReader::TAfterHeader::Stop;
     }
+    if (MaxDocumentSize > 0 && reader_.ContentLength > MaxDocumentSize) {
+        FailRequest(DocumentTooLarge());
+        return THttpResponseReader::TAfterHeader::Stop;
+    }
     if (Lower(documentName_).ends_with(".exe") && reader_.ContentType == "text/html")
         documentName_ = ChangeExtension(documentName_, "htm");
     SetState(httpWaitingBody);
@@ -605,6 +646,10 @@ THttpResponseReader::TAfterHeader THttpCli::HeaderEnd(bool withoutHeader) {
 bool THttpCli::Body(const char* data, int length) {
     if (length <= 0)
         return true;
+    if (MaxDocumentSize > 0 && receivedCount_ + length > MaxDocumentSize) {
+        FailRequest(DocumentTooLarge());
+        return false;
+    }
     if (bodyChunks_++ == 0 && OnDocBegin)
         OnDocBegin(this);
     receivedCount_ += length;
@@ -617,21 +662,27 @@ bool THttpCli::Body(const char* data, int length) {
     return true;
 }
 
+std::string THttpCli::DocumentTooLarge() const {
+    return "The document is larger than " + std::to_string(MaxDocumentSize) + " bytes";
+}
+
 void THttpCli::Failed(const std::string& reason) {
     FailRequest(reason);
 }
 
 void THttpCli::HandleLocation(const std::string& value) {
     locationFlag_ = true;
+    // Only http is followed: any other scheme (file:, ftp:, javascript:, https:) would be taken
+    // as a path on the same server.
+    if (const std::string scheme = SchemeOf(value); !scheme.empty() && Lower(scheme) != "http") {
+        FailRequest("Redirection to a non-http address refused: " + Abridged(value));
+        return;
+    }
     const TUrlParts parts = SplitURL(value, path_);
     std::string host = hostName_;
     std::string port = targetPort_;
     std::string path;
     if (!parts.proto.empty() && !parts.host.empty()) {
-        if (Lower(parts.proto) != "http") {
-            FailRequest("Redirection to a non-http address refused: " + value);
-            return;
-        }
         host = parts.host;
         port = parts.port.empty() ? "80" : parts.port;
         path = parts.path.empty() ? "/" : parts.path;
@@ -648,7 +699,7 @@ void THttpCli::HandleLocation(const std::string& value) {
         // A relative reference: beside the current document, on the same server and port.
         path = DirectoryOf(Proxy.empty() ? path_ : SplitURL(path_).path) + value;
     } else {
-        FailRequest("Unusable redirection: " + value);
+        FailRequest("Unusable redirection: " + Abridged(value));
         return;
     }
     hostName_ = host;
@@ -697,6 +748,13 @@ void THttpCli::SocketClosed(std::uint16_t error) {
     connected_ = false;
     if (state_ == httpReady || readyPosted_)
         return;
+    if (state_ == httpDnsLookupDone) {
+        // Closed before the request went out (a proxy's negotiation, say).
+        completionError_ = error;
+        FailRequest(error != 0 ? SocketErrorText(error) + " (Error #" + std::to_string(error) + ")"
+                               : "The connection closed while connecting");
+        return;
+    }
     if (headerInProgress_ || !reader_.InBody()) {
         headerInProgress_ = false;
         if (OnHeaderEnd)

@@ -53,6 +53,11 @@ std::string ChangeExtension(const std::string& name, const std::string& extensio
 std::string Base64EncodeText(const std::string& text);
 // "Mon, 02 Jan 2006 15:04:05" (the value as given, no time-zone conversion).
 std::string HttpDate(const QDateTime& value);
+// The scheme an address begins with ("ftp" of "ftp://x", "javascript" of "javascript:x"), or empty
+// for a relative one; "host:8080/x" is a host and port, not a scheme.
+std::string SchemeOf(const std::string& url);
+// At most `length` characters of `text`, with "..." in place of the rest (reasons quote peers).
+std::string Abridged(const std::string& text, std::size_t length = 200);
 
 // Messages of the client's window.
 inline constexpr unsigned WM_HTTP_REQUEST_DONE = kUserMessage + 1;
@@ -105,6 +110,8 @@ public:
     QIODevice* PostStream = nullptr;    // not owned
     // How long a synchronous request may take in all, in milliseconds (0: no limit).
     int RequestTimeout = 60000;
+    // The most document bytes a request takes (0: no limit); a longer document fails the request.
+    std::int64_t MaxDocumentSize = 0;
     bool MultiThreaded() const { return multiThreaded_; }
     void SetMultiThreaded(bool value);
 
@@ -174,6 +181,7 @@ private:
     // Closes the socket without its close event, so that an ended request leaves nothing open.
     void DetachSocket();
     void FinishRequest();
+    std::string DocumentTooLarge() const;
 
     // Reader events.
     void HeaderBegin() override;

@@ -16,6 +16,7 @@ using nettext::TrimBlanks;
 void THttpResponseReader::Reset() {
     fill_ = 0;
     headerLines_ = 0;
+    headerBytes_ = 0;
     inBody_ = false;
     stopped_ = false;
     failure_.clear();
@@ -110,6 +111,7 @@ bool THttpResponseReader::HeaderLine(const std::string& line, const char* raw, i
     if (headerLines_ == 0)
         listener_.HeaderBegin();
     ++headerLines_;
+    headerBytes_ += rawLength;
 
     if (line.size() >= 6 && Lower(line.substr(0, 6)) == "<html>") {
         // No header at all: the answer is the document. The line keeps its own line end.
@@ -136,6 +138,15 @@ bool THttpResponseReader::HeaderLine(const std::string& line, const char* raw, i
         return true;
     }
 
+    // The line that ends the header is not counted against its bounds.
+    if (headerLines_ > kMaxHeaderLines) {
+        Fail("The header has more than " + std::to_string(kMaxHeaderLines) + " lines");
+        return false;
+    }
+    if (headerBytes_ > kMaxHeaderBytes) {
+        Fail("The header is larger than " + std::to_string(kMaxHeaderBytes) + " bytes");
+        return false;
+    }
     ReceivedHeader.push_back(line);
     if (line.rfind("HTTP/1.0", 0) == 0 || line.rfind("HTTP/1.1", 0) == 0) {
         if (line.size() < 12 || line[8] != ' ' || !IsDigit(line[9]) || !IsDigit(line[10]) ||

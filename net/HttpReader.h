@@ -11,6 +11,9 @@ class THttpResponseReader {
 public:
     // Usable bytes of the line buffer; a header line must fit.
     static constexpr int kBufferSize = 8192;
+    // A header is a few dozen lines; a peer that keeps sending lines is cut off here.
+    static constexpr int kMaxHeaderLines = 256;
+    static constexpr int kMaxHeaderBytes = 65536;
 
     enum class TAfterHeader { Body, Stop };
 
@@ -81,6 +84,7 @@ private:
     char buffer_[kBufferSize + 1] = {};
     int fill_ = 0;
     int headerLines_ = 0;
+    int headerBytes_ = 0;
     bool inBody_ = false;
     bool stopped_ = false;
     std::string failure_;

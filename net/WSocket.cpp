@@ -354,7 +354,7 @@ void TCustomWSocket::Do_FD_READ(const TMessage& message) {
         ChangeState(wsConnected);
         TriggerSessionConnected(error);
     }
-    ASyncReceive(error, ComponentOptions);
+    ASyncReceive(error, ComponentOptions, false);
 }
 
 void TCustomWSocket::Do_FD_WRITE(const TMessage& message) {
@@ -371,7 +371,8 @@ void TCustomWSocket::Do_FD_CLOSE(const TMessage& message) {
     if (state_ == wsConnecting)
         return;
     const std::uint16_t error = HiWord(message.lParam);
-    ASyncReceive(error, ComponentOptions & ~static_cast<unsigned>(wsoNoReceiveLoop));
+    ASyncReceive(error, ComponentOptions & ~static_cast<unsigned>(wsoNoReceiveLoop), true);
+    // A handler may have closed the socket meanwhile; its end was reported then.
     if (!closeInvoked_) {
         closeInvoked_ = true;
         TriggerSessionClosed(error);
@@ -380,8 +381,11 @@ void TCustomWSocket::Do_FD_CLOSE(const TMessage& message) {
         Close();
 }
 
-void TCustomWSocket::ASyncReceive(std::uint16_t error, TWSocketOptions options) {
-    // Bounded: every round must consume something, and a peer can only have sent so much.
+void TCustomWSocket::ASyncReceive(std::uint16_t error, TWSocketOptions options, bool drain) {
+    // Bounded: every round must consume something, and one notice reads at most
+    // kReceivePerNotice bytes before the event loop runs again (the rest brings its own notice).
+    // Only the drain at the close reads all: a peer that has closed can send no more.
+    const std::int64_t readBefore = readCount_;
     for (;;) {
         try {
             lastError_ = 0;
@@ -406,6 +410,8 @@ void TCustomWSocket::ASyncReceive(std::uint16_t error, TWSocketOptions options) 
                 break;
             }
             if (waiting == 0 || waiting == before)
+                break;
+            if (!drain && readCount_ - readBefore >= kReceivePerNotice)
                 break;
         } catch (...) {
             break;
@@ -434,7 +440,6 @@ void TCustomWSocket::ResetToDefaults() {
     state_ = wsClosed;
     allSent_ = true;
     paused_ = false;
-    closeInvoked_ = false;
     readCount_ = 0;
     FlushTimeout = 60;
 }
@@ -530,6 +535,8 @@ bool TCustomWSocket::OpenHandle(const char* operation) {
         return false;
     }
     incarnation_ = SocketIncarnation(handle_);
+    // A new session: its end is still to be reported (once, however it comes).
+    closeInvoked_ = false;
     return true;
 }
 
@@ -687,9 +694,11 @@ bool TCustomWSocket::TryToSend() {
         if (count < 0) {
             const int code = winsock::WSAGetLastError();
             if (code == 10022 || code == 10038 || code == 10053 || code == 10054 || code == 10057) {
+                const bool report = !closeInvoked_;
                 closeInvoked_ = true;
                 Close();
-                TriggerSessionClosed(static_cast<std::uint16_t>(code));
+                if (report)
+                    TriggerSessionClosed(static_cast<std::uint16_t>(code));
             } else if (code != WSAEWOULDBLOCK) {
                 SocketError("TryToSend failed");
             }
@@ -1077,6 +1086,7 @@ void TCustomWSocket::Dup(TSocket newHandle) {
     }
     handle_ = newHandle;
     incarnation_ = SocketIncarnation(handle_);
+    closeInvoked_ = false;
     ApplyLinger();
     selectEvent_ = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
     if (winsock::WSAAsyncSelect(handle_, window_.get(), WM_ASYNCSELECT, selectEvent_) != 0) {

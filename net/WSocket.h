@@ -69,6 +69,8 @@ int SocketCount();
 class TCustomWSocket {
 public:
     static constexpr std::int32_t kChunkSize = 1460;
+    // The most bytes one read notice takes before the event loop runs again.
+    static constexpr std::int64_t kReceivePerNotice = 65536;
 
     TCustomWSocket();
     virtual ~TCustomWSocket();
@@ -187,7 +189,8 @@ protected:
     void ApplyLinger();
     void DeleteBufferedData();
     bool TryToSend();
-    void ASyncReceive(std::uint16_t error, TWSocketOptions options);
+    // The receive loop of one notice; `drain` (at the close) reads everything that waits.
+    void ASyncReceive(std::uint16_t error, TWSocketOptions options, bool drain);
     void PutDataInSendBuffer(const void* data, int length);
     bool Destroying() const { return destroying_; }
 

@@ -5,10 +5,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev libasound2-dev
           clang libclang-rt-14-dev python3 nginx microsocks
-          libchm-dev fp-utils)
-if [ "${1:-}" = "--with-display" ]; then
-  packages+=(xvfb xauth)
-fi
+          libchm-dev fp-utils
+          xvfb xauth openbox xdotool x11-utils imagemagick dbus-daemon at-spi2-core
+          python3-gi gir1.2-atspi-2.0)
 
 missing=()
 for p in "${packages[@]}"; do

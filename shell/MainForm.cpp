@@ -896,9 +896,12 @@ void TfrmMain::CheckForUpdates() {
         NotBuilt(QStringLiteral("update check"));
         return;
     }
-    // The window runs its check each time it is shown.
-    m_UpdateCheck->hide();
-    m_UpdateCheck->show();
+    // The window runs its check each time it is shown; shown already, it only comes to the front.
+    if (!m_UpdateCheck->isVisible()) {
+        m_UpdateCheck->show();
+    } else if (m_UpdateCheck->isMinimized()) {
+        m_UpdateCheck->showNormal();
+    }
     m_UpdateCheck->raise();
     m_UpdateCheck->activateWindow();
 }

@@ -6,7 +6,9 @@
 #include "HttpTestSupport.h"
 #include "platform/SettingsStore.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -81,8 +83,7 @@ protected:
 
 TEST_F(UpdateCheck, SameVersionOffersNothing) {
     PythonHttpServer server;
-    if (!StartServer(server, VersionFile("2.5")))
-        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    ASSERT_TRUE(StartServer(server, VersionFile("2.5"))) << server.Failure();
     auto window = MakeWindow(server.Base());
     window->FormShow();
     EXPECT_EQ(Text(*window, "pnlThis"), "2.5");
@@ -99,8 +100,7 @@ TEST_F(UpdateCheck, SameVersionOffersNothing) {
 
 TEST_F(UpdateCheck, AnyOtherVersionFetchesTheHistoryAndOffersTheLinks) {
     PythonHttpServer server;
-    if (!StartServer(server, VersionFile("2.4")))
-        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    ASSERT_TRUE(StartServer(server, VersionFile("2.4"))) << server.Failure();
     auto window = MakeWindow(server.Base());
     window->FormShow();
     EXPECT_EQ(Text(*window, "pnlWeb"), "2.4");
@@ -135,8 +135,8 @@ TEST_F(UpdateCheck, AnyOtherVersionFetchesTheHistoryAndOffersTheLinks) {
 
 TEST_F(UpdateCheck, OnlyWebAddressesFromTheFileReachTheDesktop) {
     PythonHttpServer server;
-    if (!StartServer(server, VersionFile("3.0", "file:///bin/sh", "-error- --help")))
-        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    ASSERT_TRUE(StartServer(server, VersionFile("3.0", "file:///bin/sh", "-error- --help")))
+        << server.Failure();
     auto window = MakeWindow(server.Base());
     window->FormShow();
     EXPECT_EQ(Text(*window, "pnlDownload"), "file:///bin/sh");
@@ -149,16 +149,17 @@ TEST_F(UpdateCheck, OnlyWebAddressesFromTheFileReachTheDesktop) {
 
 TEST_F(UpdateCheck, FailuresAreShownAndOfferNothing) {
     PythonHttpServer empty;
-    if (!empty.Start())
-        GTEST_SKIP() << "python3 is not installed: no HTTP server for the update check";
+    ASSERT_TRUE(empty.Start()) << empty.Failure();
     const struct {
         std::string server;
         QString status;
     } cases[] = {
         {"127.0.0.1:" + std::to_string(FreePort()), "Failed : 404 Connection refused (Error #10061)"},
         {empty.Base(), "Failed : 404 File not found"},
+        {"127.0.0.1:99999", "Failed : 404 can't connect: invalid port \"99999\""},
         {"", "No update server is set."},
-        {"https://127.0.0.1", "No update server is set."},
+        {"https://127.0.0.1", "The update server's scheme \"https\" is not supported: only http is."},
+        {"ftp://127.0.0.1", "The update server's scheme \"ftp\" is not supported: only http is."},
     };
     for (const auto& c : cases) {
         // An earlier copy survives a failed download.
@@ -180,9 +181,9 @@ TEST_F(UpdateCheck, FailuresAreShownAndOfferNothing) {
 TEST_F(UpdateCheck, EveryShowingRunsOneCheckAndASecondCheckMeanwhileIsRefused) {
     ScriptedServer server;
     const std::string version = VersionFile("2.5");
-    if (!server.Start(
-            {{TfrmCheckWebUpdate::kVersionPath, {{"HTTP/1.0 200 OK\r\n\r\n"}, {"", 0.3}, {version}}}}))
-        GTEST_SKIP() << "python3 is not installed: the scripted HTTP server cannot run";
+    ASSERT_TRUE(server.Start(
+        {{TfrmCheckWebUpdate::kVersionPath, {{"HTTP/1.0 200 OK\r\n\r\n"}, {"", 0.3}, {version}}}}))
+        << server.Failure();
     auto window = MakeWindow(server.Base());
     QString statusMeanwhile;
     bool triedMeanwhile = false;
@@ -211,8 +212,9 @@ TEST_F(UpdateCheck, EveryShowingRunsOneCheckAndASecondCheckMeanwhileIsRefused) {
 
 TEST_F(UpdateCheck, TheWindowMayGoWhileItsCheckWaits) {
     ScriptedServer server;
-    if (!server.Start({{TfrmCheckWebUpdate::kVersionPath, {{"HTTP/1.0 200 OK\r\n\r\n"}, {"", 0.3}, {"x"}}}}))
-        GTEST_SKIP() << "python3 is not installed: the scripted HTTP server cannot run";
+    ASSERT_TRUE(
+        server.Start({{TfrmCheckWebUpdate::kVersionPath, {{"HTTP/1.0 200 OK\r\n\r\n"}, {"", 0.3}, {"x"}}}}))
+        << server.Failure();
     auto window = MakeWindow(server.Base());
     TfrmCheckWebUpdate* raw = window.get();
     window->HttpClient().OnStateChange = [&](THttpCli* client) {
@@ -222,6 +224,65 @@ TEST_F(UpdateCheck, TheWindowMayGoWhileItsCheckWaits) {
     raw->FormShow(); // returns without touching the freed window
     EXPECT_EQ(window, nullptr);
     EXPECT_EQ(std::distance(fs::directory_iterator(downloads.path()), fs::directory_iterator()), 0);
+}
+
+TEST_F(UpdateCheck, HostileFilesAreBoundedAndLeaveNoTemporaryFile) {
+    ScriptedServer server;
+    const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";
+    const auto endless = ScriptStep{"", 0, QJsonObject{{"stream", "x"}, {"seconds", 120}}};
+    // Under the version file's bound, yet far wider than any panel.
+    const std::string hugeNumber = "[Version]\nNumber=" + std::string(600000, '9') +
+                                   "\nDownloadFrom=http://127.0.0.1/" + std::string(300000, 'd') +
+                                   "\nWebURL=http://127.0.0.1/site\n";
+    ASSERT_TRUE(server.Start({
+        {"/endless/download/borvikpro/version.ini", {{ok}, endless}},
+        {"/huge/download/borvikpro/version.ini", {{ok + hugeNumber}}},
+        {"/huge/download/borvikpro/versions.txt", {{ok}, endless}},
+    })) << server.Failure();
+
+    {
+        WriteFile(downloads.path() / "web_version.ini", "old");
+        auto window = MakeWindow(server.Base() + "/endless");
+        QElapsedTimer clock;
+        clock.start();
+        window->FormShow();
+        EXPECT_LT(clock.elapsed(), 30000);
+        EXPECT_EQ(Text(*window, "sbCheckWebText"), "Failed : 404 The document is larger than 1048576 bytes");
+        EXPECT_EQ(ReadFile(downloads.path() / "web_version.ini"), "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator(downloads.path()), fs::directory_iterator()), 1)
+            << "no temporary file is left";
+    }
+    {
+        auto window = MakeWindow(server.Base() + "/huge");
+        window->show();
+        QElapsedTimer clock;
+        clock.start();
+        window->FormShow();
+        EXPECT_LT(clock.elapsed(), 30000);
+        EXPECT_EQ(Text(*window, "pnlWeb"), QString(TfrmCheckWebUpdate::kVersionShown, '9') + "...");
+        EXPECT_EQ(Text(*window, "pnlDownload").size(), TfrmCheckWebUpdate::kAddressShown + 3);
+        // Too long to be an address anyone means: shown in part, not offered.
+        EXPECT_FALSE(Enabled(*window, "pnlDownload"));
+        EXPECT_TRUE(Enabled(*window, "pnlGotoWeb"));
+        window->pnlDownloadClick();
+        window->pnlGotoWebClick();
+        EXPECT_EQ(launcher.opened, std::vector<std::string>{"http://127.0.0.1/site"});
+        // The endless history is cut off at its bound and not offered.
+        EXPECT_EQ(Text(*window, "sbCheckWebText"), "Failed : 404 The document is larger than 4194304 bytes");
+        EXPECT_FALSE(Enabled(*window, "btnWebVersions"));
+        EXPECT_FALSE(fs::exists(window->HistoryFile()));
+        EXPECT_EQ(std::distance(fs::directory_iterator(downloads.path()), fs::directory_iterator()), 1)
+            << "only the version file is there";
+    }
+}
+
+TEST_F(UpdateCheck, TheWindowIsADialogWithItsCaptionAsName) {
+    auto window = MakeWindow("");
+    window->show();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Dialog);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Checking for new version...");
 }
 
 TEST(UpdateServer, SettingTable) {
@@ -236,8 +297,16 @@ TEST(UpdateServer, SettingTable) {
         {"ftp://127.0.0.1", ""},
         {"http://", ""},
     };
-    for (const auto& [setting, base] : cases)
+    for (const auto& [setting, base] : cases) {
         EXPECT_EQ(UpdateServerBase(setting), base) << setting;
+        // A setting that names no server says why.
+        EXPECT_EQ(UpdateServerProblem(setting).empty(), *base != '\0') << setting;
+    }
+    EXPECT_EQ(UpdateServerProblem("http://"),
+              "The update server \"http://\" is not usable: it names no http server.");
+    EXPECT_EQ(PanelText("2.5", 4), "2.5");
+    EXPECT_EQ(PanelText("2.5.10", 4), "2.5....");
+    EXPECT_EQ(PanelText(std::string(2 << 20, '9'), 64).size(), 67);
     platform::MemorySettingsStore store;
     EXPECT_EQ(ReadUpdateServerSetting(store), "");
     store.Seed(kUpdateServerSetting, std::string("127.0.0.1:9"));

@@ -1,7 +1,8 @@
 #pragma once
 // What the network tests share: an application object for the event loop, bounded waits, free
 // loopback ports, a plain listening peer in the test process and peer programs started by the
-// tests (skipped with a message when the machine lacks them).
+// tests. The test command installs every peer program: a test whose peer is missing or does not
+// come up in time fails and says which.
 
 #include "net/WSocket.h"
 
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -41,7 +43,7 @@ inline std::string ExceptionText(const std::function<void()>& action) {
 }
 
 // Runs the event loop until `done` or until `milliseconds` have passed; true when done.
-inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 5000) {
+inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 30000) {
     QDeadlineTimer deadline(milliseconds);
     QEventLoop loop;
     while (!done()) {
@@ -71,10 +73,15 @@ inline int FreePort() {
     return ntohs(address.sin_port);
 }
 
-// Waits until something accepts connections on 127.0.0.1:port.
-inline bool WaitForPort(int port, int milliseconds = 5000) {
+// How long a peer program may take to come up: generous, for a machine busy with other tests.
+inline constexpr int kPeerStartMilliseconds = 60000;
+
+// Waits until something accepts connections on 127.0.0.1:port (while `alive` holds).
+inline bool WaitForPort(int port, int milliseconds = 5000, const std::function<bool()>& alive = {}) {
     QDeadlineTimer deadline(milliseconds);
     while (!deadline.hasExpired()) {
+        if (alive && !alive())
+            return false;
         const int s = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -104,13 +111,14 @@ public:
         port_ = ntohs(address.sin_port);
     }
     ~LocalPeer() {
+        StopStreaming();
         CloseClient();
         ::close(listener_);
     }
     int Port() const { return port_; }
     std::string PortText() const { return std::to_string(port_); }
     // Accepts one connection, pumping the event loop meanwhile.
-    bool Accept(int milliseconds = 5000) {
+    bool Accept(int milliseconds = 30000) {
         return PumpUntil(
             [this] {
                 pollfd p{listener_, POLLIN, 0};
@@ -131,7 +139,7 @@ public:
         }
     }
     // Reads what has arrived until `count` bytes are there or the time is up.
-    std::string ReadSome(std::size_t count, int milliseconds = 3000) {
+    std::string ReadSome(std::size_t count, int milliseconds = 20000) {
         std::string data;
         PumpUntil(
             [&] {
@@ -153,6 +161,47 @@ public:
             ::close(client_);
         client_ = -1;
     }
+    // Waits until bytes have arrived from the client, without reading them.
+    bool WaitForData(int milliseconds = 20000) {
+        return PumpUntil(
+            [this] {
+                pollfd p{client_, POLLIN, 0};
+                return ::poll(&p, 1, 0) == 1;
+            },
+            milliseconds);
+    }
+    // Closes the connection hard: the client sees it reset, not ended.
+    void ResetClient() {
+        if (client_ < 0)
+            return;
+        const linger hard{1, 0};
+        ::setsockopt(client_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        CloseClient();
+    }
+    // A peer that writes for as long as the client reads, from a thread of its own, until
+    // StopStreaming or `seconds` pass.
+    void StartStreaming(int seconds) {
+        streaming_ = true;
+        streamer_ = std::thread([this, seconds] {
+            const std::string block(65536, 's');
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            while (streaming_ && std::chrono::steady_clock::now() < end) {
+                pollfd p{client_, POLLOUT, 0};
+                if (::poll(&p, 1, 50) != 1)
+                    continue;
+                if (::send(client_, block.data(), block.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0 &&
+                    errno != EAGAIN)
+                    break;
+            }
+            streaming_ = false;
+        });
+    }
+    bool Streaming() const { return streaming_; }
+    void StopStreaming() {
+        streaming_ = false;
+        if (streamer_.joinable())
+            streamer_.join();
+    }
     void StopListening() {
         ::close(listener_);
         listener_ = -1;
@@ -162,6 +211,8 @@ private:
     int listener_ = -1;
     int client_ = -1;
     int port_ = 0;
+    std::atomic<bool> streaming_ = false;
+    std::thread streamer_;
 };
 
 // A peer program started by a test, stopped with it.
@@ -176,21 +227,23 @@ public:
         if (!folder.isEmpty())
             process_->setWorkingDirectory(folder);
         process_->start(program, arguments);
-        if (!process_->waitForStarted(3000))
+        if (!process_->waitForStarted(kPeerStartMilliseconds))
             return false;
         // Answered by our program, not by another that holds the port.
-        return WaitForPort(port) && !process_->waitForFinished(50) && process_->state() == QProcess::Running;
+        return WaitForPort(port, kPeerStartMilliseconds, [this] { return Running(); }) &&
+               !process_->waitForFinished(50) && Running();
     }
+    bool Running() const { return process_ && process_->state() == QProcess::Running; }
     // Starts `program`, which chooses a free port itself and prints "port N" on its output;
     // returns that port, or 0 when it does not start.
     int StartOnAnyPort(const QString& program, const QStringList& arguments) {
         process_ = std::make_unique<QProcess>();
         process_->setStandardErrorFile(QProcess::nullDevice());
         process_->start(program, arguments);
-        if (!process_->waitForStarted(3000))
+        if (!process_->waitForStarted(kPeerStartMilliseconds))
             return 0;
         QByteArray output;
-        QDeadlineTimer deadline(5000);
+        QDeadlineTimer deadline(kPeerStartMilliseconds);
         while (!deadline.hasExpired() && process_->state() == QProcess::Running) {
             process_->waitForReadyRead(100);
             output += process_->readAllStandardOutput();
@@ -199,7 +252,9 @@ public:
             if (end > at) {
                 const QByteArrayList words = output.mid(at, end - at).trimmed().split(' ');
                 const int port = words.size() > 1 ? words[1].toInt() : 0;
-                return port > 0 && WaitForPort(port) ? port : 0;
+                return port > 0 && WaitForPort(port, kPeerStartMilliseconds, [this] { return Running(); })
+                           ? port
+                           : 0;
             }
         }
         return 0;
@@ -225,6 +280,15 @@ inline QString FindProgram(const QString& name) {
     if (path.isEmpty())
         path = QStandardPaths::findExecutable(name, {"/usr/sbin", "/sbin", "/usr/local/sbin"});
     return path;
+}
+
+// Why a peer program is not there to talk to.
+inline std::string PeerMissing(const QString& program) {
+    return program.toStdString() + " is not installed (scripts/ensure-deps.sh installs it)";
+}
+inline std::string PeerDidNotStart(const QString& program) {
+    return program.toStdString() + " did not come up on 127.0.0.1 within " +
+           std::to_string(kPeerStartMilliseconds / 1000) + " s";
 }
 
 class CoreApplicationEnvironment : public ::testing::Environment {

@@ -25,6 +25,7 @@ struct ProxiedSocket {
     TWSocket socket;
     std::vector<std::string> log;
     std::string received;
+    int closed = 0;
 
     ProxiedSocket(const LocalPeer& proxy, const std::string& level, const std::string& host) {
         socket.SetSocksServer("127.0.0.1");
@@ -45,6 +46,7 @@ struct ProxiedSocket {
             log.push_back("auth " + std::to_string(s));
         };
         socket.OnDataAvailable = [this](TCustomWSocket* s, std::uint16_t) { received += s->ReceiveText(); };
+        socket.OnSessionClosed = [this](TCustomWSocket*, std::uint16_t) { ++closed; };
     }
     bool Has(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
 };
@@ -97,6 +99,34 @@ TEST(Socks5, AuthenticationAndItsRefusal) {
     EXPECT_EQ(client.log,
               (std::vector<std::string>{"socks 0", "auth 0", "error 20015 socks authentication failed",
                                         "connected 20015"}));
+}
+
+TEST(Socks5, AProxyThatClosesDuringTheGreetingEndsTheSessionOnce) {
+    enum class End { Closes, Resets, ResetsAndTheOwnerCloses };
+    for (const End end : {End::Closes, End::Resets, End::ResetsAndTheOwnerCloses}) {
+        LocalPeer proxy;
+        ProxiedSocket client(proxy, "5", "name.test");
+        if (end == End::ResetsAndTheOwnerCloses)
+            // As an owner does that gives up on a connection that failed.
+            client.socket.OnSessionConnected = [&](TCustomWSocket* s, std::uint16_t e) {
+                client.log.push_back("connected " + std::to_string(e));
+                if (e != 0)
+                    s->Close();
+            };
+        client.socket.Connect();
+        ASSERT_TRUE(proxy.Accept());
+        if (end == End::Closes) {
+            EXPECT_EQ(proxy.ReadSome(3), "\x05\x01\x00"s);
+            proxy.CloseClient();
+        } else {
+            // The greeting left unread: the proxy's close resets the connection.
+            ASSERT_TRUE(proxy.WaitForData());
+            proxy.ResetClient();
+        }
+        ASSERT_TRUE(PumpUntil([&] { return client.socket.State() == wsClosed && client.closed > 0; }))
+            << static_cast<int>(end);
+        EXPECT_EQ(client.closed, 1) << static_cast<int>(end) << ::testing::PrintToString(client.log);
+    }
 }
 
 TEST(Socks5, ReplyErrorsMapToTheirCodes) {
@@ -155,8 +185,7 @@ TEST(Socks4, RequestsAndReplies) {
 
 TEST(Socks5, ThroughMicrosocks) {
     const QString microsocks = nettest::FindProgram("microsocks");
-    if (microsocks.isEmpty())
-        GTEST_SKIP() << "microsocks is not installed: no SOCKS proxy to test against";
+    ASSERT_FALSE(microsocks.isEmpty()) << nettest::PeerMissing("microsocks");
     for (const bool withPassword : {false, true}) {
         nettest::PeerProcess proxy;
         int proxyPort = 0;
@@ -172,7 +201,7 @@ TEST(Socks5, ThroughMicrosocks) {
             if (proxy.Start(microsocks, arguments, port))
                 proxyPort = port;
         }
-        ASSERT_NE(proxyPort, 0) << "microsocks did not start";
+        ASSERT_NE(proxyPort, 0) << nettest::PeerDidNotStart("microsocks");
         LocalPeer target;
         TWSocket socket;
         socket.SetSocksServer("127.0.0.1");

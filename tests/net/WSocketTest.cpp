@@ -4,8 +4,11 @@
 
 #include "NetTestSupport.h"
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -310,6 +313,64 @@ TEST(TCustomWSocket, AHandlerThatReadsNothingDoesNotHoldTheLoop) {
     ASSERT_TRUE(PumpUntil([&] { return offers > 0; }));
     nettest::PumpFor(50);
     EXPECT_EQ(offers, 1);
+}
+
+TEST(TCustomWSocket, AHandlerThatClosesAfterTheLastReadEndsTheSessionOnce) {
+    LocalPeer peer;
+    TCustomWSocket socket;
+    int closed = 0;
+    std::string received;
+    socket.OnSessionClosed = [&](TCustomWSocket*, std::uint16_t) { ++closed; };
+    socket.OnDataAvailable = [&](TCustomWSocket* s, std::uint16_t) {
+        char buffer[100];
+        const int n = s->Receive(buffer, sizeof buffer);
+        if (n > 0)
+            received.append(buffer, static_cast<std::size_t>(n));
+        else if (n == 0)
+            s->Close();
+    };
+    socket.SetAddr("127.0.0.1");
+    socket.SetPort(peer.PortText());
+    socket.Connect();
+    ASSERT_TRUE(peer.Accept());
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsConnected; }));
+    peer.SendRaw("bye");
+    peer.CloseClient();
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsClosed && closed > 0; }));
+    EXPECT_EQ(received, "bye");
+    EXPECT_EQ(closed, 1);
+}
+
+TEST(TCustomWSocket, OneNoticeReadsABoundedAmountWhileThePeerKeepsSending) {
+    LocalPeer peer;
+    TCustomWSocket socket;
+    std::int64_t received = 0;
+    // A reader that takes its time with every block, as one writing to a slow disk does: the
+    // peer sends faster than it reads.
+    socket.OnDataAvailable = [&](TCustomWSocket* s, std::uint16_t) {
+        char buffer[1024];
+        const int n = s->Receive(buffer, sizeof buffer);
+        if (n > 0)
+            received += n;
+        const auto busy = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+        while (std::chrono::steady_clock::now() < busy) {
+        }
+    };
+    socket.SetAddr("127.0.0.1");
+    socket.SetPort(peer.PortText());
+    socket.Connect();
+    ASSERT_TRUE(peer.Accept());
+    ASSERT_TRUE(PumpUntil([&] { return socket.State() == wsConnected; }));
+    // A timer of the program must keep firing while the data pours in.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ticks += peer.Streaming() && received > 0 ? 1 : 0; });
+    timer.start(10);
+    peer.StartStreaming(20);
+    EXPECT_TRUE(PumpUntil([&] { return ticks >= 10 || !peer.Streaming(); }));
+    EXPECT_GE(ticks, 10) << received << " bytes read";
+    peer.StopStreaming();
+    socket.Abort();
 }
 
 TEST(TCustomWSocket, PostFreeDestroysTheSocketFromTheLoop) {

@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTest>
 #include <QToolBar>
@@ -541,6 +542,42 @@ TEST_F(MainFormTest, AboutAndOptionsExistOnceEach) {
     EXPECT_EQ(main->findChildren<TfrmOptions*>().size(), 1);
     EXPECT_TRUE(main->Options()->isVisible());
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Stands for the update window: counts its showings, each of which would run a check.
+class FakeUpdateWindow : public QWidget {
+public:
+    FakeUpdateWindow() : QWidget(nullptr, Qt::Window) {}
+    int showings = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        if (!event->spontaneous())
+            ++showings;
+        QWidget::showEvent(event);
+    }
+};
+
+TEST_F(MainFormTest, CheckingForUpdatesWhileTheWindowIsShownOnlyBringsItToTheFront) {
+    TAppLinks links = Links();
+    QPointer<FakeUpdateWindow> update;
+    links.createUpdateCheck = [&](IMainWindow&) -> QWidget* {
+        update = new FakeUpdateWindow;
+        return update;
+    };
+    auto main = Start(std::move(links));
+    ASSERT_NE(update, nullptr);
+    QAction* check = main->findChild<QAction*>("Checknewversion1");
+    ASSERT_NE(check, nullptr);
+    check->trigger();
+    EXPECT_TRUE(update->isVisible());
+    EXPECT_EQ(update->showings, 1);
+    check->trigger();
+    EXPECT_EQ(update->showings, 1);
+    // Closed, it is shown again, with a check of its own.
+    update->close();
+    check->trigger();
+    EXPECT_EQ(update->showings, 2);
 }
 
 TEST_F(MainFormTest, OpenCommandUsesTheDialogStartingInTheProjectsFolder) {
