@@ -301,7 +301,7 @@ bool FillNewProject(const TWizardChoices& choices, const TDriverObject& wizardDr
 // --- the window -------------------------------------------------------------------------------
 
 TfrmNewProject::TfrmNewProject(QWidget* owner)
-    : QWidget(owner, Qt::Dialog | Qt::WindowStaysOnTopHint), m_Helper(std::make_unique<TUnitHelper>()) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowStaysOnTopHint), m_Helper(std::make_unique<TUnitHelper>()) {
     setObjectName("frmNewProject");
     setWindowTitle(tr("New project..."));
     LoadWizardPictures();
@@ -763,6 +763,7 @@ bool TfrmNewProject::FinishNewProject() {
     // The window's own caption is the wizard's; the slot's caption is the project window's.
     project->setWindowTitle("[" + QString::number(slot) + "]" + m_BoxType->currentText() + " : " +
                             m_DriverList->currentText());
+    project->ShowBoxTypeText(m_BoxType->currentText());
     project->StartNow(1);
     if (choices.boxType == 3 || choices.boxType == 4)
         Tell(this, kNoOptimumWarning, platform::MessageKind::Warning);
@@ -770,6 +771,7 @@ bool TfrmNewProject::FinishNewProject() {
 }
 
 void TfrmNewProject::showEvent(QShowEvent* event) {
+    // Past the dialog's own placement beside its owner: the wizard centres itself on the screen.
     QWidget::showEvent(event);
     // A window the user restores keeps its page; each showing by the program starts again.
     if (event->spontaneous())
@@ -794,11 +796,11 @@ void TfrmNewProject::closeEvent(QCloseEvent* event) {
         static_cast<TFlatCheckBox*>(m_ShowParams)->SetChecked(false);
         m_Params->hide();
     }
-    QWidget::closeEvent(event);
+    QDialog::closeEvent(event);
 }
 
 void TfrmNewProject::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
+    QDialog::moveEvent(event);
     if (!TC.GridON || m_Snapping || isMaximized() || TC.GridX <= 0 || TC.GridY <= 0)
         return;
     const QPoint at = pos();
@@ -820,5 +822,5 @@ void TfrmNewProject::keyPressEvent(QKeyEvent* event) {
         m_Next->click();
         return;
     }
-    QWidget::keyPressEvent(event);
+    QDialog::keyPressEvent(event);
 }

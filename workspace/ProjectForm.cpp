@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
+#include "platform/MdiFrame.h"
 #include "shell/Settings.h"
 #include "simulation/boxmath2.h"
 #include "workspace/DragUtil.h"
@@ -127,6 +128,11 @@ TfrmProject::TfrmProject(int slotNumber, QWidget* parent) : QWidget(parent) {
     loading = true;
     BuildWindow();
     DrawUnitLabels();
+    // Fields take dropped text, and a dragged driver carries its name as text for other programs:
+    // over a field it is still the window's driver drop.
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->acceptDrops())
+            child->installEventFilter(this);
 }
 
 TfrmProject::~TfrmProject() {
@@ -277,6 +283,7 @@ QWidget* TfrmProject::BuildDriverTab() {
     auto* handle = Named(new QLabel(page), "Image1", m_Controls);
     handle->setPixmap(Picture("DRIVER"));
     handle->setToolTip(tr("Drag the driver to another project or to the driver editor"));
+    handle->setAccessibleName(tr("Driver"));
     handle->setCursor(Qt::OpenHandCursor);
     handle->installEventFilter(this);
     grid->addWidget(handle, 0, 2, 2, 1);
@@ -783,11 +790,16 @@ void TfrmProject::RefreshCaption() {
         main->SetSlotCaption(slot, caption);
 }
 
+void TfrmProject::ShowBoxTypeText(const QString& text) {
+    qobject_cast<QLabel*>(Control("lblBoxType"))->setText(text);
+}
+
 void TfrmProject::ShowBoxType() {
     const std::int32_t type = box.BType;
     m_Tabs->setTabVisible(1, type == pbPassiveRadiator);
     m_Tabs->setTabVisible(3, type != pbClosed && type != pbPassiveRadiator);
-    qobject_cast<QLabel*>(Control("lblBoxType"))->setText(Q(BoxTypeName(type)));
+    if (auto* typeName = qobject_cast<QLabel*>(Control("lblBoxType")); typeName->text().isEmpty())
+        typeName->setText(Q(BoxTypeName(type)));
     const bool frontTune = type != pbClosed;
     Control("FeTune")->setVisible(frontTune);
     Control("FeTune")->setEnabled(frontTune);
@@ -1330,6 +1342,8 @@ bool TfrmProject::event(QEvent* event) {
             main->SetActiveProject(slot);
         break;
     case QEvent::ParentChange:
+        // A fixed frame with the system menu and minimise box, set before the frame is shown.
+        MakeFixedFrame(*this);
         if (QWidget* frame = parentWidget()) {
             frame->installEventFilter(this);
             // However the window is closed, its frame in the main window's area goes with it.
@@ -1362,10 +1376,29 @@ void TfrmProject::dropEvent(QDropEvent* event) {
     if (dragged == nullptr)
         return;
     event->acceptProposedAction();
+    // The project's own driver, dragged from its own picture, is already the project's.
+    if (dragged->Source() == this)
+        return;
     DropDriver(dragged->Driver());
 }
 
+bool TfrmProject::DriverDragEvent(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (TBV_DragObject::From(drop->mimeData()) == nullptr)
+        return false;
+    if (type == QEvent::Drop)
+        dropEvent(drop);
+    else
+        drop->acceptProposedAction();
+    return true;
+}
+
 bool TfrmProject::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != parentWidget() && DriverDragEvent(event))
+        return true;
     const QEvent::Type type = event->type();
     if (watched == parentWidget()) {
         if (type == QEvent::Move)

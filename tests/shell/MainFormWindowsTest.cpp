@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QDialog>
 #include <QLineEdit>
@@ -194,6 +195,29 @@ TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     }
 }
 
+TEST_F(MainFormWindowsTest, AProjectsFrameIsFixedWithTheSystemMenuAndMinimiseBoxOnly) {
+    auto main = Start();
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    auto* window = dynamic_cast<TfrmProject*>(main->Proj(1).window);
+    ASSERT_NE(window, nullptr);
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    const Qt::WindowFlags flags = frame->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::MSWindowsFixedSizeDialogHint); // no border to drag
+
+    // The program still sizes the frame: the parameter panel opens inside it.
+    const int closedHeight = frame->height();
+    window->pnlShowParametersClick();
+    EXPECT_GT(frame->height(), closedHeight);
+    EXPECT_TRUE(frame->contentsRect().contains(window->geometry()));
+}
+
 TEST_F(MainFormWindowsTest, ThePlotWindowKeepsWithinAShrinkingWorkspace) {
     auto main = Start();
     main->resize(1400, 950);
@@ -206,6 +230,43 @@ TEST_F(MainFormWindowsTest, ThePlotWindowKeepsWithinAShrinkingWorkspace) {
             plot = sub;
     ASSERT_NE(plot, nullptr);
     EXPECT_TRUE(main->MdiArea()->viewport()->rect().contains(plot->geometry()));
+}
+
+// Assistive technology reports a frame that reaches past its workspace as not showing.
+void ExpectWhollyInSight(QMdiSubWindow* frame) {
+    const QRect area = frame->parentWidget()->rect();
+    EXPECT_TRUE(area.contains(frame->geometry()))
+        << "frame " << frame->x() << "," << frame->y() << " " << frame->width() << "x" << frame->height()
+        << " in " << area.width() << "x" << area.height();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(frame);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_FALSE(accessible->state().invisible);
+    EXPECT_FALSE(accessible->state().offscreen);
+}
+
+TEST_F(MainFormWindowsTest, OnTheGridThePlotWindowStaysWhollyInItsWorkspaceAtStartAndAfterTile) {
+    auto main = Start();
+    ASSERT_TRUE(TC.GridON);
+    ASSERT_EQ(TC.GridY, 20);
+    QMdiSubWindow* plot = nullptr;
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
+        if (sub->widget() == main->PlotWindow()->Widget())
+            plot = sub;
+    ASSERT_NE(plot, nullptr);
+    // A workspace 975 pixels high: the nearest multiple of the grid, 980, is too high.
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    main->resize(1400, 950 + 975 - main->MdiArea()->viewport()->height());
+    QCoreApplication::processEvents();
+    const QRect area = main->MdiArea()->viewport()->rect();
+    ASSERT_EQ(area.height(), 975);
+
+    // The start-up place: the workspace's height, a little over half its width.
+    plot->setGeometry(0, 0, area.width() * 11 / 20, area.height());
+    ExpectWhollyInSight(plot);
+    main->TileWindows();
+    QCoreApplication::processEvents();
+    ExpectWhollyInSight(plot);
 }
 
 TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEverything) {

@@ -11,6 +11,7 @@
 #include "workspace/ProjectForm.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -252,6 +253,7 @@ TEST_F(WizardTest, FinishStartsAProjectFromTheChoices) {
     EXPECT_EQ(project->driver.NumDrivers, 2);
     EXPECT_EQ(project->driver.Data.Model, "W12");
     EXPECT_EQ(project->windowTitle(), "[1]Vented : Acme W12");
+    EXPECT_EQ(qobject_cast<QLabel*>(project->Control("lblBoxType"))->text(), "Vented");
     EXPECT_GT(project->box.Vr, 0);
     EXPECT_GT(project->box.Fr, 0);
     EXPECT_FALSE(project->loading);
@@ -312,6 +314,9 @@ TEST_F(WizardTest, APassiveRadiatorIsAskedForAndChecked) {
     auto* project = dynamic_cast<TfrmProject*>(main.projects[0].window);
     ASSERT_NE(project, nullptr);
     EXPECT_EQ(project->box.BType, 4);
+    // The box type as the wizard's list writes it.
+    EXPECT_EQ(project->windowTitle(), "[1]Passive Radiator : W");
+    EXPECT_EQ(qobject_cast<QLabel*>(project->Control("lblBoxType"))->text(), "Passive Radiator");
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Vas, 0.06);
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Fs, 18);
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Sd, 0.035);
@@ -379,6 +384,15 @@ TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
     QTest::keyClick(wizard.get(), Qt::Key_Escape);
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_FALSE(main.projects[0].used);
+}
+
+TEST_F(WizardTest, AScreenReaderKnowsItAsADialogByItsCaption) {
+    Open();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(wizard.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Dialog);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "New project...");
+    EXPECT_FALSE(accessible->state().invisible);
 }
 
 TEST_F(WizardTest, ItsPlaceSnapsToTheGridWhileTheGridIsOn) {
