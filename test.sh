@@ -24,4 +24,6 @@ export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" BORVIK_HO
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$BORVIK_HOME"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
-ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+# The JUnit report says which tests skipped and why (.ci/run counts them).
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" \
+  --output-junit "$(cd "$build_dir" && pwd)/ctest-junit.xml"

@@ -6,11 +6,11 @@
 #include "simulation/Lowpass.h"
 #include "simulation/ParametricEQ.h"
 #include "simulation/StaticGain.h"
-#include "workspace/PlotRender.h"
+#include "workspace/PlotProject.h"
 
 #include <memory>
 
-inline void AddBenchFilterChain(TRenderProject& project, int index) {
+inline void AddBenchFilterChain(TPlotFilterList& filters, int index) {
     auto lowpass = std::make_unique<TLowpass>();
     lowpass->Order = 4;
     lowpass->Fc = 200 + 20 * index;
@@ -23,11 +23,11 @@ inline void AddBenchFilterChain(TRenderProject& project, int index) {
     eq->Gain = 3;
     auto gain = std::make_unique<TStaticGain>();
     gain->Gain = -2;
-    project.Filters.push_back(std::move(lowpass));
-    project.Filters.push_back(std::move(highpass));
-    project.Filters.push_back(std::move(eq));
-    project.Filters.push_back(std::move(gain));
-    for (auto& filter : project.Filters) {
+    filters.push_back(std::move(lowpass));
+    filters.push_back(std::move(highpass));
+    filters.push_back(std::move(eq));
+    filters.push_back(std::move(gain));
+    for (auto& filter : filters) {
         filter->Calculate();
         filter->Enabled = true;
     }

@@ -28,7 +28,7 @@ std::vector<std::unique_ptr<TRenderProject>> TenProjects() {
         auto project = std::make_unique<TRenderProject>();
         MakeDemoProject(i % 5, *project);
         project->Color = 0x00FFFF ^ (i * 0x151515);
-        AddBenchFilterChain(*project, i);
+        AddBenchFilterChain(project->Filters, i);
         projects.push_back(std::move(project));
     }
     return projects;

@@ -19,7 +19,7 @@ struct TenProjectWindow {
         EnsureBenchApplication();
         for (int n = 1; n <= kMaxProjects; ++n) {
             FakeProjectWindow& project = main.AddProject(n, (n - 1) % 5, 0x00FFFF ^ (n * 0x151515));
-            AddBenchFilterChain(project.Project, n);
+            AddBenchFilterChain(project.Project.Filters, n);
         }
         window = std::make_unique<TfrmPlotWindow>(main);
         main.Plot = window.get();

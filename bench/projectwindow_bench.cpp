@@ -1,7 +1,8 @@
 // One user edit of a box value with ten projects open: the change rule and the vent update of
 // the edited project, then the plot picture of all ten projects recomputed and drawn at
 // 1,900 x 700 into a QImage, as the plot window repaints after every edit.
-#include "workspace/DemoDriver.h"
+#include "bench/BenchApplication.h"
+#include "bench/BenchProjects.h"
 #include "workspace/ProjectDocument.h"
 #include "workspace/QtPlotCanvas.h"
 #include "workspace/plothelper.h"
@@ -10,46 +11,21 @@
 #include "simulation/Lowpass.h"
 #include "simulation/ParametricEQ.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace {
 
-void EnsureApplication() {
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "borvik_bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
-}
-
 std::vector<std::unique_ptr<TProjectDocument>> TenProjects() {
     std::vector<std::unique_ptr<TProjectDocument>> projects;
     for (int i = 0; i < 10; ++i) {
         auto doc = std::make_unique<TProjectDocument>();
-        doc->driver =
-            DemoWoofer(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy, 0.0005);
-        doc->box.BType = i % kProjectBoxTypeCount;
-        doc->box.Nd = 1;
-        doc->box.Vr = 0.05;
-        doc->box.Fr = 35;
-        doc->box.Vf = 0.02;
-        doc->box.Ff = 70;
-        doc->box.Qlr = doc->box.Qlf = 10;
-        doc->box.Qar = doc->box.Qaf = 100;
-        doc->box.Qpr = doc->box.Qpf = 100;
-        doc->box.Qiclfr = 100;
-        doc->box.PassiveRadiator = TPassiveRadiatorData{0.06, 6, 20, 0.035, 0.01, 0.02};
+        FillBenchProject(*doc, i);
         doc->Start(1, "Bench");
         doc->VentUpdate();
         auto lowpass = std::make_unique<TLowpass>();
@@ -67,7 +43,7 @@ std::vector<std::unique_ptr<TProjectDocument>> TenProjects() {
 }
 
 void BM_EditWithTenProjects(benchmark::State& state) {
-    EnsureApplication();
+    EnsureBenchApplication();
     std::vector<std::unique_ptr<TProjectDocument>> projects = TenProjects();
     QImage image(1900, 700, QImage::Format_RGB32);
     TProjectDocument& edited = *projects[1]; // a vented box: the edit resizes its vent

@@ -6,6 +6,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
+#include "shell/AppLinks.h"
 #include "shell/Settings.h"
 
 #include <QAbstractItemDelegate>
@@ -173,9 +174,7 @@ QTableWidget* TfrmCalculators::AddGrid(const std::string& caption, int rows, int
     }
     if (rows > 0)
         grid->setCurrentCell(0, 1);
-    QString tabCaption = FromUtf8(caption);
-    tabCaption.replace("&", "&&");
-    pgFilter_->addTab(grid, tabCaption);
+    pgFilter_->addTab(grid, EscapeAmpersands(FromUtf8(caption)));
     return grid;
 }
 

@@ -71,6 +71,28 @@ std::string Format(const char* pattern, std::string_view argument) {
     throw EExpression(message);
 }
 
+// The character at `at` as a message shows it: itself, with all its bytes where UTF-8 gives it
+// several; a control character, or a byte that starts no whole character, as "#" and its code.
+// A NUL would otherwise cut the message short where it is read as a C string.
+std::string ShownCharacter(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const auto code = [&] { return "#" + std::to_string(lead); };
+    if (lead < 0x20 || lead == 0x7F)
+        return code();
+    if (lead < 0x80)
+        return std::string(1, text[at]);
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || at + length > text.size())
+        return code();
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
+            return code();
+    return std::string(text.substr(at, length));
+}
+
 // Texts of our own for the arithmetic faults.
 constexpr const char* kDivisionByZero = "Division by zero";
 constexpr const char* kOverflow = "Floating-point overflow";
@@ -825,7 +847,7 @@ public:
     TExpressionPtr ParseWhole() {
         auto root = ParseLevel(0);
         if (pos_ < text_.size())
-            Fail("%s not appropriate", text_.substr(pos_, 1));
+            Fail("%s not appropriate", ShownCharacter(text_, pos_));
         return root;
     }
 

@@ -13,9 +13,10 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/shell/main.cpp AND TARGET borvik_mainwindow)
       target_compile_definitions(borvik PRIVATE BORVIK_LINK_${upper}=1)
     endif()
   endforeach()
-  # Files the program ships that are made at build time (the help file) come with it, so that
-  # building the program alone gives a program that finds them.
-  foreach(shipped borvik_help_file)
+  # Files the program ships that are made or copied at build time (the help file, the calculator
+  # definitions) come with it, so that building the program alone gives the whole program. The
+  # version file and the texts are copied when the build is configured.
+  foreach(shipped borvik_help_file borvik_filter_files)
     if(TARGET ${shipped})
       add_dependencies(borvik ${shipped})
     endif()

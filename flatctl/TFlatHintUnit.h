@@ -110,6 +110,8 @@ public:
     void HideHint();
     // The bubble, once one was shown.
     TFlatHintWindow* HintWindow() const { return m_Window; }
+    // A control the mouse entered waits for the pause to end before its bubble shows.
+    bool HintPending() const { return m_PauseTimer.isActive(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,8 @@
 
 void TDBHandler2::GetDriverList(std::vector<std::string>&) {}
 
-void TDBHandler2::LoadDriver(const std::string&, TDriverObject&) {}
+TReadReport TDBHandler2::LoadDriver(const std::string&, TDriverObject&) {
+    return {};
+}
 
 void TDBHandler2::DatabaseChanged() {}

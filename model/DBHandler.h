@@ -3,6 +3,8 @@
 // The interface through which the program lists and loads the drivers the user
 // keeps and announces that they changed.
 
+#include "model/SaveToFile_Utils.h"
+
 #include <string>
 #include <vector>
 
@@ -17,8 +19,8 @@ public:
 
     // Fills list with the names of the database's drivers.
     virtual void GetDriverList(std::vector<std::string>& list);
-    // Reads the named driver into an existing driver object.
-    virtual void LoadDriver(const std::string& name, TDriverObject& driver);
+    // Reads the named driver into an existing driver object; the report says why it could not.
+    virtual TReadReport LoadDriver(const std::string& name, TDriverObject& driver);
     // Called after a driver file was saved.
     virtual void DatabaseChanged();
 };

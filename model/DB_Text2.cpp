@@ -2,6 +2,7 @@
 
 #include "model/Driver.h"
 #include "model/SaveToFile_Utils.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 
@@ -33,12 +34,19 @@ void TDB_Text2::GetDriverList(std::vector<std::string>& list) {
     }
 }
 
-void TDB_Text2::LoadDriver(const std::string& name, TDriverObject& driver) {
+TReadReport TDB_Text2::LoadDriver(const std::string& name, TDriverObject& driver) {
     std::optional<std::filesystem::path> path;
     if (!Directory.empty() && IsPlainFileName(name))
         // The listing ignores the case of the extension, so the file is found the same way.
         path = platform::ResolveWithoutCase(Directory, name + std::string(DriverExtension));
-    // Without a file the reader sees a document without keys and gives the defaults.
-    const platform::IniFile file = path ? platform::IniFile(*path) : platform::IniFile();
-    ReadDriver(file, driver);
+    if (!path || platform::FileIsMissing(*path)) {
+        // Without a file the reader sees a document without keys and gives the defaults.
+        ReadDriver(platform::IniFile(), driver);
+        TReadReport report;
+        report.ok = false;
+        report.error = "The driver file \"" + platform::DisplayFileName(name) + std::string(DriverExtension) +
+                       "\" does not exist";
+        return report;
+    }
+    return LoadDriverFile(*path, driver);
 }

@@ -17,10 +17,11 @@ public:
     void GetDriverList(std::vector<std::string>& list) override;
 
     // Reads section "Driver" of the named driver's file into driver; the
-    // per-project block is not touched. A missing or unreadable file, or a name
-    // that is not a plain file name, reads as a file without keys: every field
-    // takes its default.
-    void LoadDriver(const std::string& name, TDriverObject& driver) override;
+    // per-project block is not touched. A name without a file (or one that is not
+    // a plain file name) reads as a file without keys: every field takes its
+    // default, and the report says the file does not exist. A file that cannot be
+    // read or holds no driver leaves the driver as it was, and the report says why.
+    TReadReport LoadDriver(const std::string& name, TDriverObject& driver) override;
 };
 
 // The program's one driver database; its folder is set by the main window.

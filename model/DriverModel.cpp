@@ -72,6 +72,15 @@ void TDriverObject::PrepareModel() {
         fail();
         return;
     }
+    // The circuit needs a resonance, a compliance volume and both losses; a driver known only in
+    // part (a file with Qts alone, say) gets no circuit instead of one built from divisions by
+    // zero.
+    const auto known = [](double value) { return Finite(value) && value > 0; };
+    if (!(known(FsTotal) && known(VasTotal) && known(QmsTotal) && known(QesTotal) && Finite(SdTotal) &&
+          Finite(c) && Finite(rho))) {
+        fail();
+        return;
+    }
 
     Cas = VasTotal / (rho * c * c);
     const double w0 = TwoPi * FsTotal;

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <utility>
 #include <typeinfo>
 
 #include "model/Airmodel.h"
 #include "model/Units.h"
+#include "platform/FileNames.h"
 #include "shell/Settings.h"
 #include "simulation/AllPass.h"
 #include "simulation/Highpass.h"
@@ -269,6 +272,112 @@ bool ReadBoxType(const platform::IniFile& file, std::int32_t& type, std::string&
         return true;
     error = BoxTypeError(file.ReadString(BoxSection, "BType", ""));
     return false;
+}
+
+// What a stored real must be for the model to use it. A value outside its range is not used: it
+// reads as 0, as a text that is no number does, and the reader lists it.
+enum class Range { Any, NotNegative, Positive, Fraction };
+
+bool InRange(double value, Range range) {
+    switch (range) {
+    case Range::Any:
+        return true;
+    case Range::NotNegative:
+        return value >= 0;
+    case Range::Positive:
+        return value > 0;
+    case Range::Fraction:
+        return value >= 0 && value <= 1;
+    }
+    return true;
+}
+
+struct CheckedReal {
+    std::string_view Section;
+    std::string_view Key;
+    double* Value;
+    Range Rule;
+};
+
+// Lists every checked value whose stored text is no finite number or lies outside its range, and
+// sets it to 0. An empty or missing value is not listed: it takes its default.
+void DropUnusableValues(const platform::IniFile& file, const std::vector<CheckedReal>& checked,
+                        std::vector<std::string>& warnings) {
+    for (const CheckedReal& real : checked) {
+        if (!file.ValueExists(real.Section, real.Key))
+            continue;
+        const std::string text = file.ReadString(real.Section, real.Key, "");
+        if (text.empty())
+            continue;
+        double parsed = 0;
+        if (TryStr2Float(text, parsed) && InRange(parsed, real.Rule))
+            continue;
+        *real.Value = 0;
+        const std::string shown = text.size() > 40 ? text.substr(0, 40) + "..." : text;
+        warnings.push_back("[" + std::string(real.Section) + "] " + std::string(real.Key) + " = " +
+                           DecodeText(shown, IsStoredUtf8(shown)));
+    }
+}
+
+// The driver's values that cannot be negative, and the air, which must have density and sound.
+Range DriverRange(std::string_view key) {
+    static constexpr std::string_view NotNegative[] = {"Qts", "Znom", "Fs",  "Pe",  "Re",  "Le",
+                                                       "Cms", "Qms",  "Qes", "Mms", "Sd",  "Vas",
+                                                       "Dia", "Vd",   "Xmax"};
+    if (key == "roo" || key == "c")
+        return Range::Positive;
+    return std::find(std::begin(NotNegative), std::end(NotNegative), key) != std::end(NotNegative)
+               ? Range::NotNegative
+               : Range::Any;
+}
+
+void AddDriverChecks(TDriverData& data, std::vector<CheckedReal>& checked) {
+    for (const DriverKey& key : DriverNumbers)
+        if (key.Real != nullptr)
+            checked.push_back({DriverSection, key.Key, &(data.*key.Real), DriverRange(key.Key)});
+}
+
+Range BoxRange(std::string_view key) {
+    if (key == "T" || key == "p")
+        return Range::Positive;
+    if (key == "phi")
+        return Range::Fraction;
+    static constexpr std::string_view NotNegative[] = {"Vf", "Ff", "Vr", "Fr", "Vc", "Fc", "Med"};
+    return std::find(std::begin(NotNegative), std::end(NotNegative), key) != std::end(NotNegative)
+               ? Range::NotNegative
+               : Range::Any;
+}
+
+void AddVentChecks(TVentData& vent, std::string_view section, std::vector<CheckedReal>& checked) {
+    for (const auto& [key, value] : {std::pair<std::string_view, double*>{"Fb", &vent.Fb},
+                                     {"Vb", &vent.Vb},
+                                     {"dia1", &vent.dia1},
+                                     {"dia2", &vent.dia2},
+                                     {"carea", &vent.carea},
+                                     {"len", &vent.len}})
+        checked.push_back({section, key, value, Range::NotNegative});
+    checked.push_back({section, "endcorrection", &vent.endcorrection, Range::Any});
+}
+
+// The texts a reader takes from a driver or project file, each bounded: a window shows a text of
+// this size at once, where megabytes of one line would freeze it while opening.
+constexpr std::pair<std::string_view, std::string_view> BoundedTexts[] = {
+    {"Driver", "Brand"},          {"Driver", "Model"},         {"Driver", "Manufacturer"},
+    {"Driver", "ProvidedBy"},     {"Driver", "Comment"},       {"ProjectInfo", "Description"},
+    {"ProjectInfo", "Creator"},
+};
+
+// Empty when every text of the file lies within MaximumTextLength, else why the file is refused.
+std::string OverlongText(const platform::IniFile& file, const std::filesystem::path& path) {
+    for (const auto& [section, key] : BoundedTexts) {
+        const std::size_t length = file.ReadString(section, key, "").size();
+        if (length > MaximumTextLength)
+            return "The text " + std::string(key) + " of section [" + std::string(section) + "] in \"" +
+                   platform::DisplayFileName(path.native()) + "\" holds " + std::to_string(length) +
+                   " bytes, more than the " + std::to_string(MaximumTextLength) +
+                   " a text may hold; the file is not opened, so that nothing of it is cut";
+    }
+    return {};
 }
 
 } // namespace
@@ -620,12 +729,38 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters) {
 namespace {
 
 platform::IniResult RefusedValue(const std::filesystem::path& path) {
-    return {false, "Cannot save \"" + path.string() + "\": a value could not be written into the file"};
+    return {false, "Cannot save \"" + platform::DisplayFileName(path.native()) +
+                       "\": a value could not be written into the file"};
+}
+
+// A file is only written when it can be opened again: no text beyond the readers' bound.
+std::string OverlongTexts(const std::filesystem::path& path, const TDriverData& driver, const TProjectInfo* info) {
+    const std::pair<std::string_view, const std::string*> texts[] = {
+        {"Brand", &driver.Brand},
+        {"Model", &driver.Model},
+        {"Manufacturer", &driver.Manufacturer},
+        {"ProvidedBy", &driver.ProvidedBy},
+        {"Comment", &driver.Comment},
+        {"Description", info != nullptr ? &info->Description : nullptr},
+        {"Creator", info != nullptr ? &info->Creator : nullptr},
+    };
+    for (const auto& [name, text] : texts) {
+        if (text == nullptr)
+            continue;
+        const std::size_t length = EncodeLineBreaks(*text).size();
+        if (length > MaximumTextLength)
+            return "Cannot save \"" + platform::DisplayFileName(path.native()) + "\": the text " + std::string(name) +
+                   " holds " + std::to_string(length) + " bytes, more than the " +
+                   std::to_string(MaximumTextLength) + " a text may hold";
+    }
+    return {};
 }
 
 } // namespace
 
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver) {
+    if (std::string overlong = OverlongTexts(path, driver.Data, nullptr); !overlong.empty())
+        return {false, std::move(overlong)};
     platform::IniFile document;
     if (!WriteDriver(document, driver))
         return RefusedValue(path);
@@ -642,7 +777,7 @@ TReadReport OpenDocument(const std::filesystem::path& path, platform::IniFile& d
         report.error = document.LoadResult().error;
     } else if (!document.FileFound()) {
         report.ok = false;
-        report.error = "The file " + path.string() + " does not exist";
+        report.error = "The file \"" + platform::DisplayFileName(path.native()) + "\" does not exist";
     }
     return report;
 }
@@ -652,8 +787,25 @@ TReadReport OpenDocument(const std::filesystem::path& path, platform::IniFile& d
 TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& driver) {
     platform::IniFile document;
     TReadReport report = OpenDocument(path, document);
-    if (report)
-        ReadDriver(document, driver);
+    if (!report)
+        return report;
+    if (!HoldsDriver(document)) {
+        report.ok = false;
+        report.error = "The file \"" + platform::DisplayFileName(path.native()) +
+                       "\" holds no driver: it has no section [Driver]";
+        return report;
+    }
+    if (std::string overlong = OverlongText(document, path); !overlong.empty()) {
+        report.ok = false;
+        report.error = std::move(overlong);
+        return report;
+    }
+    TDriverObject read = driver;
+    ReadDriver(document, read);
+    std::vector<CheckedReal> checked;
+    AddDriverChecks(read.Data, checked);
+    DropUnusableValues(document, checked, report.warnings);
+    driver = std::move(read);
     return report;
 }
 
@@ -689,10 +841,40 @@ TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& 
     ReadSignalSource(document, project.Signal);
     if (project.Box.BType == PassiveRadiatorBox)
         ReadPassiveRadiator(document, project.Box.PassiveRadiator);
+
+    std::vector<CheckedReal> checked;
+    AddDriverChecks(project.Driver.Data, checked);
+    for (const BoxKey& key : BoxChamberKeys)
+        checked.push_back({BoxSection, key.Key, &(project.Box.*key.Real), BoxRange(key.Key)});
+    for (const auto& [key, value] : {std::pair<std::string_view, double*>{"Angle", &project.Box.Angle},
+                                     {"alfaVC", &project.Box.alfaVC},
+                                     {"dTVC", &project.Box.dTVC}})
+        checked.push_back({BoxSection, key, value, Range::Any});
+    checked.push_back({BoxSection, "Sdfport", &project.Box.Sdfport, Range::NotNegative});
+    checked.push_back({BoxSection, "Sdrport", &project.Box.Sdrport, Range::NotNegative});
+    AddVentChecks(project.Box.FrontVent, "VentFront", checked);
+    AddVentChecks(project.Box.RearVent, "VentRear", checked);
+    checked.push_back({"SignalSource", "Rg", &project.Signal.Rg, Range::NotNegative});
+    checked.push_back({"SignalSource", "P", &project.Signal.P, Range::NotNegative});
+    if (project.Box.BType == PassiveRadiatorBox) {
+        TPassiveRadiatorData& radiator = project.Box.PassiveRadiator;
+        for (const auto& [key, value] : {std::pair<std::string_view, double*>{"Vas", &radiator.Vas},
+                                         {"Qms", &radiator.Qms},
+                                         {"Fs", &radiator.Fs},
+                                         {"Sd", &radiator.Sd},
+                                         {"Xmax", &radiator.Xmax},
+                                         {"Me", &radiator.Me}})
+            checked.push_back({"PassiveRadiator", key, value, Range::NotNegative});
+    }
+    std::vector<std::string> unusable;
+    DropUnusableValues(document, checked, unusable);
+    report.warnings.insert(report.warnings.begin(), unusable.begin(), unusable.end());
     return report;
 }
 
 platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
+    if (std::string overlong = OverlongTexts(path, project.Driver.Data, &project.Info); !overlong.empty())
+        return {false, std::move(overlong)};
     platform::IniFile document;
     if (!WriteProject(document, project))
         return RefusedValue(path);
@@ -704,5 +886,36 @@ TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectPar
     TReadReport report = OpenDocument(path, document);
     if (!report)
         return report;
+    if (!HoldsProject(document)) {
+        report.ok = false;
+        report.error = "The file \"" + platform::DisplayFileName(path.native()) +
+                       "\" holds no project: it has none of the sections of a project file";
+        return report;
+    }
+    if (std::string overlong = OverlongText(document, path); !overlong.empty()) {
+        report.ok = false;
+        report.error = std::move(overlong);
+        return report;
+    }
     return ReadProject(document, project);
+}
+
+bool HoldsProject(const platform::IniFile& document) {
+    static constexpr std::string_view ProjectSections[] = {"ProjectInfo", "Driver",       "Box",
+                                                           "VentFront",   "VentRear",     "PlotSettings",
+                                                           "SignalSource", "Filters",     "PassiveRadiator"};
+    return std::any_of(std::begin(ProjectSections), std::end(ProjectSections),
+                       [&](std::string_view section) { return document.SectionExists(section); });
+}
+
+bool HoldsDriver(const platform::IniFile& document) {
+    return document.SectionExists(DriverSection);
+}
+
+std::string UnusableValuesMessage(const std::filesystem::path& path, const std::vector<std::string>& warnings) {
+    std::string text = "Some values in \"" + platform::DisplayFileName(path.native()) +
+                       "\" cannot be used and were not taken (a number reads as 0):";
+    for (const std::string& warning : warnings)
+        text += "\n" + warning;
+    return text;
 }

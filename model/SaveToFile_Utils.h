@@ -45,6 +45,11 @@ struct TReadReport {
 // Limits on what a file can make the reader build.
 inline constexpr std::int32_t MaximumFilterCount = 256;
 inline constexpr std::int32_t MaximumVentCount = 8;
+// The most bytes a stored text (name, comment, description) may hold: some 200 lines, and a
+// text field lays out even one line of this size at once, where the layout time grows with the
+// square of a line's length (a quarter of a second at 64 KiB, seconds beyond). A file with a
+// longer text is refused whole, never cut: a later save would lose the rest.
+inline constexpr std::size_t MaximumTextLength = 16 * 1024;
 
 // The writers answer false when the INI layer refused a value; a save then fails.
 // ParState is written as the letters N, E and C; any other letter reads and writes as E.
@@ -86,9 +91,16 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters);
 
 // Whole files. A save builds the file anew (no key of an older file lingers) and replaces
 // the old file only when the new one is complete; on failure the old file is intact and
-// the result says why.
+// the result says why. A text longer than MaximumTextLength is refused, so that every file
+// saved can be opened again.
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver);
+// A file without the section [Driver], or with a text longer than MaximumTextLength, is refused
+// and the driver left as it was. Values that cannot be used (no finite number, a negative size,
+// air without density) read as 0 and are listed in the warnings, one "[Section] key = text" each.
 TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& driver);
+// Whether a document holds a driver (the section [Driver]) or a project (at least one section of
+// a project file). A file without them, such as an empty file or one of random bytes, holds none.
+bool HoldsDriver(const platform::IniFile& document);
 
 // The records of one project window.
 struct TProjectParts {
@@ -108,9 +120,16 @@ bool WriteProject(platform::IniFile& document, const TProjectParts& project);
 platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project);
 // Reads the sections in the order driver, box, filters, front vent, rear vent, project
 // info, plot settings, signal source and, for box type 4 only, the passive radiator. A
-// missing or unreadable file or a refused box type fails the whole load.
+// refused box type fails the whole load. Values the model cannot use read as 0 and are listed
+// first in the warnings, as LoadDriverFile lists them.
 TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& project);
+// A missing or unreadable file, a file that holds no project and one with an overlong text fail
+// the whole load and leave the records as they were.
 TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project);
+bool HoldsProject(const platform::IniFile& document);
+
+// The one message about what a load skipped or could not use, naming the file, one line each.
+std::string UnusableValuesMessage(const std::filesystem::path& path, const std::vector<std::string>& warnings);
 
 // The text codecs of the file sections, for their tests and for other readers of the
 // same files.

@@ -14,6 +14,7 @@
 #include <locale.h>
 #include <sys/stat.h>
 
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 
@@ -346,6 +347,9 @@ void TUnitStore::SetPath(const std::filesystem::path& path) {
     m_PathSet = true;
     m_CreateFolder = false;
     m_Loaded = false;
+    // Another file: its first failure is told again.
+    m_Failure.clear();
+    m_FailureTold = false;
 }
 
 std::filesystem::path TUnitStore::Path() {
@@ -412,8 +416,15 @@ void TUnitStore::LoadLocked() {
 }
 
 bool TUnitStore::SaveLocked() {
-    if (m_Unreadable)
+    const auto failed = [this](const std::string& why) {
+        if (m_Failure.empty())
+            m_Failure = "The unit choices could not be saved: " + why +
+                        ". The units chosen now hold until the program ends.";
         return false;
+    };
+    if (m_Unreadable)
+        return failed("\"" + platform::DisplayFileName(m_Path.native()) +
+                      "\" cannot be read, so it is not written over");
     std::string bytes(m_Records.size() * RecordSize, '\0');
     for (std::size_t i = 0; i < m_Records.size(); ++i) {
         char* record = bytes.data() + i * RecordSize;
@@ -430,8 +441,8 @@ bool TUnitStore::SaveLocked() {
         std::filesystem::create_directories(m_Path.parent_path(), ignored);
     }
     // The whole file is replaced at once, so a crash never leaves a torn record behind.
-    if (!platform::WriteFileAtomically(m_Path, bytes))
-        return false;
+    if (const platform::IniResult written = platform::WriteFileAtomically(m_Path, bytes); !written)
+        return failed(written.error);
     m_Stamp = StampOf(m_Path);
     return true;
 }
@@ -445,20 +456,57 @@ TUnitStore::Record& TUnitStore::RecordLocked(std::string_view name, bool& added)
     return m_Records[found->second];
 }
 
+void TUnitStore::TakeFailureLocked(FailureHandler& tell, std::string& message) {
+    if (m_FailureTold || !m_FailureHandler || m_Failure.empty())
+        return;
+    m_FailureTold = true;
+    tell = m_FailureHandler;
+    message = m_Failure;
+}
+
+void TUnitStore::SetWriteFailureHandler(FailureHandler handler) {
+    FailureHandler tell;
+    std::string message;
+    {
+        std::lock_guard guard(m_Lock);
+        m_FailureHandler = std::move(handler);
+        TakeFailureLocked(tell, message);
+    }
+    if (tell)
+        tell(message);
+}
+
 int32_t TUnitStore::Lookup(std::string_view name) {
-    std::lock_guard guard(m_Lock);
-    RefreshLocked();
-    bool added = false;
-    const int32_t index = RecordLocked(name, added).Index;
-    if (added)
-        SaveLocked();
+    FailureHandler tell;
+    std::string message;
+    int32_t index = 0;
+    {
+        std::lock_guard guard(m_Lock);
+        RefreshLocked();
+        bool added = false;
+        index = RecordLocked(name, added).Index;
+        if (added && !SaveLocked())
+            TakeFailureLocked(tell, message);
+    }
+    if (tell)
+        tell(message);
     return index;
 }
 
 bool TUnitStore::Store(std::string_view name, int32_t index) {
-    std::lock_guard guard(m_Lock);
-    RefreshLocked();
-    bool added = false;
-    RecordLocked(name, added).Index = index;
-    return SaveLocked();
+    FailureHandler tell;
+    std::string message;
+    bool saved = false;
+    {
+        std::lock_guard guard(m_Lock);
+        RefreshLocked();
+        bool added = false;
+        RecordLocked(name, added).Index = index;
+        saved = SaveLocked();
+        if (!saved)
+            TakeFailureLocked(tell, message);
+    }
+    if (tell)
+        tell(message);
+    return saved;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -139,6 +140,11 @@ public:
     // choice still holds for this run).
     bool Store(std::string_view name, int32_t index);
 
+    // Told, once per run, when the unit file first cannot be written: the text says which file
+    // and why. A failure before any handler is set is told when one is set.
+    using FailureHandler = std::function<void(const std::string& message)>;
+    void SetWriteFailureHandler(FailureHandler handler);
+
 private:
     struct Record {
         std::string Name;
@@ -167,6 +173,13 @@ private:
     bool m_CreateFolder = false;
     bool m_Loaded = false;
     bool m_Unreadable = false;
+    // Why the first failed write failed, until the handler has been told.
+    std::string m_Failure;
+    bool m_FailureTold = false;
+    FailureHandler m_FailureHandler;
+    // The handler to tell and what, when a failure waits to be told; the caller tells it once the
+    // lock is released.
+    void TakeFailureLocked(FailureHandler& tell, std::string& message);
     FileStamp m_Stamp;
     std::vector<Record> m_Records;
     std::unordered_map<std::string, std::size_t> m_ByName;

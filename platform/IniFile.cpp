@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/AsciiCase.h"
+#include "platform/FileNames.h"
 
 #include <atomic>
 #include <cerrno>
@@ -49,7 +50,7 @@ bool HoldsLineBreak(std::string_view text) {
 }
 
 std::string ErrorText(const std::string& what, const std::filesystem::path& path, int error) {
-    return what + " \"" + path.string() + "\": " + std::strerror(error);
+    return what + " \"" + DisplayFileName(path.native()) + "\": " + std::strerror(error);
 }
 
 // The temporaries of a save of `name` are ".NAME.tmp-PID-N". A saver killed before its rename
@@ -80,23 +81,19 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::stri
 } // namespace
 
 IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
+    if (FileIsMissing(path_))
+        return;
+    // A folder, a pipe, a link round in a loop or a file the user may not read is named for what
+    // it is, never taken for a missing file.
+    if (std::string problem = FileReadProblem(path_); !problem.empty()) {
+        loadResult_ = {false, std::move(problem)};
+        return;
+    }
     std::error_code code;
-    const auto status = std::filesystem::status(path_, code);
-    if (!std::filesystem::exists(status))
-        return;
-    if (std::filesystem::is_directory(status)) {
-        loadResult_ = {false, "\"" + path_.string() + "\" is a folder, not a file"};
-        return;
-    }
-    // A pipe or a device would block the reader or never end.
-    if (!std::filesystem::is_regular_file(status)) {
-        loadResult_ = {false, "\"" + path_.string() + "\" is not a regular file"};
-        return;
-    }
     const auto size = std::filesystem::file_size(path_, code);
     const auto tooLarge = [this] {
         // Driver and project files are read through here too, so the text names no kind of file.
-        return IniResult{false, "\"" + path_.string() + "\" is larger than " +
+        return IniResult{false, "\"" + DisplayFileName(path_.native()) + "\" is larger than " +
                                     std::to_string(MaximumFileSize / (1024 * 1024)) + " MiB and is not read"};
     };
     if (!code && size > MaximumFileSize) {
@@ -421,11 +418,20 @@ IniResult WriteFileAtomically(const std::filesystem::path& requested, std::strin
 
     // A file the user made read-only is not replaced, as a save over it fails on the desktop
     // systems users come from (the folder alone would allow the rename).
+    // A file system mounted read-only says so, not that the file is read-only: the user would look
+    // for the wrong cure.
+    const auto refused = [&](const char* why) {
+        return IniResult{false, "Cannot save \"" + DisplayFileName(path.native()) + "\": " + why};
+    };
     struct stat old {};
     const bool replacing = ::stat(path.c_str(), &old) == 0;
-    if (replacing && S_ISREG(old.st_mode) &&
-        ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
-        return {false, "Cannot save \"" + path.string() + "\": the file is read-only"};
+    if (replacing && S_ISREG(old.st_mode)) {
+        const bool writable = ::access(path.c_str(), W_OK) == 0;
+        if (!writable && errno == EROFS)
+            return refused("the file system is read-only");
+        if (!writable || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return refused("the file is read-only");
+    }
 
     RemoveStaleTemporaries(folder, path.filename().string());
 
@@ -439,6 +445,8 @@ IniResult WriteFileAtomically(const std::filesystem::path& requested, std::strin
         if (fd < 0 && errno != EEXIST)
             break;
     }
+    if (fd < 0 && errno == EROFS)
+        return refused("the file system is read-only");
     if (fd < 0)
         return {false, ErrorText("Cannot create a file in", folder, errno)};
 

@@ -9,7 +9,8 @@ void MakeFixedFrame(QWidget& window) {
     if (frame == nullptr)
         return;
     const Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+                                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                                  Qt::MSWindowsFixedSizeDialogHint;
     if (frame->windowFlags() != flags)
         frame->setWindowFlags(flags);
 }

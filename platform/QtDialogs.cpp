@@ -1,5 +1,7 @@
 #include "platform/QtDialogs.h"
 
+#include "platform/FileNames.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -16,10 +18,6 @@ namespace {
 
 QString Text(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string Utf8(const QString& text) {
-    return text.toUtf8().toStdString();
 }
 
 QString CaseFreePattern(const std::string& pattern) {
@@ -79,7 +77,7 @@ QMessageBox::Icon KindIcon(MessageKind kind) {
 void Prepare(QFileDialog& dialog, const FileRequest& request) {
     dialog.setWindowTitle(Text(request.title));
     if (!request.folder.empty())
-        dialog.setDirectory(Text(request.folder));
+        dialog.setDirectory(FileNameToText(request.folder));
     if (!request.filters.empty()) {
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         dialog.setNameFilter(QtFilterString(request.filters));
@@ -90,7 +88,7 @@ void Prepare(QFileDialog& dialog, const FileRequest& request) {
     if (!request.defaultExtension.empty())
         dialog.setDefaultSuffix(Text(request.defaultExtension));
     if (!request.fileName.empty())
-        dialog.selectFile(Text(request.fileName));
+        dialog.selectFile(FileNameToText(request.fileName));
 }
 
 // A modal dialog under one of the program's stay-on-top windows (wizard, About box, update check,
@@ -200,7 +198,7 @@ std::vector<std::string> QtDialogs::OpenFiles(const FileRequest& request) {
     std::vector<std::string> files;
     if (dialog.exec() == QDialog::Accepted)
         for (const QString& file : dialog.selectedFiles())
-            files.push_back(Utf8(file));
+            files.push_back(TextToFileName(file));
     return files;
 }
 
@@ -214,7 +212,7 @@ std::optional<std::string> QtDialogs::SaveFile(const FileRequest& request) {
     KeepAboveStayOnTopWindows(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return Utf8(dialog.selectedFiles().constFirst());
+    return TextToFileName(dialog.selectedFiles().constFirst());
 }
 
 std::optional<std::int32_t> QtDialogs::ChooseColour(const ColourRequest& request) {

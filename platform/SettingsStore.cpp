@@ -1,13 +1,21 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/FileNames.h"
+
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -55,6 +63,39 @@ template <typename T> std::optional<T> ParseNumber(std::string_view text) {
     return value;
 }
 
+// Whether the file is text of the settings format: UTF-8 without NUL bytes, every line blank, a
+// comment, a "[group]" header or a "key=value" line. Settings files are small; a huge one is
+// not the program's.
+bool HoldsSettingsText(const std::filesystem::path& file) {
+    constexpr std::uintmax_t MaximumSize = 4 * 1024 * 1024;
+    std::error_code code;
+    const std::uintmax_t size = std::filesystem::file_size(file, code);
+    if (code)
+        return true; // nothing to judge
+    if (size > MaximumSize)
+        return false;
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (text.find('\0') != std::string::npos || !IsValidUtf8(text))
+        return false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view line = std::string_view(text).substr(start, end - start);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        line = TrimBlanks(line);
+        const bool fits = line.empty() || line.front() == ';' ||
+                          (line.front() == '[' && line.back() == ']') || line.find('=') != std::string_view::npos;
+        if (!fits)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string VariantText(const QVariant& value) {
     if (value.typeId() == QMetaType::QByteArray)
         return value.toByteArray().toStdString();
@@ -74,41 +115,70 @@ QtSettingsStore::QtSettingsStore()
           settings->setFallbacksEnabled(false);
           return settings;
       }),
-      settings_(make_()) {}
+      settings_(make_()) {
+    NoteReadProblem();
+}
 
 QtSettingsStore::QtSettingsStore(const std::filesystem::path& file)
-    : make_([name = QString::fromStdString(file.string())] {
-          return std::make_unique<QSettings>(name, QSettings::IniFormat);
-      }),
-      settings_(make_()) {}
+    : make_([name = platform::PathToText(file)] { return std::make_unique<QSettings>(name, QSettings::IniFormat); }),
+      settings_(make_()) {
+    NoteReadProblem();
+}
+
+void QtSettingsStore::NoteReadProblem() {
+    const std::filesystem::path file = platform::TextToPath(settings_->fileName());
+    if (FileIsMissing(file))
+        return;
+    // QSettings reports a file it could not open as an access error, the same as one it could not
+    // write, and without the reason; the file itself tells.
+    if (std::string problem = FileReadProblem(file); !problem.empty()) {
+        readProblem_ = std::move(problem);
+        return;
+    }
+    // The file is read at the first question asked, and only then is its status known. QSettings
+    // passes over most damage without a word (lines of random bytes read as nothing, and the next
+    // save drops them), so the text is judged here as well.
+    settings_->contains(QStringLiteral("ProgramPath"));
+    if (settings_->status() == QSettings::FormatError || !HoldsSettingsText(file)) {
+        // Whatever the reader made of it is junk: every value reads as missing (Value()).
+        malformed_ = true;
+        readProblem_ = "the settings file \"" + DisplayFileName(file.native()) + "\" is malformed";
+    }
+}
 
 void QtSettingsStore::ReplaceIfMalformed() {
-    if (settings_->status() != QSettings::FormatError)
+    if (!malformed_)
         return;
-    const std::filesystem::path file = FileName();
-    // What the reader could take from the broken file goes into the new one.
-    std::vector<std::pair<QString, QVariant>> readable;
-    for (const QString& key : settings_->allKeys())
-        readable.emplace_back(key, settings_->value(key));
+    malformed_ = false;
+    const std::filesystem::path file = platform::TextToPath(settings_->fileName());
     settings_.reset();
-    std::error_code code;
+    // An older copy is never overwritten.
     std::filesystem::path copy = file;
     copy += ".broken";
-    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, code);
+    for (int n = 2; std::filesystem::symlink_status(copy).type() != std::filesystem::file_type::not_found; ++n) {
+        copy = file;
+        copy += ".broken-" + std::to_string(n);
+    }
+    std::error_code code;
+    std::filesystem::rename(file, copy, code);
     if (!code)
-        std::filesystem::remove(file, code);
+        keptCopy_ = copy.native();
     settings_ = make_();
-    for (const auto& [key, value] : readable)
-        settings_->setValue(key, value);
 }
 
 QtSettingsStore::~QtSettingsStore() = default;
 
 std::string QtSettingsStore::FileName() const {
-    return settings_->fileName().toStdString();
+    return platform::TextToFileName(settings_->fileName());
+}
+
+QVariant QtSettingsStore::Value(std::string_view name) const {
+    return malformed_ ? QVariant() : settings_->value(Key(name));
 }
 
 bool QtSettingsStore::KeyExists(std::string_view group) const {
+    if (malformed_)
+        return false;
     if (group.empty())
         return !settings_->allKeys().isEmpty();
     settings_->beginGroup(Key(group));
@@ -118,11 +188,11 @@ bool QtSettingsStore::KeyExists(std::string_view group) const {
 }
 
 bool QtSettingsStore::ValueExists(std::string_view name) const {
-    return settings_->contains(Key(name));
+    return !malformed_ && settings_->contains(Key(name));
 }
 
 std::optional<std::int32_t> QtSettingsStore::ReadInteger(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (IsIntegerVariant(value)) {
         bool ok = false;
         const qlonglong number = value.toLongLong(&ok);
@@ -137,7 +207,7 @@ std::optional<std::int32_t> QtSettingsStore::ReadInteger(std::string_view name) 
 }
 
 std::optional<bool> QtSettingsStore::ReadBool(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (IsTextVariant(value)) {
         const std::string text(TrimBlanks(VariantText(value)));
         if (text == "true")
@@ -151,7 +221,7 @@ std::optional<bool> QtSettingsStore::ReadBool(std::string_view name) const {
 }
 
 std::optional<double> QtSettingsStore::ReadFloat(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (value.typeId() == QMetaType::Double)
         return value.toDouble();
     if (IsTextVariant(value))
@@ -160,7 +230,7 @@ std::optional<double> QtSettingsStore::ReadFloat(std::string_view name) const {
 }
 
 std::optional<std::string> QtSettingsStore::ReadString(std::string_view name) const {
-    const QVariant value = settings_->value(Key(name));
+    const QVariant value = Value(name);
     if (IsTextVariant(value))
         return VariantText(value);
     return std::nullopt;
@@ -190,17 +260,43 @@ void QtSettingsStore::WriteString(std::string_view name, std::string_view value)
     settings_->setValue(Key(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
+namespace {
+
+// Why the settings file cannot be written, as ": reason", from the file and the folders above it
+// (QSettings reports only that it could not); empty when nothing tells.
+std::string WriteProblem(const std::filesystem::path& file) {
+    std::error_code code;
+    if (std::filesystem::is_directory(file, code))
+        return ": it is a folder, not a file";
+    if (std::filesystem::exists(file, code))
+        return ::access(file.c_str(), W_OK) != 0 ? std::string(": ") + std::strerror(errno) : std::string();
+    for (std::filesystem::path folder = file.parent_path(); !folder.empty(); folder = folder.parent_path()) {
+        if (std::filesystem::is_directory(folder, code))
+            return ::access(folder.c_str(), W_OK | X_OK) != 0
+                       ? ": " + std::string(std::strerror(errno)) + " in \"" + DisplayFileName(folder.native()) + "\""
+                       : std::string();
+        if (std::filesystem::exists(folder, code))
+            return ": \"" + DisplayFileName(folder.native()) + "\" is a file, not a folder";
+        if (folder == folder.parent_path())
+            break;
+    }
+    return {};
+}
+
+} // namespace
+
 StoreResult QtSettingsStore::Flush() {
     settings_->sync();
+    const std::string name = DisplayFileName(FileName());
     switch (settings_->status()) {
     case QSettings::NoError:
         return {};
     case QSettings::AccessError:
-        return {false, "Cannot write the settings file \"" + FileName() + "\""};
+        break;
     case QSettings::FormatError:
-        return {false, "The settings file \"" + FileName() + "\" is malformed"};
+        return {false, "The settings file \"" + name + "\" is malformed"};
     }
-    return {false, "Cannot write the settings file \"" + FileName() + "\""};
+    return {false, "Cannot write the settings file \"" + name + "\"" + WriteProblem(TextToPath(settings_->fileName()))};
 }
 
 // ---------------------------------------------------------------------------------------------

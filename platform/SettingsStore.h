@@ -18,6 +18,7 @@
 #include <vector>
 
 class QSettings;
+class QVariant;
 
 namespace platform {
 
@@ -50,6 +51,14 @@ public:
 
     // Writes everything out now; reports a store that could not be written.
     virtual StoreResult Flush() = 0;
+
+    // Why the stored settings could not be read when the store was opened (a file that is
+    // malformed, that may not be read, or a folder in its place), so that every value reads as
+    // missing; empty when they were read, or when there were none yet.
+    virtual std::string ReadProblem() const { return {}; }
+    // Where the unreadable settings were kept when the store started anew; empty when nothing
+    // was moved aside.
+    virtual std::string KeptCopy() const { return {}; }
 };
 
 // The store on QSettings: organisation "Halvern", application "Borvik Pro", native format, which
@@ -77,13 +86,24 @@ public:
     void WriteString(std::string_view name, std::string_view value) override;
     StoreResult Flush() override;
 
+    std::string ReadProblem() const override { return readProblem_; }
+    std::string KeptCopy() const override { return keptCopy_; }
+
 private:
+    // Looks at the file before anything is read from it and notes why it cannot be read.
+    void NoteReadProblem();
+    // The stored value, or none while the store still stands on a malformed file.
+    QVariant Value(std::string_view name) const;
     // A file the reader found malformed cannot be written again: the first write keeps a copy
-    // of it beside it ("NAME.broken") and starts a new file with what could be read from it.
+    // of it beside it ("NAME.broken", or "NAME.broken-2" and so on when that name is taken) and
+    // starts an empty store, so that nothing of the malformed file is written back.
     void ReplaceIfMalformed();
 
     std::function<std::unique_ptr<QSettings>()> make_;
     std::unique_ptr<QSettings> settings_;
+    bool malformed_ = false;
+    std::string readProblem_;
+    std::string keptCopy_;
 };
 
 // An in-memory store for tests: values keep the type they were written with, reads of another
@@ -109,9 +129,14 @@ public:
     void ClearWrites() { writes.clear(); }
     const std::map<std::string, Value, std::less<>>& Values() const { return values_; }
 
+    std::string ReadProblem() const override { return readProblem; }
+    std::string KeptCopy() const override { return keptCopy; }
+
     std::vector<std::string> writes; // names in the order they were written
     int flushes = 0;
     std::optional<std::string> failFlushWith; // when set, Flush() fails with this text
+    std::string readProblem;                  // what ReadProblem() answers
+    std::string keptCopy;                     // what KeptCopy() answers
 
 private:
     const Value* Find(std::string_view name) const;

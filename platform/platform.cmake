@@ -3,6 +3,7 @@
 add_library(borvik_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/IniFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Folders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JoystickProbe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShellOpen.cpp

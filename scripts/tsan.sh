@@ -23,8 +23,10 @@ trap 'rm -rf "$scratch"' EXIT
 export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" BORVIK_HOME="$scratch/home"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$BORVIK_HOME"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
+# One GoogleTest report a target, for the count of skipped tests in .ci/run.
+rm -f "$build_dir"/tsan-*.xml
 for target in "${targets[@]}"; do
   binary=$(find "$build_dir/tests" -type f -name "$target" -perm -u+x | head -n 1)
   echo "== $target (ThreadSanitizer)"
-  "$binary" --gtest_brief=1
+  "$binary" --gtest_brief=1 --gtest_output="xml:$(cd "$build_dir" && pwd)/tsan-$target.xml"
 done

@@ -11,6 +11,7 @@
 #include "model/UnitHelper.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/MdiFrame.h"
 #include "shell/DriverEditorFields.h"
@@ -535,7 +536,7 @@ QString TfrmDriverEditor::DriverFolder() const {
                                        : std::filesystem::path(DriverDatabase.Directory);
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
-    return QString::fromStdString(folder.string());
+    return platform::PathToText(folder);
 }
 
 namespace {
@@ -543,7 +544,7 @@ namespace {
 platform::FileRequest DriverFileRequest(const char* title, const QString& folder, QWidget* parent) {
     platform::FileRequest request;
     request.title = title;
-    request.folder = folder.toStdString();
+    request.folder = platform::TextToFileName(folder);
     request.filters = {{"Borvik driver file", {"*.bvd"}}};
     request.defaultExtension = "bvd";
     request.confirmOverwrite = true;
@@ -602,6 +603,9 @@ void TfrmDriverEditor::btnLoadClick() {
     DriverToFields();
     ShowAllValues();
     m_Changed = false;
+    if (!report.warnings.empty())
+        platform::AppDialogs().MessageDlg(UnusableValuesMessage(*chosen, report.warnings),
+                                          platform::MessageKind::Warning, platform::ButtonOk);
 }
 
 void TfrmDriverEditor::btnClearClick() {

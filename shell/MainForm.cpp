@@ -8,7 +8,9 @@
 
 #include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
+#include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "workspace/DragUtil.h"
 
@@ -24,6 +26,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
@@ -56,8 +59,9 @@ public:
 std::string Utf8(const QString& text) {
     return text.toStdString();
 }
+// File names as texts keep their bytes, also those that are not UTF-8.
 QString FromPath(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
+    return platform::PathToText(path);
 }
 
 // A version text that says the file or key was missing.
@@ -430,10 +434,8 @@ bool TfrmMain::Create() {
                      m_Startup.joystick != nullptr ? *m_Startup.joystick
                                                    : static_cast<const platform::JoystickProbe&>(noJoystick),
                      &written);
-        if (!written) {
-            Inform(QStringLiteral("The settings could not be written: %1")
-                       .arg(QString::fromStdString(written.error)),
-                   platform::MessageKind::Warning);
+        if (const std::string message = SettingsStartupMessage(*m_Startup.store, written); !message.empty()) {
+            Inform(QString::fromStdString(message), platform::MessageKind::Warning);
         }
     }
 
@@ -452,6 +454,15 @@ bool TfrmMain::Create() {
 
     // 11. The driver database on the documents' Drivers folder.
     DriverDatabase.Directory = (m_Startup.documentsFolder / "Drivers").string() + "/";
+    // The unit choices are kept among the documents too; the first write that fails there says
+    // so, once, after the event that caused it.
+    TUnitStore::Instance().SetWriteFailureHandler([window = QPointer<TfrmMain>(this)](const std::string& message) {
+        QTimer::singleShot(0, qApp, [window, text = QString::fromStdString(message)] {
+            if (window) {
+                window->Inform(text, platform::MessageKind::Warning);
+            }
+        });
+    });
 
     // 12. The one new-project wizard.
     SplashText(QStringLiteral("Loading drivers..."));
@@ -569,9 +580,8 @@ void TfrmMain::OpenCommandLineFiles() {
     m_CommandLineTaken = true;
     const QStringList arguments = std::exchange(m_Startup.arguments, {});
     const TCommandLineFiles named = ProjectArguments(arguments, m_Startup.currentFolder);
-    if (!named.missing.isEmpty()) {
-        Inform(QStringLiteral("File not found : ") + named.missing.join(QStringLiteral(", ")),
-               platform::MessageKind::Warning);
+    if (const QString report = CommandLineReport(named); !report.isEmpty()) {
+        Inform(report, platform::MessageKind::Warning);
     }
     for (const QString& file : named.files) {
         OpenProjectFile(file);
@@ -965,14 +975,14 @@ void TfrmMain::OpenProject() {
     }
     platform::FileRequest request;
     request.title = "Select project to open";
-    request.folder = Utf8(m_OpenFolder);
+    request.folder = platform::TextToFileName(m_OpenFolder);
     request.filters = {{"Borvik project files (*.bvp)", {"*.bvp"}}};
     request.defaultExtension = "bvp";
     request.parent = this;
     const std::optional<std::string> chosen = platform::AppDialogs().OpenFile(request);
     if (chosen) {
-        m_OpenFolder = QFileInfo(QString::fromStdString(*chosen)).absolutePath();
-        OpenProjectFile(QString::fromStdString(*chosen));
+        m_OpenFolder = FromPath(std::filesystem::path(*chosen).parent_path());
+        OpenProjectFile(platform::FileNameToText(*chosen));
     }
 }
 
@@ -1181,7 +1191,7 @@ void TfrmMain::FillProjectsMenu(QMenu* menu) {
 }
 
 void TfrmMain::ProjectListItemClick(const QString& fileName) {
-    if (QFileInfo(fileName).isFile()) {
+    if (std::filesystem::is_regular_file(platform::TextToPath(fileName))) {
         OpenProjectFile(fileName);
     }
 }

@@ -1,5 +1,7 @@
 #include "shell/MainRules.h"
 
+#include "platform/FileNames.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -141,19 +143,35 @@ bool IsCommandLineSwitch(const QString& argument) {
 
 TCommandLineFiles ProjectArguments(const QStringList& arguments, const QString& currentFolder) {
     TCommandLineFiles result;
-    const QDir base(currentFolder);
+    const std::filesystem::path base = platform::TextToPath(currentFolder);
     for (const QString& argument : arguments) {
         if (argument.isEmpty() || IsCommandLineSwitch(argument)) {
             continue;
         }
-        const QFileInfo info(base, argument);
-        if (info.isFile()) {
-            result.files << QDir::cleanPath(info.absoluteFilePath());
-        } else {
+        // The bytes of the name, not Qt's reading of them: a name that is not UTF-8 stays itself.
+        const std::filesystem::path path = (base / platform::TextToPath(argument)).lexically_normal();
+        if (platform::FileIsMissing(path)) {
             result.missing << argument;
+        } else if (const std::string problem = platform::FileReadProblem(path); !problem.empty()) {
+            result.refused << QString::fromStdString(problem);
+        } else {
+            result.files << platform::PathToText(path);
         }
     }
     return result;
+}
+
+QString CommandLineReport(const TCommandLineFiles& named) {
+    QStringList lines;
+    if (!named.missing.isEmpty()) {
+        QStringList shown;
+        for (const QString& name : named.missing) {
+            shown << QString::fromStdString(platform::DisplayFileName(platform::TextToFileName(name)));
+        }
+        lines << QStringLiteral("File not found : ") + shown.join(QStringLiteral(", "));
+    }
+    lines << named.refused;
+    return lines.join(QLatin1Char('\n'));
 }
 
 TToolbarMetrics ToolbarMetrics(bool captions) {

@@ -91,14 +91,20 @@ QString CalculatorMenuReport(const TCalculatorMenu& menu);
 struct TCommandLineFiles {
     QStringList files;   // existing files, absolute, in argument order
     QStringList missing; // named files that do not exist, as given
+    QStringList refused; // one sentence per name that exists but is no file that can be read
 };
 
 // Whether an argument is a switch ("-debug", "/debug") rather than a file name.
 bool IsCommandLineSwitch(const QString& argument);
 
 // The project files named by `arguments` (the program's name not included); relative names are
-// taken from `currentFolder`.
+// taken from `currentFolder`. Names are file names as texts (platform::FileNameToText), so a name
+// that is not valid UTF-8 still names its file.
 TCommandLineFiles ProjectArguments(const QStringList& arguments, const QString& currentFolder);
+
+// The one message about the names that cannot be opened: "File not found : a, b" for the missing
+// ones, then the reason of each other one ("... is a folder, not a file"); empty when all exist.
+QString CommandLineReport(const TCommandLineFiles& named);
 
 // ---------------------------------------------------------------------------------------------
 // Toolbar.

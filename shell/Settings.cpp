@@ -1,5 +1,6 @@
 #include "shell/Settings.h"
 
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 
 #include <cmath>
@@ -326,4 +327,18 @@ platform::StoreResult WriteSettings(SettingsStore& store) {
     for (const FloatSetting& setting : kFloatSettings)
         store.WriteFloat(setting.name, TC.*setting.field);
     return store.Flush();
+}
+
+std::string SettingsStartupMessage(const platform::SettingsStore& store, const platform::StoreResult& written) {
+    if (const std::string problem = store.ReadProblem(); !problem.empty()) {
+        // A store that could not be read is not written either, so the write's failure says
+        // nothing more.
+        std::string text = "The settings could not be read: " + problem + ".\nThe defaults are in use";
+        if (const std::string kept = store.KeptCopy(); !kept.empty())
+            text += "; the old settings file was kept as \"" + platform::DisplayFileName(kept) + "\"";
+        return text + ".";
+    }
+    if (!written)
+        return "The settings could not be written: " + written.error;
+    return {};
 }

@@ -76,6 +76,11 @@ inline bool JoystickPresent = false;
 bool ReadSettings(platform::SettingsStore& store, const platform::JoystickProbe& joystick,
                   platform::StoreResult* writeResult = nullptr);
 
+// The one message start-up shows about the settings, empty when there is nothing to say: that
+// the settings could not be read, why, that the defaults are in use and where the old file was
+// kept; else, when the store could not be written (`written`), why not.
+std::string SettingsStartupMessage(const platform::SettingsStore& store, const platform::StoreResult& written);
+
 // Writes every setting of TC except "Joystick" and flushes the store at once.
 platform::StoreResult WriteSettings(platform::SettingsStore& store);
 

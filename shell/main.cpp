@@ -3,6 +3,7 @@
 #include "shell/AppLinks.h"
 #include "shell/MainForm.h"
 
+#include "platform/FileNames.h"
 #include "platform/JoystickProbe.h"
 #include "platform/QtDialogs.h"
 #include "platform/SettingsStore.h"
@@ -33,7 +34,8 @@
 #endif
 
 #include <QApplication>
-#include <QDir>
+#include <filesystem>
+#include <string_view>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -74,10 +76,12 @@ int main(int argc, char* argv[]) {
     startup.store = &store;
     startup.joystick = &joystick;
     // Qt has taken its own options out of argv by now.
+    // Arguments and folder are file names: converted so that names that are not UTF-8 survive.
     for (int i = 1; i < argc; ++i) {
-        startup.arguments << QString::fromLocal8Bit(argv[i]);
+        startup.arguments << platform::FileNameToText(std::string_view(argv[i]));
     }
-    startup.currentFolder = QDir::currentPath();
+    std::error_code noFolder;
+    startup.currentFolder = platform::PathToText(std::filesystem::current_path(noFolder));
 
     TfrmMain frmMain(std::move(links), std::move(startup));
     if (!frmMain.Create()) {

@@ -137,23 +137,13 @@ TComplex BoxMath_OffAxis(TComplex value, double f, double c, double Sd, double a
     return ComplexScale(value, 2.0 * BesselJ1(x) / x);
 }
 
-double BoxMath_GroupDelayStep(double f) {
-    // A step in proportion to f: a fixed step of a fraction of a nanohertz left a phase difference
-    // of a few rounding errors at high frequencies, and a delay of noise. The step is whatever
-    // difference the double grid gives near f, so that f + h and f - h lie at distance h.
-    const double shifted = f + f * GroupDelayStepRatio;
-    return shifted - f;
-}
-
-double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h) {
-    if (!(h > 0.0))
-        return 0.0;
-    const double d = phasePlus - phaseMinus;
-    if (d > HV_Pi)
-        phasePlus -= 2.0 * HV_Pi;
-    else if (d < -HV_Pi)
-        phasePlus += 2.0 * HV_Pi;
-    return (phaseMinus - phasePlus) / (4.0 * HV_Pi * h);
+TComplexSlope BoxMath_LoadedResponse(const TDriverObject& driver, TComplexSlope load, double f, double gain) {
+    if (!driver.ModelReady)
+        return {MakeComplex(0.0, 0.0), MakeComplex(0.0, 0.0)};
+    const double w = 2.0 * HV_Pi * f;
+    const TComplexSlope coil = EvalTransferSlope(driver.CoilTF, w);
+    const TComplexSlope motion = EvalTransferSlope(driver.DriverTF, w);
+    return ComplexScale(ComplexMul(ComplexMul(coil, load), ComplexInv(ComplexAdd(motion, load))), gain);
 }
 
 void BoxMath_Report(const ProjectResultCallback& report, TReportCode code, double value) {

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <type_traits>
 
 enum TBoxType : std::int32_t {
     btClosed = 0,
@@ -206,6 +207,65 @@ inline TComplex BoxMath_PortBranch(const TChamberElements& chamber, double omega
     return MakeComplex(chamber.Rap, omega * chamber.Map);
 }
 
+// The branches and a constant as a plain value (Z = TComplex) or with their slope d/dω
+// (Z = TComplexSlope), for circuits written once for both.
+template <class Z> Z BoxMath_BoxBranchOf(const TChamberElements& chamber, double omega) {
+    if constexpr (std::is_same_v<Z, TComplexSlope>)
+        return {BoxMath_BoxBranch(chamber, omega), MakeComplex(0.0, 1.0 / (omega * omega * chamber.Cab))};
+    else
+        return BoxMath_BoxBranch(chamber, omega);
+}
+template <class Z> Z BoxMath_PortBranchOf(const TChamberElements& chamber, double omega) {
+    if constexpr (std::is_same_v<Z, TComplexSlope>)
+        return {BoxMath_PortBranch(chamber, omega), MakeComplex(0.0, chamber.Map)};
+    else
+        return BoxMath_PortBranch(chamber, omega);
+}
+template <class Z> Z BoxMath_Constant(double re) {
+    if constexpr (std::is_same_v<Z, TComplexSlope>)
+        return {MakeComplex(re, 0.0), MakeComplex(0.0, 0.0)};
+    else
+        return MakeComplex(re, 0.0);
+}
+
+// The driver's loaded response (TDriverObject::LoadedResponse), and the same with its slope for a
+// load given with its slope: gain·coil·load / (driver + load). 0 while the driver has no model.
+inline TComplex BoxMath_LoadedResponse(const TDriverObject& driver, TComplex load, double f, double gain) {
+    return driver.LoadedResponse(load, f, gain);
+}
+TComplexSlope BoxMath_LoadedResponse(const TDriverObject& driver, TComplexSlope load, double f, double gain);
+
+// The flow that a chamber's compliance takes up, the driver's loaded response over the box
+// branch: what a single chamber radiates, cone and vent together.
+template <class Z>
+Z BoxMath_ComplianceFlow(const TDriverObject& driver, const TChamberElements& chamber, Z load, double f,
+                         double scale) {
+    return ComplexDiv(BoxMath_LoadedResponse(driver, load, f, scale),
+                      BoxMath_BoxBranchOf<Z>(chamber, 2.0 * HV_Pi * f));
+}
+
+// What the closed and the vented box share: one chamber whose load Derived gives as
+// LoadOf<Z>(ω), radiating the flow that the chamber's compliance takes up, cone and vent together.
+template <class Derived> struct BoxMath_OneChamberModel {
+    const TBoxData& box;
+    const TDriverObject& driver;
+    const TBoxModelState& state;
+
+    static constexpr bool OffAxis = true;
+
+    TComplex Load(double f) const { return Self().template LoadOf<TComplex>(2.0 * HV_Pi * f); }
+    TComplex Radiated(TComplex load, double f, double scale) const {
+        return BoxMath_ComplianceFlow(driver, state.rear, load, f, scale);
+    }
+    TComplexSlope RadiatedSlope(double f, double scale) const {
+        return BoxMath_ComplianceFlow(driver, state.rear,
+                                      Self().template LoadOf<TComplexSlope>(2.0 * HV_Pi * f), f, scale);
+    }
+
+private:
+    const Derived& Self() const { return static_cast<const Derived&>(*this); }
+};
+
 // jω·z.
 inline TComplex BoxMath_TimesJOmega(TComplex z, double omega) {
     return MakeComplex(-omega * z.im, omega * z.re);
@@ -213,9 +273,15 @@ inline TComplex BoxMath_TimesJOmega(TComplex z, double omega) {
 
 // Two branches in parallel, formed as the inverse of the sum of their admittances. A branch that
 // is a dead short (exactly 0) shorts the combination.
-inline TComplex BoxMath_Parallel(TComplex a, TComplex b) {
-    if ((a.re == 0.0 && a.im == 0.0) || (b.re == 0.0 && b.im == 0.0))
-        return MakeComplex(0.0, 0.0);
+template <class Z> Z BoxMath_Parallel(Z a, Z b) {
+    const auto isShort = [](const Z& z) {
+        if constexpr (std::is_same_v<Z, TComplexSlope>)
+            return z.value.re == 0.0 && z.value.im == 0.0;
+        else
+            return z.re == 0.0 && z.im == 0.0;
+    };
+    if (isShort(a) || isShort(b))
+        return BoxMath_Constant<Z>(0.0);
     return ComplexInv(ComplexAdd(ComplexInv(a), ComplexInv(b)));
 }
 
@@ -230,33 +296,6 @@ TComplex BoxMath_SPL(TComplex radiated, double f, double power);
 // 13): value·2·J1(x)/x with x = (2πf/c)·sqrt(Sd/π)·sin(angle). No factor when Sd is not positive
 // or the angle is 0.
 TComplex BoxMath_OffAxis(TComplex value, double f, double c, double Sd, double angle);
-
-// The step of the group delay, relative to the frequency.
-inline constexpr double GroupDelayStepRatio = 1.0 / 65536.0;
-
-// The step of the group delay: the representable difference (f + f·GroupDelayStepRatio) - f;
-// 0 where f is not positive.
-double BoxMath_GroupDelayStep(double f);
-
-// Group delay in s from the phases of the transfer at f + h and f - h; a jump across ±π between
-// the two is undone.
-double BoxMath_GroupDelayFromPhases(double phasePlus, double phaseMinus, double h);
-
-// Group delay (kind 11) of a model whose transfer quantity at any frequency transferAt(f) gives.
-// Always inlined: for a model type shared by several boxes the compiler would otherwise keep
-// this as a call at every point of a curve.
-template <class TransferAt>
-[[gnu::always_inline]] inline double BoxMath_GroupDelay(double f, TransferAt&& transferAt) {
-    const double h = BoxMath_GroupDelayStep(f);
-    if (!(h > 0.0))
-        return 0.0;
-    // The phase difference is the argument of z+ · conj(z-): one arc tangent instead of two,
-    // already within ±π, and without the cancellation of two nearly equal phases.
-    const TComplex up = transferAt(f + h);
-    const TComplex down = transferAt(f - h);
-    const TComplex turn = MakeComplex(up.re * down.re + up.im * down.im, up.im * down.re - up.re * down.im);
-    return -std::atan2(turn.im, turn.re) / (4.0 * HV_Pi * h);
-}
 
 // Sends a report when its value is finite.
 void BoxMath_Report(const ProjectResultCallback& report, TReportCode code, double value);
@@ -273,6 +312,8 @@ inline TComplex BoxMath_FiniteOrZero(TComplex value) {
 //   TComplex Load(double f) const                                 the load on the driver at f
 //   TComplex Radiated(TComplex load, double f, double scale) const the radiated volume-velocity
 //                                                                 term built with that scale
+//   TComplexSlope RadiatedSlope(double f, double scale) const     the same at its own load, with
+//                                                                 its slope d/dω (group delay)
 //   double MaxPower(TComplex load, double f) const                the power limit of kind 10
 //   static constexpr bool OffAxis                                 the cone's directivity applies
 template <class Model>
@@ -295,12 +336,10 @@ bool BoxMath_EvaluateShared(TCurveKind kind, const TEvaluationPoint& point, cons
     case ckMaxPower:
         out = MakeComplex(model.MaxPower(model.Load(f), f), 0.0);
         return true;
-    case ckGroupDelay: {
-        const double scale = driver.MasOverRae;
-        out = MakeComplex(
-            BoxMath_GroupDelay(f, [&](double x) { return model.Radiated(model.Load(x), x, scale); }), 0.0);
+    case ckGroupDelay:
+        // The exact slope of the radiated term's phase; the factor jω only adds a constant quarter turn.
+        out = MakeComplex(SlopeGroupDelay(model.RadiatedSlope(f, driver.MasOverRae)), 0.0);
         return true;
-    }
     case ckSPL:
     case ckMaxSPL: {
         const TComplex load = model.Load(f);
@@ -334,16 +373,16 @@ public:
 
     TComplex Load(double f) const { return At(f).load; }
 
-    // The net volume velocity leaving the box: what the cone pushes into the front chamber and
-    // draws from the rear, less what the two box compliances store. Each chamber's pressure is
-    // the chamber flow times its impedance.
     TComplex Radiated(TComplex load, double f, double scale) const {
-        const Circuit& c = At(f);
-        const TComplex U = ChamberFlow(load, f, scale);
-        const TComplex frontPressure = ComplexMul(U, c.front);
-        const TComplex rearPressure = ComplexMul(U, c.rear);
-        return ComplexSub(ComplexMul(rearPressure, c.rearBoxAdmittance),
-                          ComplexMul(frontPressure, c.frontBoxAdmittance));
+        return RadiatedOf(At(f), ChamberFlow(load, f, scale));
+    }
+
+    // The radiated term with its slope, for the exact group delay.
+    TComplexSlope RadiatedSlope(double f, double scale) const {
+        CircuitOf<TComplexSlope> c;
+        Build(2.0 * HV_Pi * f, c);
+        return RadiatedOf(
+            c, ComplexMul(BoxMath_LoadedResponse(driver_, c.load, f, scale), c.chambersAdmittance));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver_, box_, load, f); }
@@ -361,42 +400,53 @@ public:
     }
 
 private:
-    struct Circuit {
+    template <class Z> struct CircuitOf {
+        Z rearBoxAdmittance{};   // 1/(Rabr + 1/(jω·Cabr))
+        Z rearPortAdmittance{};  // 1/(Rapr + jω·Mapr); a sealed rear chamber has none
+        Z rear{};                // rear box ∥ Ralr (∥ rear port)
+        Z frontBoxAdmittance{};  // 1/(Rabf + 1/(jω·Cabf))
+        Z frontPortAdmittance{}; // 1/(Rapf + jω·Mapf)
+        Z front{};               // front box ∥ Ralf ∥ front port
+        Z chambersAdmittance{};  // 1/(front + rear): both chambers in the path of the cone's air
+        Z load{};                // (front + rear) ∥ Ricl
+    };
+    struct Circuit : CircuitOf<TComplex> {
         double f = -1;
-        TComplex rearBoxAdmittance{};   // 1/(Rabr + 1/(jω·Cabr))
-        TComplex rearPortAdmittance{};  // 1/(Rapr + jω·Mapr); a sealed rear chamber has none
-        TComplex rear{};                // rear box ∥ Ralr (∥ rear port)
-        TComplex frontBoxAdmittance{};  // 1/(Rabf + 1/(jω·Cabf))
-        TComplex frontPortAdmittance{}; // 1/(Rapf + jω·Mapf)
-        TComplex front{};               // front box ∥ Ralf ∥ front port
-        TComplex chambersAdmittance{};  // 1/(front + rear): both chambers in the path of the cone's air
-        TComplex load{};                // (front + rear) ∥ Ricl
     };
 
     const Circuit& At(double f) const {
-        if (circuit_.f != f)
-            Compute(f);
+        if (circuit_.f != f) {
+            circuit_.f = f;
+            Build(2.0 * HV_Pi * f, circuit_);
+        }
         return circuit_;
     }
 
-    void Compute(double f) const {
-        const double omega = 2.0 * HV_Pi * f;
-        Circuit& c = circuit_;
-        c.f = f;
-        c.rearBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.rear, omega));
+    template <class Z> void Build(double omega, CircuitOf<Z>& c) const {
+        c.rearBoxAdmittance = ComplexInv(BoxMath_BoxBranchOf<Z>(state_.rear, omega));
         if constexpr (RearPort) {
-            c.rearPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.rear, omega));
+            c.rearPortAdmittance = ComplexInv(BoxMath_PortBranchOf<Z>(state_.rear, omega));
             c.rear = ComplexInv(ComplexAdd(ComplexAdd(c.rearBoxAdmittance, c.rearPortAdmittance),
-                                           MakeComplex(rearLeak_, 0.0)));
+                                           BoxMath_Constant<Z>(rearLeak_)));
         } else {
-            c.rear = ComplexInv(ComplexAdd(c.rearBoxAdmittance, MakeComplex(rearLeak_, 0.0)));
+            c.rear = ComplexInv(ComplexAdd(c.rearBoxAdmittance, BoxMath_Constant<Z>(rearLeak_)));
         }
-        c.frontBoxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.front, omega));
-        c.frontPortAdmittance = ComplexInv(BoxMath_PortBranch(state_.front, omega));
+        c.frontBoxAdmittance = ComplexInv(BoxMath_BoxBranchOf<Z>(state_.front, omega));
+        c.frontPortAdmittance = ComplexInv(BoxMath_PortBranchOf<Z>(state_.front, omega));
         c.front = ComplexInv(ComplexAdd(ComplexAdd(c.frontBoxAdmittance, c.frontPortAdmittance),
-                                        MakeComplex(frontLeak_, 0.0)));
+                                        BoxMath_Constant<Z>(frontLeak_)));
         c.chambersAdmittance = ComplexInv(ComplexAdd(c.front, c.rear));
-        c.load = ComplexInv(ComplexAdd(c.chambersAdmittance, MakeComplex(chamberLeak_, 0.0)));
+        c.load = ComplexInv(ComplexAdd(c.chambersAdmittance, BoxMath_Constant<Z>(chamberLeak_)));
+    }
+
+    // The net volume velocity leaving the box: what the cone pushes into the front chamber and
+    // draws from the rear, less what the two box compliances store. Each chamber's pressure is
+    // the chamber flow U times its impedance.
+    template <class Z> static Z RadiatedOf(const CircuitOf<Z>& c, Z U) {
+        const Z frontPressure = ComplexMul(U, c.front);
+        const Z rearPressure = ComplexMul(U, c.rear);
+        return ComplexSub(ComplexMul(rearPressure, c.rearBoxAdmittance),
+                          ComplexMul(frontPressure, c.frontBoxAdmittance));
     }
 
     // The volume velocity U through both chambers: the loaded response over their series impedance.

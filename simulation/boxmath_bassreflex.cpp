@@ -7,27 +7,14 @@
 
 namespace {
 
-struct VentedModel {
-    const TBoxData& box;
-    const TDriverObject& driver;
-    const TBoxModelState& state;
-
-    static constexpr bool OffAxis = true;
-
+struct VentedModel : BoxMath_OneChamberModel<VentedModel> {
     // The box branch, the leak and the port in parallel, as one inversion of the sum of their
     // admittances. The set-up keeps every resistance above 0, so no branch is a dead short.
-    TComplex Load(double f) const {
-        const double omega = 2.0 * HV_Pi * f;
-        const TComplex admittance = ComplexAdd(ComplexAdd(ComplexInv(BoxMath_BoxBranch(state.rear, omega)),
-                                                          MakeComplex(1.0 / state.rear.Ral, 0.0)),
-                                               ComplexInv(BoxMath_PortBranch(state.rear, omega)));
+    template <class Z> Z LoadOf(double omega) const {
+        const Z admittance = ComplexAdd(ComplexAdd(ComplexInv(BoxMath_BoxBranchOf<Z>(state.rear, omega)),
+                                                   BoxMath_Constant<Z>(1.0 / state.rear.Ral)),
+                                        ComplexInv(BoxMath_PortBranchOf<Z>(state.rear, omega)));
         return ComplexInv(admittance);
-    }
-
-    // Cone and vent together radiate the flow that the chamber's compliance takes up.
-    TComplex Radiated(TComplex load, double f, double scale) const {
-        const double omega = 2.0 * HV_Pi * f;
-        return ComplexDiv(driver.LoadedResponse(load, f, scale), BoxMath_BoxBranch(state.rear, omega));
     }
 
     // The volume velocity through the vent.
@@ -60,7 +47,7 @@ void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
             return BoxMath_VentedChamberUsable(prepared.rear);
         },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
-            const VentedModel model{box, driver, prepared};
+            const VentedModel model{{box, driver, prepared}};
             const double f = point.f;
             const double omega = 2.0 * HV_Pi * f;
             TComplex value = MakeComplex(0.0, 0.0);

@@ -44,22 +44,10 @@ bool ClosedBox_ResonanceFromRoots(const std::array<TComplex, 3>& roots, bool com
 namespace {
 
 // The closed box's load and radiated term at one frequency, read from the caller's state.
-struct ClosedModel {
-    const TBoxData& box;
-    const TDriverObject& driver;
-    const TBoxModelState& state;
-
-    static constexpr bool OffAxis = true;
-
-    TComplex Load(double f) const {
-        const double omega = 2.0 * HV_Pi * f;
-        return BoxMath_Parallel(BoxMath_BoxBranch(state.rear, omega), MakeComplex(state.rear.Ral, 0.0));
-    }
-
-    // The radiated volume velocity is the flow that the chamber's compliance takes up.
-    TComplex Radiated(TComplex load, double f, double scale) const {
-        const double omega = 2.0 * HV_Pi * f;
-        return ComplexDiv(driver.LoadedResponse(load, f, scale), BoxMath_BoxBranch(state.rear, omega));
+struct ClosedModel : BoxMath_OneChamberModel<ClosedModel> {
+    template <class Z> Z LoadOf(double omega) const {
+        return BoxMath_Parallel(BoxMath_BoxBranchOf<Z>(state.rear, omega),
+                                BoxMath_Constant<Z>(state.rear.Ral));
     }
 
     double MaxPower(TComplex load, double f) const { return BoxMath_MaxPower(driver, box, load, f); }
@@ -117,7 +105,7 @@ void ClosedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
         },
         [&](TCurveKind kept, const TBoxModelState& prepared) {
             TComplex value = MakeComplex(0.0, 0.0);
-            BoxMath_EvaluateShared(kept, point, box, driver, prepared, ClosedModel{box, driver, prepared},
+            BoxMath_EvaluateShared(kept, point, box, driver, prepared, ClosedModel{{box, driver, prepared}},
                                    value);
             return value;
         });

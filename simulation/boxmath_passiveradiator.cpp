@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
@@ -17,11 +18,13 @@ bool InputsUsable(const TBoxData& box) {
 
 // The circuit at one frequency. Parallel branches are summed as admittances; the admittances
 // are kept so that the flows through the branches need products only.
-struct Circuit {
+template <class Z> struct CircuitOf {
+    Z boxAdmittance{};      // 1/(Rab + 1/(jω·Cab))
+    Z radiatorAdmittance{}; // 1/(Rap + jω·Map + 1/(jω·Cap))
+    Z load{};               // box ∥ Ral ∥ radiators
+};
+struct Circuit : CircuitOf<TComplex> {
     double f = -1;
-    TComplex boxAdmittance{};      // 1/(Rab + 1/(jω·Cab))
-    TComplex radiatorAdmittance{}; // 1/(Rap + jω·Map + 1/(jω·Cap))
-    TComplex load{};               // box ∥ Ral ∥ radiators
 };
 
 // The model seen by the shared evaluations. The circuit of the last frequency is kept, since the
@@ -34,26 +37,37 @@ public:
         : driver_(driver), box_(box), state_(state), leak_(1.0 / state.rear.Ral) {}
 
     const Circuit& At(double f) const {
-        if (circuit_.f == f)
-            return circuit_;
-        const double omega = 2.0 * HV_Pi * f;
+        if (circuit_.f != f) {
+            circuit_.f = f;
+            Build(2.0 * HV_Pi * f, circuit_);
+        }
+        return circuit_;
+    }
+
+    template <class Z> void Build(double omega, CircuitOf<Z>& c) const {
         const TRadiatorElements& radiator = state_.radiator;
-        Circuit& c = circuit_;
-        c.f = f;
-        c.boxAdmittance = ComplexInv(BoxMath_BoxBranch(state_.rear, omega));
-        c.radiatorAdmittance =
-            ComplexInv(MakeComplex(radiator.Rap, omega * radiator.Map - 1.0 / (omega * radiator.Cap)));
+        const TComplexSlope radiatorBranch{
+            MakeComplex(radiator.Rap, omega * radiator.Map - 1.0 / (omega * radiator.Cap)),
+            MakeComplex(0.0, radiator.Map + 1.0 / (omega * omega * radiator.Cap))};
+        c.boxAdmittance = ComplexInv(BoxMath_BoxBranchOf<Z>(state_.rear, omega));
+        if constexpr (std::is_same_v<Z, TComplexSlope>)
+            c.radiatorAdmittance = ComplexInv(radiatorBranch);
+        else
+            c.radiatorAdmittance = ComplexInv(radiatorBranch.value);
         c.load = ComplexInv(
-            ComplexAdd(ComplexAdd(c.boxAdmittance, c.radiatorAdmittance), MakeComplex(leak_, 0.0)));
-        return c;
+            ComplexAdd(ComplexAdd(c.boxAdmittance, c.radiatorAdmittance), BoxMath_Constant<Z>(leak_)));
     }
 
     TComplex Load(double f) const { return At(f).load; }
 
-    // What the cone moves and the radiators and the leak do not give back: the air the box
-    // compliance stores.
     TComplex Radiated(TComplex load, double f, double scale) const {
-        return ComplexMul(driver_.LoadedResponse(load, f, scale), At(f).boxAdmittance);
+        return RadiatedOf(At(f), load, f, scale);
+    }
+
+    TComplexSlope RadiatedSlope(double f, double scale) const {
+        CircuitOf<TComplexSlope> c;
+        Build(2.0 * HV_Pi * f, c);
+        return RadiatedOf(c, c.load, f, scale);
     }
 
     // Volume velocity through the radiators for the scale k.
@@ -80,6 +94,12 @@ public:
     }
 
 private:
+    // What the cone moves and the radiators and the leak do not give back: the air the box
+    // compliance stores.
+    template <class Z> Z RadiatedOf(const CircuitOf<Z>& c, Z load, double f, double scale) const {
+        return ComplexMul(BoxMath_LoadedResponse(driver_, load, f, scale), c.boxAdmittance);
+    }
+
     const TDriverObject& driver_;
     const TBoxData& box_;
     const TBoxModelState& state_;

@@ -44,18 +44,62 @@ inline bool EvalTransferParts(const TTransferFunction& tf, double w, TComplex& p
     return true;
 }
 
-// d/dw of arg P(jw) for a real polynomial of the given order: Re(P'(s) / P(s)) at s = jw, P and
-// P' by Horner's scheme together. A constant polynomial turns no phase.
-inline double PolynomialPhaseRate(const double* coefficients, std::int32_t order, double w) {
-    if (order == 0)
-        return 0.0;
+// A quantity of a circuit at s = jw together with its rate of change d/dw. The slope of its
+// phase, d/dw arg z = Im(rate / value), then comes exact, with no step to choose: the group
+// delay of a transfer is -Im(rate / value). The arithmetic below carries the rate along by the
+// rules of differentiation, so a circuit written once for TComplex serves for both.
+struct TComplexSlope {
+    TComplex value;
+    TComplex rate;
+};
+
+inline TComplexSlope ComplexAdd(TComplexSlope a, TComplexSlope b) {
+    return {ComplexAdd(a.value, b.value), ComplexAdd(a.rate, b.rate)};
+}
+inline TComplexSlope ComplexSub(TComplexSlope a, TComplexSlope b) {
+    return {ComplexSub(a.value, b.value), ComplexSub(a.rate, b.rate)};
+}
+inline TComplexSlope ComplexMul(TComplexSlope a, TComplexSlope b) {
+    return {ComplexMul(a.value, b.value),
+            ComplexAdd(ComplexMul(a.rate, b.value), ComplexMul(a.value, b.rate))};
+}
+inline TComplexSlope ComplexScale(TComplexSlope z, double k) {
+    return {ComplexScale(z.value, k), ComplexScale(z.rate, k)};
+}
+// (a/b)' = (a' - (a/b)·b') / b.
+inline TComplexSlope ComplexDiv(TComplexSlope a, TComplexSlope b) {
+    const TComplex quotient = ComplexDiv(a.value, b.value);
+    return {quotient, ComplexDiv(ComplexSub(a.rate, ComplexMul(quotient, b.rate)), b.value)};
+}
+// (1/z)' = -z' / z².
+inline TComplexSlope ComplexInv(TComplexSlope z) {
+    const TComplex inverse = ComplexInv(z.value);
+    return {inverse, ComplexScale(ComplexMul(z.rate, ComplexMul(inverse, inverse)), -1.0)};
+}
+
+// -d/dw arg z in s.
+inline double SlopeGroupDelay(const TComplexSlope& z) {
+    return -ComplexDiv(z.rate, z.value).im;
+}
+
+// P(jw) and d/dw P(jw) = j·P'(jw) for a real polynomial of the given order, P and P' by Horner's
+// scheme together.
+inline TComplexSlope PolynomialSlope(const double* coefficients, std::int32_t order, double w) {
     TComplex p = MakeComplex(coefficients[order], 0.0);
     TComplex derivative = MakeComplex(0.0, 0.0);
     for (std::int32_t k = order - 1; k >= 0; --k) {
         derivative = MakeComplex(p.re - w * derivative.im, w * derivative.re + p.im);
         p = MakeComplex(coefficients[k] - w * p.im, w * p.re);
     }
-    return ComplexDiv(derivative, p).re;
+    return {p, MakeComplex(-derivative.im, derivative.re)};
+}
+
+// d/dw of arg P(jw) for a real polynomial of the given order. A constant polynomial turns no
+// phase.
+inline double PolynomialPhaseRate(const double* coefficients, std::int32_t order, double w) {
+    if (order == 0)
+        return 0.0;
+    return -SlopeGroupDelay(PolynomialSlope(coefficients, order, w));
 }
 
 // The group delay of tf at w in s, from the exact slope of its phase: H = N / D delays by
@@ -71,6 +115,16 @@ inline TComplex EvalTransferFunction(const TTransferFunction& tf, double w) {
     if (!EvalTransferParts(tf, w, p, q))
         return p;
     return ComplexDiv(p, q);
+}
+
+// H(jw) and d/dw H(jw); NaN when the orders are not valid.
+inline TComplexSlope EvalTransferSlope(const TTransferFunction& tf, double w) {
+    if (!TransferOrdersValid(tf)) {
+        const TComplex nan = MakeComplex(std::nan(""), std::nan(""));
+        return {nan, nan};
+    }
+    return ComplexMul(PolynomialSlope(tf.Num, tf.NumOrder, w),
+                      ComplexInv(PolynomialSlope(tf.Den, tf.DenOrder, w)));
 }
 
 // a·b as a new record. A product whose numerator or denominator degree would

@@ -228,6 +228,12 @@ bool FilterOrderRange(std::int32_t kind, int& lowest, int& highest) {
     return false;
 }
 
+bool FilterRowIsOrder(std::int32_t kind, int row) {
+    int lowest = 0;
+    int highest = 0;
+    return row == 0 && FilterOrderRange(kind, lowest, highest);
+}
+
 bool FieldsToFilter(const TFilterFields& fields, std::int32_t subType, TFilterBase& filter,
                     std::string& reason) {
     std::int32_t order = 0;
@@ -401,7 +407,17 @@ void TfrmFilterEditor::SetLabels(const TFilterBase& filter) {
         m_Units[i]->setText(rows[i].unit != nullptr ? QString::fromUtf8(rows[i].unit) : QString());
         m_Edits[i]->setAccessibleName(m_Captions[i]->text());
     }
+    ShowValues();
+}
+
+void TfrmFilterEditor::ShowValues() {
     m_Helper->WriteValues();
+    for (std::size_t row = 0; row < m_Fields.size(); ++row) {
+        TUnitWidgetField* field = m_Fields[row];
+        if (FilterRowIsOrder(m_Kind, static_cast<int>(row)) && !field->Focused() &&
+            std::fabs(m_Par[row]) < 1e9)
+            field->SetText(std::to_string(static_cast<long long>(std::nearbyint(m_Par[row]))));
+    }
 }
 
 void TfrmFilterEditor::FieldCommitted(int row) {
@@ -479,7 +495,7 @@ bool TfrmFilterEditor::ApplyChanges() {
         }
     }
     m_Dirty = false;
-    m_Helper->WriteValues();
+    ShowValues();
     m_Host->FiltersChanged();
     return true;
 }

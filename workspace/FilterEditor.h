@@ -80,6 +80,8 @@ std::unique_ptr<TFilterBase> NewEditorFilter(std::int32_t kind, std::int32_t box
 
 // The orders the designs take: low- and high-pass 1..10, all-pass 1 (first order) or 2.
 bool FilterOrderRange(std::int32_t kind, int& lowest, int& highest);
+// Whether the field `row` of the kind holds the order: it shows a whole number ("2", not "2.000").
+bool FilterRowIsOrder(std::int32_t kind, int row);
 
 // Writes the fields into the filter (orders rounded to the nearest whole number, halves to even;
 // the delay from ms to s), sets the subtype, switches it on and lets it compute its response.
@@ -120,6 +122,8 @@ protected:
 
 private:
     void SetLabels(const TFilterBase& filter);
+    // The fields show their values; the order as the whole number the filter takes.
+    void ShowValues();
     void FieldCommitted(int row);
     void HostGone();
 

@@ -9,6 +9,7 @@
 #include "model/UnitHelper.h"
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "shell/AppLinks.h"
 #include "shell/Settings.h"
 #include "shell/UnitLabel.h"
@@ -300,7 +301,7 @@ bool FillNewProject(const TWizardChoices& choices, const TDriverObject& wizardDr
 // --- the window -------------------------------------------------------------------------------
 
 TfrmNewProject::TfrmNewProject(QWidget* owner)
-    : QWidget(owner, Qt::Dialog | Qt::WindowStaysOnTopHint), m_Helper(std::make_unique<TUnitHelper>()) {
+    : QDialog(owner, Qt::Dialog | Qt::WindowStaysOnTopHint), m_Helper(std::make_unique<TUnitHelper>()) {
     setObjectName("frmNewProject");
     setWindowTitle(tr("New project..."));
     LoadWizardPictures();
@@ -600,7 +601,7 @@ void TfrmNewProject::RefillDriverList() {
     DriverDatabase.GetDriverList(names);
     m_DriverList->clear();
     for (const std::string& name : names)
-        m_DriverList->addItem(QString::fromStdString(name));
+        m_DriverList->addItem(platform::FileNameToText(name)); // a file name: its bytes survive
     if (m_DriverList->count() > 0) {
         const int again = m_DriverList->findText(chosen);
         m_DriverList->setCurrentIndex(again >= 0 ? again : 0);
@@ -614,8 +615,17 @@ void TfrmNewProject::RefillDriverList() {
 }
 
 void TfrmNewProject::sDriverChange() {
-    if (m_DriverList->currentIndex() >= 0)
-        DriverDatabase.LoadDriver(m_DriverList->currentText().toStdString(), m_Driver);
+    if (m_DriverList->currentIndex() >= 0) {
+        const std::string name = platform::TextToFileName(m_DriverList->currentText());
+        if (const TReadReport report = DriverDatabase.LoadDriver(name, m_Driver); !report) {
+            // The entry's own values are unknown: none of the driver chosen before stays under its
+            // name. Said while the wizard is shown; the quiet filling at creation says nothing.
+            m_Driver.Data = TDriverObject().Data;
+            if (isVisible())
+                Tell(this, "The driver \"" + platform::DisplayFileName(name) + "\" could not be loaded: " + report.error,
+                     platform::MessageKind::Error);
+        }
+    }
     PrepareWizardDriver(m_Driver);
     m_Params->ShowDriver(&m_Driver);
     m_EBP = WizardEBP(m_Driver.Data);
@@ -753,6 +763,7 @@ bool TfrmNewProject::FinishNewProject() {
     // The window's own caption is the wizard's; the slot's caption is the project window's.
     project->setWindowTitle("[" + QString::number(slot) + "]" + m_BoxType->currentText() + " : " +
                             m_DriverList->currentText());
+    project->ShowBoxTypeText(m_BoxType->currentText());
     project->StartNow(1);
     if (choices.boxType == 3 || choices.boxType == 4)
         Tell(this, kNoOptimumWarning, platform::MessageKind::Warning);
@@ -760,6 +771,7 @@ bool TfrmNewProject::FinishNewProject() {
 }
 
 void TfrmNewProject::showEvent(QShowEvent* event) {
+    // Past the dialog's own placement beside its owner: the wizard centres itself on the screen.
     QWidget::showEvent(event);
     // A window the user restores keeps its page; each showing by the program starts again.
     if (event->spontaneous())
@@ -784,11 +796,11 @@ void TfrmNewProject::closeEvent(QCloseEvent* event) {
         static_cast<TFlatCheckBox*>(m_ShowParams)->SetChecked(false);
         m_Params->hide();
     }
-    QWidget::closeEvent(event);
+    QDialog::closeEvent(event);
 }
 
 void TfrmNewProject::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
+    QDialog::moveEvent(event);
     if (!TC.GridON || m_Snapping || isMaximized() || TC.GridX <= 0 || TC.GridY <= 0)
         return;
     const QPoint at = pos();
@@ -810,5 +822,5 @@ void TfrmNewProject::keyPressEvent(QKeyEvent* event) {
         m_Next->click();
         return;
     }
-    QWidget::keyPressEvent(event);
+    QDialog::keyPressEvent(event);
 }

@@ -8,7 +8,7 @@
 #include "model/Driver.h"
 #include "simulation/ProjectRecords.h"
 
-#include <QWidget>
+#include <QDialog>
 
 #include <cstdint>
 #include <memory>
@@ -104,7 +104,8 @@ bool FillNewProject(const TWizardChoices& choices, const TDriverObject& wizardDr
 
 // --- the window ---------------------------------------------------------------------------------
 
-class TfrmNewProject : public QWidget {
+// A dialog, not a plain window: so it behaves and is announced as one (non-modal all the same).
+class TfrmNewProject : public QDialog {
     Q_OBJECT
 public:
     // The main window creates the one wizard at start-up, hidden, as its `owner`.

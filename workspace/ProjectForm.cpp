@@ -8,7 +8,9 @@
 
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
+#include "platform/MdiFrame.h"
 #include "shell/Settings.h"
 #include "simulation/boxmath2.h"
 #include "workspace/DragUtil.h"
@@ -70,6 +72,8 @@ constexpr const char* kBoxPicHint =
     "Drag mouse to change box parameters :\r\nLeft button : Rear chamber\r\n"
     "Right button : Front chamber\r\nleft-right : box size\r\nup-down : box tuning";
 constexpr const char* kNotYetAvailable = "This feature is not yet available in this alpha release.";
+// The flat colour of the fields a box-picture drag changes, while the button is down.
+constexpr TColor kDragFieldColour = 0x808000;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -124,6 +128,11 @@ TfrmProject::TfrmProject(int slotNumber, QWidget* parent) : QWidget(parent) {
     loading = true;
     BuildWindow();
     DrawUnitLabels();
+    // Fields take dropped text, and a dragged driver carries its name as text for other programs:
+    // over a field it is still the window's driver drop.
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->acceptDrops())
+            child->installEventFilter(this);
 }
 
 TfrmProject::~TfrmProject() {
@@ -274,6 +283,7 @@ QWidget* TfrmProject::BuildDriverTab() {
     auto* handle = Named(new QLabel(page), "Image1", m_Controls);
     handle->setPixmap(Picture("DRIVER"));
     handle->setToolTip(tr("Drag the driver to another project or to the driver editor"));
+    handle->setAccessibleName(tr("Driver"));
     handle->setCursor(Qt::OpenHandCursor);
     handle->installEventFilter(this);
     grid->addWidget(handle, 0, 2, 2, 1);
@@ -709,11 +719,15 @@ QWidget* TfrmProject::BuildProjectTab() {
 // --- start -------------------------------------------------------------------------------
 
 bool TfrmProject::LoadProjectFile(const QString& fileName, QString& error) {
-    const TReadReport report = Load(std::filesystem::path(fileName.toStdString()));
+    const std::filesystem::path path = platform::TextToPath(fileName);
+    const TReadReport report = Load(path);
     if (!report) {
         error = Q(report.error);
         return false;
     }
+    if (!report.warnings.empty())
+        platform::AppDialogs().MessageDlg(UnusableValuesMessage(path, report.warnings),
+                                          platform::MessageKind::Warning, platform::ButtonOk);
     // An opened project's window is named after its slot, box type and driver; a title is plain
     // text, so "&" stays as it is (menus that list windows escape it themselves).
     setWindowTitle("[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " +
@@ -776,11 +790,16 @@ void TfrmProject::RefreshCaption() {
         main->SetSlotCaption(slot, caption);
 }
 
+void TfrmProject::ShowBoxTypeText(const QString& text) {
+    qobject_cast<QLabel*>(Control("lblBoxType"))->setText(text);
+}
+
 void TfrmProject::ShowBoxType() {
     const std::int32_t type = box.BType;
     m_Tabs->setTabVisible(1, type == pbPassiveRadiator);
     m_Tabs->setTabVisible(3, type != pbClosed && type != pbPassiveRadiator);
-    qobject_cast<QLabel*>(Control("lblBoxType"))->setText(Q(BoxTypeName(type)));
+    if (auto* typeName = qobject_cast<QLabel*>(Control("lblBoxType")); typeName->text().isEmpty())
+        typeName->setText(Q(BoxTypeName(type)));
     const bool frontTune = type != pbClosed;
     Control("FeTune")->setVisible(frontTune);
     Control("FeTune")->setEnabled(frontTune);
@@ -1104,11 +1123,14 @@ void TfrmProject::BoxPicMouseDown(Qt::MouseButton button, QPoint position) {
         if (locks.frontTuning)
             lit << "FeTune";
     }
+    // Through the flat edit's own colour, so frame and text area light together; the colour it
+    // had is kept for the mouse-up. (Writing the colour ends its following the parent's.)
     for (const QString& name : lit) {
-        QWidget* edit = Control(name);
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, QColor(0x00, 0x80, 0x80));
-        edit->setPalette(palette);
+        auto* edit = qobject_cast<TFlatEdit*>(Control(name));
+        if (edit == nullptr || edit->property("highlighted").toBool())
+            continue;
+        edit->setProperty("colourBeforeDrag", static_cast<qlonglong>(edit->ColorFlat()));
+        edit->SetColorFlat(kDragFieldColour);
         edit->setProperty("highlighted", true);
     }
 }
@@ -1133,11 +1155,11 @@ void TfrmProject::BoxPicMouseUp() {
         return;
     m_Dragging = false;
     for (const char* name : {"ReVolume", "ReTune", "FeVolume", "FeTune", "edPRDeltaMass"}) {
-        QWidget* edit = Control(name);
-        if (edit->property("highlighted").toBool()) {
-            edit->setPalette(QPalette());
-            edit->setProperty("highlighted", false);
-        }
+        auto* edit = qobject_cast<TFlatEdit*>(Control(name));
+        if (edit == nullptr || !edit->property("highlighted").toBool())
+            continue;
+        edit->SetColorFlat(static_cast<TColor>(edit->property("colourBeforeDrag").toLongLong()));
+        edit->setProperty("highlighted", false);
     }
     UpdateNow();
 }
@@ -1320,6 +1342,8 @@ bool TfrmProject::event(QEvent* event) {
             main->SetActiveProject(slot);
         break;
     case QEvent::ParentChange:
+        // A fixed frame with the system menu and minimise box, set before the frame is shown.
+        MakeFixedFrame(*this);
         if (QWidget* frame = parentWidget()) {
             frame->installEventFilter(this);
             // However the window is closed, its frame in the main window's area goes with it.
@@ -1352,10 +1376,29 @@ void TfrmProject::dropEvent(QDropEvent* event) {
     if (dragged == nullptr)
         return;
     event->acceptProposedAction();
+    // The project's own driver, dragged from its own picture, is already the project's.
+    if (dragged->Source() == this)
+        return;
     DropDriver(dragged->Driver());
 }
 
+bool TfrmProject::DriverDragEvent(QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (TBV_DragObject::From(drop->mimeData()) == nullptr)
+        return false;
+    if (type == QEvent::Drop)
+        dropEvent(drop);
+    else
+        drop->acceptProposedAction();
+    return true;
+}
+
 bool TfrmProject::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != parentWidget() && DriverDragEvent(event))
+        return true;
     const QEvent::Type type = event->type();
     if (watched == parentWidget()) {
         if (type == QEvent::Move)

@@ -58,6 +58,9 @@ public:
     void ProjectResultCallback(std::uint8_t kind, double value);
 
     void SetModified() { modified = true; }
+    // The box-type panel's text as the window's maker writes it; a project started without one
+    // shows its box type's name.
+    void ShowBoxTypeText(const QString& text);
     void UpdateFilterList();
     void DrawLocks();
     void UpdateAirSpeed();
@@ -114,6 +117,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A driver dragged over any part of the window, a field included, is the window's drag.
+    bool DriverDragEvent(QEvent* event);
 
 private:
     struct Binding;

@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -102,15 +103,35 @@ QString ValueReadout(double value, const std::string& unitText, bool relative) {
            QString::fromStdString(unitText);
 }
 
-QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool maximised) {
+QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool maximised,
+                 const QRect& workspace) {
     if (!gridOn || maximised || gridX <= 0 || gridY <= 0)
         return proposed;
     const auto snap = [](int value, int step) {
         return static_cast<int>(RoundHalfEven(static_cast<double>(value) / step)) * step;
     };
-    return QRect(snap(proposed.left(), gridX), snap(proposed.top(), gridY),
-                 std::max(gridX, snap(proposed.width(), gridX)),
-                 std::max(gridY, snap(proposed.height(), gridY)));
+    const auto down = [](int value, int step) {
+        return static_cast<int>(std::floor(static_cast<double>(value) / step)) * step;
+    };
+    // One axis: start and length to the nearest multiples, or down where the nearest would carry
+    // a window that lies within [low, high) past its end.
+    const auto axis = [&](int start, int length, int step, int low, int high, bool bounded) {
+        int snappedStart = snap(start, step);
+        int snappedLength = std::max(step, snap(length, step));
+        if (bounded && start >= low && start + length <= high) {
+            if (snappedStart + snappedLength > high)
+                snappedLength = std::max(step, down(length, step));
+            if (snappedStart + snappedLength > high)
+                snappedStart = std::max(low, down(start, step));
+        }
+        return std::pair{snappedStart, snappedLength};
+    };
+    const bool bounded = workspace.isValid();
+    const auto [left, width] = axis(proposed.left(), proposed.width(), gridX, workspace.left(),
+                                    workspace.left() + workspace.width(), bounded);
+    const auto [top, height] = axis(proposed.top(), proposed.height(), gridY, workspace.top(),
+                                    workspace.top() + workspace.height(), bounded);
+    return QRect(left, top, width, height);
 }
 
 // -----------------------------------------------------------------------------------------------
@@ -177,10 +198,9 @@ void TElidingButton::Elide() {
     // lone "&" that would underline the next letter.
     const QString plain = Shown(m_FullText);
     const int room = std::max(0, width() - Chrome());
-    QString shown = fontMetrics().horizontalAdvance(plain) <= room
-                        ? plain
-                        : fontMetrics().elidedText(plain, Qt::ElideRight, room);
-    shown.replace(QStringLiteral("&"), QStringLiteral("&&"));
+    const QString shown = EscapeAmpersands(fontMetrics().horizontalAdvance(plain) <= room
+                                               ? plain
+                                               : fontMetrics().elidedText(plain, Qt::ElideRight, room));
     if (shown != text())
         setText(shown);
 }
@@ -808,7 +828,9 @@ bool TfrmPlotWindow::eventFilter(QObject* watched, QEvent* event) {
         QWidget* frame = Frame();
         if (!frame->isMinimized()) {
             const QRect snapped =
-                SnapToGrid(frame->geometry(), TC.GridON, TC.GridX, TC.GridY, frame->isMaximized());
+                SnapToGrid(frame->geometry(), TC.GridON, TC.GridX, TC.GridY, frame->isMaximized(),
+                           frame != this && frame->parentWidget() != nullptr ? frame->parentWidget()->rect()
+                                                                            : QRect());
             if (snapped != frame->geometry()) {
                 m_Snapping = true;
                 frame->setGeometry(snapped);

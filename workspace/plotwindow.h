@@ -51,8 +51,11 @@ QString ValueReadout(double value, const std::string& unitText, bool relative);
 
 // A proposed window place rounded to the grid: left and width to multiples of gridX, top and
 // height to multiples of gridY (ties to even). Unchanged when the grid is off, the window is
-// maximised or a grid step is not positive; a size never rounds below one grid step.
-QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool maximised);
+// maximised or a grid step is not positive; a size never rounds below one grid step. A place
+// that lies within `workspace` (when given) is rounded down where rounding to the nearest would
+// carry it past the workspace's edge.
+QRect SnapToGrid(const QRect& proposed, bool gridOn, int gridX, int gridY, bool maximised,
+                 const QRect& workspace = QRect());
 
 // A drop-down button that shortens its caption with "..." when the bar has no room for all of
 // it; the whole caption stays its hint and its accessible name.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -231,6 +232,23 @@ const Row kArithmeticRows[] = {
     {"COPY('abc', 1, -1)", Read::String, ""},
 };
 INSTANTIATE_TEST_SUITE_P(Arithmetic, Formulas, ::testing::ValuesIn(kArithmeticRows));
+
+// The character left over after a whole formula is shown in the message; one that cannot be seen
+// is named by its code, so that the message is never empty or blank. A character of several bytes
+// is shown whole.
+TEST(ExpressionMessages, NameTheLeftOverCharacterVisibly) {
+    using namespace std::string_literals;
+    const std::pair<std::string, std::string> rows[] = {
+        {"1\0+1"s, "!#0 not appropriate"},
+        {"1\x7f"s, "!#127 not appropriate"},
+        {"1 \xc3\xa9"s, "!\xc3\xa9 not appropriate"},
+        {"1 \u20ac2"s, "!\u20ac not appropriate"},
+        {"1 \xff"s, "!#255 not appropriate"}, // no character of UTF-8
+        {"1 \xc3"s, "!#195 not appropriate"}, // cut off
+    };
+    for (const auto& [formula, message] : rows)
+        EXPECT_EQ(Evaluate(formula, Read::Integer), message) << formula.size();
+}
 
 TEST(ExpressionKinds, FollowTheOperatorTable) {
     const std::pair<const char*, TExprValueKind> rows[] = {

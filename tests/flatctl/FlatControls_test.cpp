@@ -7,6 +7,7 @@
 #include "flatctl/TFlatRadioButtonUnit.h"
 
 #include "FlatTestSupport.h"
+#include "tests/platform/TestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,8 @@
 #include <memory>
 #include <ostream>
 #include <string>
+
+using platformtest::kWaitLimit;
 
 namespace {
 
@@ -55,7 +58,7 @@ struct Window {
     void Show() {
         frame.show();
         frame.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame, kWaitLimit));
     }
     QApplication& app = App();
     QWidget frame;

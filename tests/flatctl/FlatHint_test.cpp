@@ -1,6 +1,7 @@
 #include "flatctl/TFlatHintUnit.h"
 
 #include "FlatTestSupport.h"
+#include "tests/platform/TestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 namespace {
 
 using flattest::App;
+using platformtest::kWaitLimit;
 
 struct PlacementCase {
     const char* name;
@@ -160,8 +162,7 @@ TEST_F(HintFixture, HidesOnAKeyOrAfterTheHidePause) {
 
     hint.SetHintHidePause(10);
     ASSERT_TRUE(AskApplication(QPoint(100, 100)));
-    QTest::qWait(50);
-    EXPECT_FALSE(hint.HintWindow()->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !hint.HintWindow()->isVisible(); }, kWaitLimit));
 }
 
 TEST_F(HintFixture, ShowsAfterTheMouseRestsForThePause) {
@@ -170,22 +171,24 @@ TEST_F(HintFixture, ShowsAfterTheMouseRestsForThePause) {
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), control.mapToGlobal(QPointF(5, 5)));
     QApplication::sendEvent(&control, &enter);
     EXPECT_TRUE(hint.HintWindow() == nullptr || !hint.HintWindow()->isVisible()) << "not before the pause";
-    QTest::qWait(100);
-    ASSERT_NE(hint.HintWindow(), nullptr);
-    EXPECT_TRUE(hint.HintWindow()->isVisible());
+    EXPECT_TRUE(hint.HintPending());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return hint.HintWindow() != nullptr && hint.HintWindow()->isVisible(); }, kWaitLimit));
     EXPECT_EQ(hint.HintWindow()->Text(), "Box volume");
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&control, &leave);
     EXPECT_FALSE(hint.HintWindow()->isVisible());
 
-    // Leaving before the pause ends shows nothing. The pointer goes far from the control, so
-    // that no real entering follows.
+    // Leaving before the pause ends shows nothing: the wait is called off, whatever the clock
+    // says. The pointer goes far from the control, so that no real entering follows.
     QCursor::setPos(QPoint(3000, 3000));
     QApplication::processEvents();
     hint.SetHintPause(200);
     QApplication::sendEvent(&control, &enter);
+    EXPECT_TRUE(hint.HintPending());
     QApplication::sendEvent(&control, &leave);
-    QTest::qWait(300);
+    EXPECT_FALSE(hint.HintPending());
+    QApplication::processEvents();
     EXPECT_FALSE(hint.HintWindow()->isVisible());
 }
 

@@ -2,6 +2,7 @@
 #include "help/HHDebug.h"
 
 #include "../platform/TempFolders.h"
+#include "tests/platform/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -106,14 +107,14 @@ TEST_F(HelpLog, StartWithoutTheSwitchDeletesTheOldLog) {
 }
 
 TEST_F(HelpLog, GoesToTheTemporaryFolderWhenDocumentsCannotBeWritten) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
     environment_.arguments = {"-debug"};
     // A documents folder that does not exist cannot take the log.
     environment_.documentsFolder = folder_.path() / "missing";
     StartHelpDebugLog(environment_);
     EXPECT_EQ(HelpFacts().logFile, temp_ / "HHDebug.txt");
     EXPECT_TRUE(std::filesystem::exists(temp_ / "HHDebug.txt"));
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     std::filesystem::remove(temp_ / "HHDebug.txt");
     environment_.documentsFolder = documents_;
     std::filesystem::permissions(documents_,

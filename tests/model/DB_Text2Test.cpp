@@ -108,17 +108,56 @@ TEST_F(DriverFolder, LoadsTheNamedDriverAndLeavesTheProjectBlock) {
     EXPECT_EQ(again.Data.Brand, "Acme");
 }
 
-TEST_F(DriverFolder, MissingUnreadableOrForeignFilesLoadAsDefaults) {
-    fs::create_directory(folder / "Folder.bvd");
-    Write(folder / "Binary.bvd", std::string("\0\xff\xfe[Driver\n=\n\0\0", 14));
+TEST_F(DriverFolder, AMissingDriverLoadsAsDefaultsAndSaysSo) {
     Write(folder.parent_path() / "Outside.bvd", "[Driver]\nBrand=Outside\n");
-
-    for (const char* name : {"Missing", "Folder", "Binary", "../Outside", "", "."}) {
+    for (const char* name : {"Missing", "../Outside", "", "."}) {
         TDriverObject driver = UsedDriver();
-        database.LoadDriver(name, driver);
+        const TReadReport report = database.LoadDriver(name, driver);
+        EXPECT_FALSE(report.ok) << name;
+        EXPECT_EQ(report.error, "The driver file \"" + std::string(name) + ".bvd\" does not exist");
         ExpectDefaults(driver);
         EXPECT_EQ(driver.Rs, 0.25) << name;
     }
+}
+
+// A driver that is there but cannot be read is never replaced by defaults: the report names it
+// and says why, and the driver stays as it was.
+TEST_F(DriverFolder, ADriverThatCannotBeReadIsReportedAndNotReplaced) {
+    fs::create_directory(folder / "Folder.bvd");
+    Write(folder / "Binary.bvd", std::string("\0\xff\xfe[Driver\n=\n\0\0", 14));
+    Write(folder / "Empty.bvd", "");
+    Write(folder / "Long.bvd", "[Driver]\nBrand=Long\nComment=" + std::string(MaximumTextLength + 1, 'x') + "\n");
+    const struct {
+        const char* name;
+        std::string error;
+    } rows[] = {
+        {"Folder", "\"" + (folder / "Folder.bvd").string() + "\" is a folder, not a file"},
+        {"Binary", "The file \"" + (folder / "Binary.bvd").string() + "\" holds no driver: it has no section [Driver]"},
+        {"Empty", "The file \"" + (folder / "Empty.bvd").string() + "\" holds no driver: it has no section [Driver]"},
+        {"Long", "The text Comment of section [Driver] in \"" + (folder / "Long.bvd").string() + "\" holds " +
+                     std::to_string(MaximumTextLength + 1) + " bytes, more than the " +
+                     std::to_string(MaximumTextLength) + " a text may hold; the file is not opened, so that nothing of it is cut"},
+    };
+    for (const auto& row : rows) {
+        TDriverObject driver = UsedDriver();
+        driver.Data.Brand = "Kept";
+        const TReadReport report = database.LoadDriver(row.name, driver);
+        EXPECT_FALSE(report.ok) << row.name;
+        EXPECT_EQ(report.error, row.error);
+        EXPECT_EQ(driver.Data.Brand, "Kept") << row.name;
+    }
+}
+
+// The database lists names as the file system holds them, bytes that are not UTF-8 included, and
+// loads a driver by that name.
+TEST_F(DriverFolder, ANameThatIsNotUtf8IsListedAndLoaded) {
+    Write(folder / "W\xe9 8.bvd", "[Driver]\nBrand=Acme\n");
+    std::vector<std::string> names;
+    database.GetDriverList(names);
+    ASSERT_EQ(names, std::vector<std::string>({"W\xe9 8"}));
+    TDriverObject driver;
+    EXPECT_TRUE(database.LoadDriver(names.front(), driver).ok);
+    EXPECT_EQ(driver.Data.Brand, "Acme");
 }
 
 } // namespace

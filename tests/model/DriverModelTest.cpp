@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <complex>
 #include <ostream>
@@ -462,6 +463,41 @@ TEST(DriverModel, MissingAirStillGivesTheMountedTotals) {
     EXPECT_DOUBLE_EQ(driver.VasTotal, 2 * Vas);
     EXPECT_DOUBLE_EQ(driver.SdTotal, 2 * Sd);
     EXPECT_NEAR(driver.QesTotal, 1.1 * Qes, 1e-12);
+}
+
+// A driver without what the circuit needs gets no circuit, and the model finds that out before it
+// divides: with the floating-point traps armed, a division by zero or an invalid operation ends
+// the test program.
+TEST(DriverModel, ADriverWithoutWhatTheCircuitNeedsGetsNoneAndDividesByNothing) {
+    const struct {
+        const char* name;
+        void (*change)(TDriverData&);
+    } rows[] = {
+        {"Fs 0", [](TDriverData& d) { d.Fs = 0; }},
+        {"Vas 0", [](TDriverData& d) { d.Vas = 0; }},
+        {"Qts alone", [](TDriverData& d) { d = TDriverData{}; d.Qts = 0.4; }},
+        {"nothing", [](TDriverData& d) { d = TDriverData{}; }},
+        {"Qes 0 and Qts 0", [](TDriverData& d) { d.Qes = 0; d.Qts = 0; }},
+        {"negative Vas", [](TDriverData& d) { d.Vas = -0.05; }},
+        {"infinite Fs", [](TDriverData& d) { d.Fs = HUGE_VAL; }},
+    };
+    for (const auto& row : rows) {
+        TDriverObject driver = TestDriver();
+        row.change(driver.Data);
+        ::feclearexcept(FE_ALL_EXCEPT);
+        ::feenableexcept(FE_DIVBYZERO | FE_INVALID);
+        driver.PrepareModel();
+        ::fedisableexcept(FE_ALL_EXCEPT);
+        EXPECT_FALSE(driver.ModelReady) << row.name;
+        EXPECT_EQ(driver.Rae, 0) << row.name;
+        EXPECT_EQ(driver.Cas, 0) << row.name;
+    }
+    // The complete driver still gets its circuit with the traps armed.
+    TDriverObject complete = TestDriver();
+    ::feenableexcept(FE_DIVBYZERO | FE_INVALID);
+    complete.PrepareModel();
+    ::fedisableexcept(FE_ALL_EXCEPT);
+    EXPECT_TRUE(complete.ModelReady);
 }
 
 } // namespace

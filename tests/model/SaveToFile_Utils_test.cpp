@@ -693,6 +693,15 @@ public:
         d.DateModified = Date();
         for (auto field : StoredReals)
             d.*field = Real();
+        // Sizes and losses cannot be negative, and air has density and sound: a file with such
+        // values does not give them back (UnusableValuesAreListedAndNotTaken).
+        for (auto field : {&TDriverData::Qts, &TDriverData::Znom, &TDriverData::Fs, &TDriverData::Pe,
+                           &TDriverData::Re, &TDriverData::Le, &TDriverData::Cms, &TDriverData::Qms,
+                           &TDriverData::Qes, &TDriverData::Mms, &TDriverData::Sd, &TDriverData::Vas,
+                           &TDriverData::Dia, &TDriverData::Vd, &TDriverData::Xmax})
+            d.*field = std::fabs(d.*field);
+        d.roo = Positive(d.roo);
+        d.c = Positive(d.c);
         d.numVC = Integer(1, 1000);
         d.VCCon = Integer(1, 2);
         for (char& letter : d.ParState)
@@ -701,9 +710,13 @@ public:
     }
 
     TVentData Vent() {
-        return {Integer(1, 8), Integer(1, 2), Real(), Real(), Real(), Real(),
-                Real(),        Real(),        Real(), 0,      Flag()};
+        return {Integer(1, 8), Integer(1, 2), Size(), Size(), Size(), Size(),
+                Size(),        Size(),        Real(), 0,      Flag()};
     }
+
+    // A value that cannot be negative, any bits otherwise; and one above 0.
+    double Size() { return std::fabs(Real()); }
+    static double Positive(double value) { return value == 0 ? 1 : std::fabs(value); }
 
     TBoxData Box() {
         TBoxData box;
@@ -714,12 +727,18 @@ public:
               &box.Qpc, &box.Qiclfr, &box.Qiclfc, &box.Qiclcr, &box.T,    &box.p,       &box.phi,
               &box.d,   &box.Angle,  &box.Med,    &box.alfaVC, &box.dTVC, &box.Sdfport, &box.Sdrport})
             *field = Real();
+        for (double* size : {&box.Vf, &box.Ff, &box.Vr, &box.Fr, &box.Vc, &box.Fc, &box.Med, &box.Sdfport,
+                             &box.Sdrport})
+            *size = std::fabs(*size);
+        box.T = Positive(box.T);
+        box.p = Positive(box.p);
+        box.phi = std::fabs(box.phi) / (1 + std::fabs(box.phi));
         box.Nd = Integer(0, 1000);
         box.Isobarik = Flag();
         box.FrontVent = Vent();
         box.RearVent = Vent();
         box.Npr = Integer(0, 1000);
-        box.PassiveRadiator = {Real(), Real(), Real(), Real(), Real(), Real()};
+        box.PassiveRadiator = {Size(), Size(), Size(), Size(), Size(), Size()};
         return box;
     }
 
@@ -825,7 +844,7 @@ TEST_F(FileSectionsTest, RandomProjectsSurviveSaveAndLoadBitForBit) {
         TBoxData box = make.Box();
         std::int32_t color = make.Integer(INT32_MIN, INT32_MAX);
         std::int32_t width = make.Integer(1, 100);
-        TSignalSource signal{0, make.Real(), make.Real()};
+        TSignalSource signal{0, make.Size(), make.Size()};
         TFilterList filters = make.Filters();
         ASSERT_TRUE(SaveProjectFile(projectPath, {info, driver, box, color, width, signal, filters}));
         ASSERT_TRUE(SaveDriverFile(driverPath, driver));
@@ -1374,3 +1393,157 @@ TEST_F(FileSectionsTest, ASaveOverAReadOnlyFileIsRefusedAndNamesIt) {
     EXPECT_NE(result.error.find("read-only"), std::string::npos) << result.error;
     EXPECT_EQ(ReadBytes(path), "[Driver]\nBrand=old\n");
 }
+
+// --- files that hold no project, values that cannot be used, texts beyond the bound ------------
+
+namespace {
+
+// Files without any section of a project or driver file: none of them is taken for an empty
+// project or driver, and the records keep what they held.
+TEST_F(FileSectionsTest, AFileThatHoldsNoProjectOrDriverIsRefusedAndChangesNothing) {
+    std::mt19937 random(4096);
+    std::string randomBytes(4096, '\0');
+    for (char& byte : randomBytes)
+        byte = static_cast<char>(random() % 256);
+    std::string sections;
+    for (int i = 0; i < 100000; ++i)
+        sections += "[Section" + std::to_string(i) + "]\nkey=1\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } rows[] = {
+        {"empty", ""},
+        {"random bytes", randomBytes},
+        {"10 MB on one line", std::string(10 * 1024 * 1024, 'x')},
+        {"100000 foreign sections", sections},
+    };
+    for (const auto& row : rows) {
+        const fs::path path = folder / "none.bvp";
+        WriteBytes(path, row.bytes);
+        GoldenProject project;
+        const TReadReport report = LoadProjectFile(path, project.Parts());
+        EXPECT_FALSE(report.ok) << row.name;
+        EXPECT_EQ(report.error,
+                  "The file \"" + path.string() + "\" holds no project: it has none of the sections of a project file");
+        EXPECT_EQ(project.box.Vr, 0.05) << row.name;
+        EXPECT_EQ(project.info.Description, GoldenProject().info.Description) << row.name;
+        EXPECT_EQ(project.filters.size(), 3u) << row.name;
+
+        TDriverObject driver = GoldenDriver();
+        const TReadReport driverReport = LoadDriverFile(path, driver);
+        EXPECT_FALSE(driverReport.ok) << row.name;
+        EXPECT_EQ(driverReport.error, "The file \"" + path.string() + "\" holds no driver: it has no section [Driver]");
+        ExpectSameDriver(driver.Data, GoldenDriver().Data);
+    }
+}
+
+// A file with the sections but without their keys is a project (or driver) that takes the
+// defaults of every missing key.
+TEST_F(FileSectionsTest, SectionsWithoutKeysTakeTheDefaults) {
+    const fs::path path = folder / "bare.bvp";
+    for (const char* text : {"[ProjectInfo]\n", "[Filters]\n", "[Driver]\n"}) {
+        WriteBytes(path, text);
+        GoldenProject project;
+        ASSERT_TRUE(LoadProjectFile(path, project.Parts())) << text;
+        EXPECT_EQ(project.box.BType, 0);
+        EXPECT_EQ(project.box.T, 293.15);
+        EXPECT_EQ(project.box.p, 101325);
+        EXPECT_EQ(project.box.Nd, 1);
+        EXPECT_TRUE(project.filters.empty());
+    }
+    TDriverObject driver = GoldenDriver();
+    const TReadReport report = LoadDriverFile(path, driver);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_TRUE(report.warnings.empty());
+    EXPECT_EQ(driver.Data.Brand, "");
+    EXPECT_EQ(driver.Data.Fs, 0);
+}
+
+// Values the model cannot use are listed, one line each in the order of the sections' keys, and
+// read as 0; every other value opens as it is.
+TEST_F(FileSectionsTest, UnusableValuesAreListedAndNotTaken) {
+    const struct {
+        const char* section;
+        const char* key;
+        const char* text;
+        double TBoxData::*field;
+    } rows[] = {
+        {"Box", "Vf", "inf", &TBoxData::Vf},    {"Box", "Vr", "nan", &TBoxData::Vr},
+        {"Box", "Fr", "abc", &TBoxData::Fr},    {"Box", "Vc", "-0.05", &TBoxData::Vc},
+        {"Box", "T", "-300", &TBoxData::T},     {"Box", "p", "0", &TBoxData::p},
+        {"Box", "phi", "1.5", &TBoxData::phi},  {"Box", "Med", "-1e-3", &TBoxData::Med},
+    };
+    std::string text = "[Driver]\nFs=-30\nVas=1e999\nQts=0.4\nroo=0\n[Box]\nBType=1\nAngle=-0.5\nd=2\n";
+    std::string expected;
+    for (const auto& row : rows) {
+        text += std::string(row.key) + "=" + row.text + "\n";
+        expected += "\n[" + std::string(row.section) + "] " + row.key + " = " + row.text;
+    }
+    text += "[VentRear]\nlen=-0.2\ndia1=0.05\n[SignalSource]\nP=-1\nRg=0.5\n";
+    const fs::path path = folder / "unusable.bvp";
+    WriteBytes(path, text);
+    GoldenProject project;
+    const TReadReport report = LoadProjectFile(path, project.Parts());
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_EQ(UnusableValuesMessage(path, report.warnings),
+              "Some values in \"" + path.string() +
+                  "\" cannot be used and were not taken (a number reads as 0):\n"
+                  "[Driver] Fs = -30\n[Driver] Vas = 1e999\n[Driver] roo = 0" +
+                  expected + "\n[VentRear] len = -0.2\n[SignalSource] P = -1");
+    for (const auto& row : rows)
+        EXPECT_EQ(project.box.*row.field, 0) << row.key;
+    EXPECT_EQ(project.driver.Data.Fs, 0);
+    EXPECT_EQ(project.driver.Data.roo, 0);
+    EXPECT_EQ(project.driver.Data.Qts, 0.4);
+    EXPECT_EQ(project.box.Angle, -0.5);
+    EXPECT_EQ(project.box.d, 2);
+    EXPECT_EQ(project.box.RearVent.len, 0);
+    EXPECT_EQ(project.box.RearVent.dia1, 0.05);
+    EXPECT_EQ(project.signal.P, 0);
+    EXPECT_EQ(project.signal.Rg, 0.5);
+
+    // A driver file lists its own the same way.
+    WriteBytes(path, "[Driver]\nFs=31.5\nVas=-0.1\nc=nan\n");
+    TDriverObject driver;
+    const TReadReport driverReport = LoadDriverFile(path, driver);
+    ASSERT_TRUE(driverReport.ok);
+    EXPECT_EQ(driverReport.warnings, (std::vector<std::string>{"[Driver] Vas = -0.1", "[Driver] c = nan"}));
+    EXPECT_EQ(driver.Data.Fs, 31.5);
+    EXPECT_EQ(driver.Data.Vas, 0);
+}
+
+// A text beyond the bound refuses the whole file: cutting it would lose the rest at the next
+// save. A text of exactly the bound opens.
+TEST_F(FileSectionsTest, ATextBeyondTheBoundRefusesTheFileAndCutsNothing) {
+    const fs::path path = folder / "long.bvp";
+    WriteBytes(path, "[ProjectInfo]\nDescription=" + std::string(MaximumTextLength, 'a') + "\n");
+    GoldenProject fits;
+    ASSERT_TRUE(LoadProjectFile(path, fits.Parts()));
+    EXPECT_EQ(fits.info.Description.size(), MaximumTextLength);
+
+    for (const char* key : {"Description", "Creator"}) {
+        WriteBytes(path, "[ProjectInfo]\n" + std::string(key) + "=" + std::string(30 * 1024 * 1024, 'a') + "\n");
+        GoldenProject project;
+        const TReadReport report = LoadProjectFile(path, project.Parts());
+        EXPECT_FALSE(report.ok);
+        EXPECT_EQ(report.error, "The text " + std::string(key) + " of section [ProjectInfo] in \"" + path.string() +
+                                    "\" holds 31457280 bytes, more than the 16384 a text may hold; the file is not "
+                                    "opened, so that nothing of it is cut");
+        EXPECT_EQ(project.info.Description, GoldenProject().info.Description);
+    }
+
+    // What cannot be opened again is not saved: the old file stays.
+    GoldenProject longer;
+    longer.info.Description = std::string(MaximumTextLength + 1, 'b');
+    const platform::IniResult saved = SaveProjectFile(path, longer.Parts());
+    EXPECT_FALSE(saved.ok);
+    EXPECT_EQ(saved.error, "Cannot save \"" + path.string() + "\": the text Description holds 16385 bytes, more "
+                           "than the 16384 a text may hold");
+    TDriverObject driver = GoldenDriver();
+    driver.Data.Comment = std::string(MaximumTextLength / 2 + 1, '\n'); // each break is one byte stored
+    EXPECT_TRUE(SaveDriverFile(folder / "d.bvd", driver).ok);
+    driver.Data.Comment = std::string(MaximumTextLength + 1, 'c');
+    EXPECT_FALSE(SaveDriverFile(folder / "d.bvd", driver).ok);
+}
+
+} // namespace

@@ -1,6 +1,8 @@
 #include "model/UnitHelper.h"
 #include "model/Units.h"
 
+#include "tests/platform/Unprivileged.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -166,8 +168,8 @@ TEST_F(UnitStoreTest, UnwritableFolderKeepsTheChoiceForThisRun) {
 }
 
 TEST_F(UnitStoreTest, AFileThatCannotBeReadIsNotReplaced) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
     const std::string stored = Record("edFs", 1) + Record("edVas", 2);
     WriteBytes(file, stored);
     fs::permissions(file, fs::perms::none);
@@ -178,6 +180,49 @@ TEST_F(UnitStoreTest, AFileThatCannotBeReadIsNotReplaced) {
     EXPECT_EQ(GetUnitIndex(field), 1); // holds for this run
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ReadBytes(file), stored);
+}
+
+// The first write that fails says so, once, with the file and the reason; the later ones are
+// silent, and every choice still holds for the run.
+TEST_F(UnitStoreTest, TheFirstFailingWriteIsToldOnce) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    const fs::path readOnly = folder / "readonly";
+    fs::create_directories(readOnly / "Drivers");
+    fs::create_directories(readOnly / "Projects");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+    const fs::path locked = folder / "locked.DAT";
+    WriteBytes(locked, Record("edFs", 1));
+    fs::permissions(locked, fs::perms::none);
+    const struct {
+        fs::path file;
+        std::string why;
+    } rows[] = {
+        {readOnly / "UNITINDEX.DAT", "Cannot create a file in \"" + readOnly.string() + "\": Permission denied"},
+        {folder / "missing" / "UNITINDEX.DAT",
+         "Cannot create a file in \"" + (folder / "missing").string() + "\": No such file or directory"},
+        {locked, "\"" + locked.string() + "\" cannot be read, so it is not written over"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> told;
+        TUnitStore::Instance().SetPath(row.file);
+        TUnitStore::Instance().SetWriteFailureHandler([&](const std::string& message) { told.push_back(message); });
+        FakeField field("edFs", qkFrequency);
+        SetUnitIndex(field, 1);
+        EXPECT_FALSE(TUnitStore::Instance().Store("edVas", 1));
+        EXPECT_FALSE(TUnitStore::Instance().Store("edLe", 1));
+        EXPECT_EQ(GetUnitIndex(field), 1) << row.file;
+        EXPECT_EQ(told, std::vector<std::string>{"The unit choices could not be saved: " + row.why +
+                                                 ". The units chosen now hold until the program ends."});
+        TUnitStore::Instance().SetWriteFailureHandler({});
+    }
+    // A failure before anyone listens is told when the listener comes.
+    TUnitStore::Instance().SetPath(folder / "missing" / "UNITINDEX.DAT");
+    EXPECT_FALSE(TUnitStore::Instance().Store("edFs", 1));
+    int later = 0;
+    TUnitStore::Instance().SetWriteFailureHandler([&](const std::string&) { ++later; });
+    EXPECT_EQ(later, 1);
+    TUnitStore::Instance().SetWriteFailureHandler({});
 }
 
 TEST_F(UnitStoreTest, CycleUnitWrapsAndKeepsTheQuantity) {

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "tests/platform/TempFolders.h"
+#include "tests/platform/Unprivileged.h"
 
 #include "tests/CaseNames.h"
 
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -285,8 +287,8 @@ TEST(IniFile, FailedSaveIntoMissingFolderIsReported) {
 }
 
 TEST(IniFile, FailedSaveIntoReadOnlyFolderKeepsTheOldFile) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
     TempFolder folder;
     const fs::path path = folder.path() / "old.ini";
     WriteBytes(path, "[A]\nb=old\n");
@@ -448,4 +450,56 @@ TEST(IniFile, ASaveOverAReadOnlyFileIsRefused) {
     EXPECT_NE(result.error.find(path.string()), std::string::npos) << result.error;
     EXPECT_EQ(ReadBytes(path), "[A]\nb=old\n");
     EXPECT_TRUE(ini.Modified());
+}
+
+// A save onto a file system mounted read-only names the file system, not the file, for the file
+// being replaced and for a new file alike; the old file is left as it was.
+TEST(IniFile, ASaveOntoAReadOnlyFileSystemSaysTheFileSystemIsReadOnly) {
+    if (platformtest::RerunWithPrivateMounts())
+        return;
+    TempFolder folder;
+    const fs::path old = folder.path() / "old.ini";
+    platformtest::ReadOnlyMount readOnly(folder.path(), [&] { WriteBytes(old, "[A]\nb=old\n"); });
+    ASSERT_EQ(readOnly.error, "");
+    for (const fs::path& path : {old, folder.path() / "new.ini"}) {
+        IniFile ini(path);
+        ASSERT_TRUE(ini.WriteString("A", "b", "new"));
+        const platform::IniResult result = ini.Save();
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error, "Cannot save \"" + path.string() + "\": the file system is read-only");
+    }
+    EXPECT_EQ(ReadBytes(old), "[A]\nb=old\n");
+}
+
+// What cannot be read as a file is named for what it is, never taken for a missing file (which
+// reads as an empty document).
+TEST(IniFile, WhatCannotBeReadIsNamedForWhatItIs) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    TempFolder folder;
+    const fs::path base = folder.path();
+    WriteBytes(base / "locked.ini", "[A]\nb=1\n");
+    fs::permissions(base / "locked.ini", fs::perms::none);
+    ASSERT_EQ(::mkfifo((base / "pipe.ini").c_str(), 0600), 0);
+    fs::create_symlink(base / "loop.ini", base / "loop.ini");
+    fs::create_symlink(base / "gone.ini", base / "dangling.ini");
+    fs::create_directory(base / "folder.ini");
+    const struct {
+        const char* name;
+        std::string error;
+    } rows[] = {
+        {"folder.ini", "is a folder, not a file"},
+        {"pipe.ini", "is not a regular file"},
+        {"loop.ini", "is a link that leads round in a loop"},
+        {"dangling.ini", "is a link to a file that does not exist"},
+        {"locked.ini", "cannot be read: Permission denied"},
+    };
+    for (const auto& row : rows) {
+        const IniFile ini(base / row.name);
+        EXPECT_FALSE(ini.LoadResult().ok) << row.name;
+        EXPECT_EQ(ini.LoadResult().error, "\"" + (base / row.name).string() + "\" " + row.error);
+    }
+    const IniFile missing(base / "missing.ini");
+    EXPECT_TRUE(missing.LoadResult().ok);
+    EXPECT_FALSE(missing.FileFound());
 }

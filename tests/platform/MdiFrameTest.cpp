@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
 
 #include <cstdlib>
 
@@ -20,6 +24,27 @@ protected:
     static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 };
 
+// The user drags the frame's bottom right corner 50 pixels right and down, as the mouse does it:
+// over the corner first, then pressed, moved and released.
+void DragCorner(QMdiSubWindow& frame) {
+    const QPoint corner(frame.width() - 2, frame.height() - 2);
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), QPointF(frame.mapToGlobal(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(&frame, &event);
+    };
+    send(QEvent::MouseMove, corner, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseButtonPress, corner, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, corner + QPoint(50, 50), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, corner + QPoint(50, 50), Qt::LeftButton, Qt::NoButton);
+}
+
+bool OffersSize(QMdiSubWindow& frame) {
+    for (QAction* item : frame.systemMenu()->actions())
+        if (item->text() == QMdiSubWindow::tr("&Size"))
+            return item->isVisible() && item->isEnabled();
+    return false;
+}
+
 TEST_F(MdiFrameTest, AFixedFrameHasTheSystemMenuMinimiseAndCloseBoxOnly) {
     QMdiArea area;
     auto* window = new QLabel("Tool window");
@@ -30,6 +55,38 @@ TEST_F(MdiFrameTest, AFixedFrameHasTheSystemMenuMinimiseAndCloseBoxOnly) {
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowSystemMenuHint);
     EXPECT_TRUE(frame->windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+TEST_F(MdiFrameTest, OnlyTheProgramSizesAFixedFrame) {
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    auto* plain = new QLabel("Sizeable");
+    plain->setMinimumSize(300, 200);
+    QMdiSubWindow* sizeable = area.addSubWindow(plain);
+    auto* window = new QLabel("Tool window");
+    window->setMinimumSize(300, 200);
+    QMdiSubWindow* fixed = area.addSubWindow(window);
+    MakeFixedFrame(*window);
+    sizeable->show();
+    fixed->show();
+    QCoreApplication::processEvents();
+
+    // The same drag that sizes a plain frame leaves a fixed one as it is.
+    const QSize before = sizeable->size();
+    DragCorner(*sizeable);
+    EXPECT_EQ(sizeable->size(), before + QSize(50, 50));
+    EXPECT_TRUE(OffersSize(*sizeable));
+    const QSize fixedSize = fixed->size();
+    DragCorner(*fixed);
+    EXPECT_EQ(fixed->size(), fixedSize);
+    EXPECT_FALSE(OffersSize(*fixed));
+
+    // The window's contents still size it.
+    window->setMinimumSize(400, 300);
+    fixed->adjustSize();
+    EXPECT_GE(fixed->width(), 400);
+    EXPECT_GE(fixed->height(), 300);
 }
 
 TEST_F(MdiFrameTest, ACentredFrameLiesInTheMiddleOfItsWorkspaceOrAtItsCorner) {

@@ -2,6 +2,7 @@
 #include "platform/JoystickProbe.h"
 
 #include "tests/platform/TempFolders.h"
+#include "tests/platform/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,16 @@ using platform::MemorySettingsStore;
 using platform::QtSettingsStore;
 
 namespace {
+
+namespace store_test {
+// The copies kept of malformed settings files in a folder.
+inline int KeptCopies(const std::filesystem::path& folder) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        count += entry.path().filename().string().find(".broken") != std::string::npos ? 1 : 0;
+    return count;
+}
+} // namespace store_test
 
 using platformtest::PrivateConfigHome;
 using platformtest::TempFolder;
@@ -143,7 +154,34 @@ TEST(QtSettingsStore, FailedWriteIsReported) {
     store.WriteInteger("GridX", 20);
     const platform::StoreResult result = store.Flush();
     EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("Borvik Pro.conf"), std::string::npos) << result.error;
+    EXPECT_EQ(result.error, "Cannot write the settings file \"" + (folder.path() / "Halvern" / "Borvik Pro.conf").string() +
+                                "\": \"" + (folder.path() / "Halvern").string() + "\" is a file, not a folder");
+}
+
+// A settings folder or file the user may not write says why.
+TEST(QtSettingsStore, AFailedWriteSaysWhy) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    TempFolder folder;
+    const fs::path locked = folder.path() / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    const fs::path readOnly = folder.path() / "readonly.conf";
+    std::ofstream(readOnly) << "[General]\nGridX=7\n";
+    fs::permissions(readOnly, fs::perms::owner_read);
+    const struct {
+        fs::path file;
+        std::string why;
+    } rows[] = {
+        {locked / "Borvik Pro.conf", ": Permission denied in \"" + locked.string() + "\""},
+        {readOnly, ": Permission denied"},
+    };
+    for (const auto& row : rows) {
+        QtSettingsStore store(row.file);
+        store.WriteInteger("GridX", 20);
+        EXPECT_EQ(store.Flush().error, "Cannot write the settings file \"" + row.file.string() + "\"" + row.why);
+    }
+    fs::permissions(locked, fs::perms::owner_all);
 }
 
 TEST(MemorySettingsStore, KeepsTypesLogsWritesAndFailsOnRequest) {
@@ -177,22 +215,105 @@ TEST(LinuxJoystickProbe, AbsentOrForeignDeviceIsNoJoystick) {
     EXPECT_FALSE(platform::LinuxJoystickProbe(folder.path() / "plain").Probe());
 }
 
-TEST(QtSettingsStore, AMalformedFileIsKeptAsideAndReplacedByTheNextWrite) {
+TEST(QtSettingsStore, AMalformedFileIsKeptAsideAndNothingOfItIsWrittenBack) {
     TempFolder folder;
     const fs::path file = folder.path() / "Borvik Pro.conf";
     std::ofstream(file) << "[General\nGridX=1\nGridY\n";
+    fs::path copy = file;
+    copy += ".broken";
     {
         QtSettingsStore store(file);
+        EXPECT_EQ(store.ReadProblem(), "the settings file \"" + file.string() + "\" is malformed");
+        EXPECT_FALSE(store.ValueExists("GridX")) << "what the reader made of a malformed file is not taken";
+        EXPECT_FALSE(store.KeyExists());
+        EXPECT_EQ(store.KeptCopy(), "");
         store.WriteInteger("GridY", 20);
+        EXPECT_EQ(store.KeptCopy(), copy.string());
         const platform::StoreResult result = store.Flush();
         EXPECT_TRUE(result.ok) << result.error;
     }
     QtSettingsStore reread(file);
+    EXPECT_EQ(reread.ReadProblem(), "");
     EXPECT_EQ(reread.ReadInteger("GridY"), 20);
-    EXPECT_EQ(reread.ReadInteger("GridX"), 1) << "what was readable stays";
-    fs::path copy = file;
-    copy += ".broken";
+    EXPECT_FALSE(reread.ValueExists("GridX"));
     std::ifstream kept(copy);
     const std::string text((std::istreambuf_iterator<char>(kept)), {});
     EXPECT_EQ(text, "[General\nGridX=1\nGridY\n");
+
+    // A second malformed file never overwrites the first copy.
+    std::ofstream(file, std::ios::trunc) << "[General\nGridX=2\n";
+    QtSettingsStore again(file);
+    again.WriteInteger("GridY", 20);
+    fs::path second = file;
+    second += ".broken-2";
+    EXPECT_EQ(again.KeptCopy(), second.string());
+    EXPECT_TRUE(fs::exists(copy));
+}
+
+// What is no settings text is malformed, also where QSettings would pass over it without a word
+// and drop it at the next save; settings text of every kind is read.
+TEST(QtSettingsStore, WhatIsNoSettingsTextIsMalformed) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "Borvik Pro.conf";
+    std::string random(4096, '\0');
+    unsigned seed = 3;
+    for (char& byte : random) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    const struct {
+        const char* name;
+        std::string text;
+        bool malformed;
+    } rows[] = {
+        {"random bytes", random, true},
+        {"a NUL byte", std::string("[General]\nGridX=1\n\0\n", 20), true},
+        {"a line without a value", "[General]\nGridX=1\njust words\n", true},
+        {"bytes that are not UTF-8", "[General]\nUserName=J\xf6rg\n", true},
+        {"an open header", "[General\nGridX=1\n", true},
+        {"empty", "", false},
+        {"groups, comments and blanks", "; note\n\n[General]\r\nGridX = 1\r\n[Desktop]\nMainLeft=3\n", false},
+        {"UTF-8 and quoted values", "[General]\nUserName=J\xc3\xb6rg\nProgramPath=\"/a b/\"\n", false},
+    };
+    for (const auto& row : rows) {
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << row.text;
+        }
+        const QtSettingsStore store(file);
+        EXPECT_EQ(store.ReadProblem().empty(), !row.malformed) << row.name << ": " << store.ReadProblem();
+    }
+}
+
+// A settings file that cannot be read says why; nothing is written over it.
+TEST(QtSettingsStore, AFileThatCannotBeReadSaysWhyAndIsNotReplaced) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    TempFolder folder;
+    const fs::path locked = folder.path() / "locked.conf";
+    std::ofstream(locked) << "[General]\nGridX=7\n";
+    fs::permissions(locked, fs::perms::none);
+    const fs::path asFolder = folder.path() / "folder.conf";
+    fs::create_directory(asFolder);
+    const struct {
+        fs::path file;
+        std::string problem;
+    } rows[] = {
+        {locked, "\"" + locked.string() + "\" cannot be read: Permission denied"},
+        {asFolder, "\"" + asFolder.string() + "\" is a folder, not a file"},
+    };
+    for (const auto& row : rows) {
+        {
+            QtSettingsStore store(row.file);
+            EXPECT_EQ(store.ReadProblem(), row.problem);
+            EXPECT_FALSE(store.ReadInteger("GridX"));
+            store.WriteInteger("GridX", 20);
+            EXPECT_FALSE(store.Flush().ok);
+        }
+        EXPECT_EQ(store_test::KeptCopies(folder.path()), 0) << row.file;
+    }
+    fs::permissions(locked, fs::perms::owner_read);
+    std::ifstream kept(locked);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), "[General]\nGridX=7\n");
+    EXPECT_TRUE(fs::is_directory(asFolder));
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// One QApplication per test program: made by the first suite that needs a window and destroyed
-// again at the end of the suite, since a QApplication that outlives main() crashes in the exit
-// handlers.
+// What the window tests of every folder share: one QApplication per test program, made by the
+// first suite that needs a window and destroyed again at the end of the suite, since a
+// QApplication that outlives main() crashes in the exit handlers; and how long a wait may last.
 
 #include <QApplication>
 
@@ -10,6 +10,10 @@
 #include <string>
 
 namespace platformtest {
+
+// The longest a test waits for a timer, a thread or a peer, in milliseconds: far beyond what any
+// of them takes on a loaded machine, so that reaching it means the behaviour is wrong.
+inline constexpr int kWaitLimit = 30000;
 
 class TestApplication {
 public:

@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "model/BV_Utils.h"
+#include "tests/platform/TestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <QTest>
 
 #include <set>
+
+using platformtest::kWaitLimit;
 
 namespace {
 
@@ -69,7 +72,8 @@ TEST(AboutRules, TheScrollerEntersFromTheBottomFadesToBlackAndStartsAgain) {
 
 class AboutBoxTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { shelltest::EnsureApplication(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_about"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
     void SetUp() override {
         VersionInfo = TVersionInfo{"2.5", "us", "", "", "https://example.org/borvik", "team@example.org"};
         SetShellLauncher(&launcher);
@@ -127,18 +131,19 @@ TEST_F(AboutBoxTest, TheScrollRunsOnlyOnItsPageAndEverythingStopsOnClose) {
 
     pages->setCurrentIndex(2);
     EXPECT_TRUE(about->Scrolling());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return about->ScrollOffset() >= 2; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return about->ScrollOffset() >= 2; }, kWaitLimit));
     pages->setCurrentIndex(1);
+    // Stopped, not merely slow: no timer is left to move it, whatever the clock says.
     EXPECT_FALSE(about->Scrolling());
     const int frozen = about->ScrollOffset();
-    QTest::qWait(100);
+    QCoreApplication::processEvents();
     EXPECT_EQ(about->ScrollOffset(), frozen);
     pages->setCurrentIndex(2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return about->ScrollOffset() > frozen; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return about->ScrollOffset() > frozen; }, kWaitLimit));
     EXPECT_LT(about->ScrollOffset(), frozen + 10); // continued, not restarted
 
     // The reveal ends by itself with the whole picture shown.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !about->Revealing(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !about->Revealing(); }, kWaitLimit));
     const QImage& face = about->FacePicture();
     EXPECT_NE(face.pixel(0, 0), about->palette().color(QPalette::Window).rgb());
     EXPECT_NE(face.pixel(face.width() - 1, face.height() - 1),

@@ -46,7 +46,8 @@ QChar MnemonicLetter(const QString& text) {
 
 class DriverEditorKeysTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { shelltest::EnsureApplication(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_drivereditor_keys"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         shelltest::WriteText(shipped.path() / "version.ini", "[Version]\nNumber=2.5\n");

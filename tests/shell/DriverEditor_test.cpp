@@ -324,6 +324,47 @@ TEST_F(DriverEditorTest, LoadingStartsFromAnEmptyDriverAndAFailedLoadChangesNoth
     EXPECT_EQ(editor->Driver().Data.EBP, 0.0);
 }
 
+// A file that holds no driver is refused with a message that names it; the fields keep the
+// driver being edited.
+TEST_F(DriverEditorTest, AFileThatHoldsNoDriverIsRefusedAndTheFieldsStay) {
+    Edit("edBrand")->setText("Mine");
+    Enter("edQms", "4");
+    const std::filesystem::path file = drivers / "none.bvd";
+    for (const std::string& bytes : {std::string(), std::string("\x01\xff garbage\n[Box]\nVr=1\n"),
+                                     std::string(10 * 1024 * 1024, 'x')}) {
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << bytes;
+        }
+        dialogs.messages.clear();
+        dialogs.openAnswers.push_back({file.string()});
+        editor->btnLoadClick();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages.front().text, "The driver could not be loaded: The file \"" + file.string() +
+                                                     "\" holds no driver: it has no section [Driver]");
+        EXPECT_EQ(Text("edBrand"), "Mine");
+        EXPECT_DOUBLE_EQ(editor->Driver().Data.Qms, 4.0);
+    }
+}
+
+// Values a driver file holds that cannot be used are named in one message after loading.
+TEST_F(DriverEditorTest, UnusableValuesOfADriverAreNamedAfterLoading) {
+    const std::filesystem::path file = drivers / "odd.bvd";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "[Driver]\nBrand=Odd\nFs=30\nVas=-0.05\nRe=nan\n";
+    }
+    dialogs.openAnswers.push_back({file.string()});
+    editor->btnLoadClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.front().text,
+              "Some values in \"" + file.string() +
+                  "\" cannot be used and were not taken (a number reads as 0):\n"
+                  "[Driver] Re = nan\n[Driver] Vas = -0.05");
+    EXPECT_EQ(Text("edBrand"), "Odd");
+    EXPECT_EQ(editor->Driver().Data.Vas, 0.0);
+}
+
 TEST_F(DriverEditorTest, AFailedWriteSaysWhyAndWritesNothing) {
     Enter("edFs", "30");
     dialogs.saveAnswers.push_back((folder.path() / "no such folder" / "x.bvd").string());

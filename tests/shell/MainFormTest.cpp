@@ -10,7 +10,11 @@
 
 #include "flatctl/TFlatHintUnit.h"
 #include "model/DB_Text2.h"
+#include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
+#include "platform/SettingsStore.h"
+#include "tests/platform/Unprivileged.h"
 #include "workspace/DragUtil.h"
 
 #include <gtest/gtest.h>
@@ -36,10 +40,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <memory>
 
 namespace {
 
+using platformtest::kWaitLimit;
 using shelltest::FakePlotWindow;
 using shelltest::FakeProjectWindow;
 using shelltest::TempFolder;
@@ -66,7 +72,8 @@ protected:
 
 class MainFormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { shelltest::EnsureApplication(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_mainwindow"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         shelltest::WriteText(shipped.path() / "version.ini", kVersionFile);
@@ -137,6 +144,106 @@ TEST_F(MainFormTest, FirstStartCreatesTheFoldersWritesTheSettingsAndShowsTheVers
     EXPECT_FALSE(main->findChild<QAction*>("Forums1")->isEnabled());
 }
 
+// A corrupt settings file: start-up says once that the settings could not be read, that the
+// defaults are in use and where the old file was kept; nothing of it is written back.
+TEST_F(MainFormTest, ACorruptSettingsFileIsNamedOnceAndKeptAndTheDefaultsAreUsed) {
+    const std::filesystem::path file = home.path() / "Borvik Pro.conf";
+    std::string junk(4096, '\0');
+    unsigned seed = 29;
+    for (char& byte : junk) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    junk += "\nGridX=3\nJunkKey=1\n";
+    shelltest::WriteText(file, junk);
+    {
+        platform::QtSettingsStore settings(file);
+        TfrmMain main(Links(), shelltest::TestStartup(settings, shipped.path(), home.path()));
+        ASSERT_TRUE(main.Create());
+        EXPECT_EQ(MessageTexts(),
+                  std::vector<std::string>{"The settings could not be read: the settings file \"" + file.string() +
+                                           "\" is malformed.\nThe defaults are in use; the old settings file was "
+                                           "kept as \"" + file.string() + ".broken\"."});
+        EXPECT_EQ(TC.GridX, 20);
+    }
+    EXPECT_EQ(shelltest::ReadText(file.string() + ".broken"), junk);
+    const std::string written = shelltest::ReadText(file);
+    EXPECT_NE(written.find("GridX=20"), std::string::npos) << written;
+    EXPECT_EQ(written.find("JunkKey"), std::string::npos) << written;
+
+    // The next start reads the new file and has nothing to say.
+    dialogs.messages.clear();
+    platform::QtSettingsStore again(file);
+    TfrmMain main(Links(), shelltest::TestStartup(again, shipped.path(), home.path()));
+    ASSERT_TRUE(main.Create());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A settings file that cannot be read (no permission, a folder in its place) says that it could
+// not be read, why, and that the defaults are in use; it is not written over.
+TEST_F(MainFormTest, ASettingsFileThatCannotBeReadSaysWhyAndTheDefaultsAreUsed) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    const std::filesystem::path locked = home.path() / "locked.conf";
+    shelltest::WriteText(locked, "[General]\nGridX=7\n");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    const std::filesystem::path folder = home.path() / "folder.conf";
+    std::filesystem::create_directory(folder);
+    const struct {
+        std::filesystem::path file;
+        std::string why;
+    } rows[] = {
+        {locked, "\"" + locked.string() + "\" cannot be read: Permission denied"},
+        {folder, "\"" + folder.string() + "\" is a folder, not a file"},
+    };
+    for (const auto& row : rows) {
+        dialogs.messages.clear();
+        TC = TConfig{};
+        TC.GridX = 5;
+        platform::QtSettingsStore settings(row.file);
+        TfrmMain main(Links(), shelltest::TestStartup(settings, shipped.path(), home.path()));
+        ASSERT_TRUE(main.Create());
+        EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The settings could not be read: " + row.why +
+                                                           ".\nThe defaults are in use."});
+        EXPECT_EQ(TC.GridX, 20);
+        // Said once: a later write says only that it failed.
+        dialogs.messages.clear();
+        main.SetToolbarCaptions(false);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text.rfind("The settings could not be written: Cannot write the settings file", 0),
+                  0u)
+            << dialogs.messages[0].text;
+    }
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
+    EXPECT_EQ(shelltest::ReadText(locked), "[General]\nGridX=7\n");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+// A documents folder that cannot be written: the first unit choice that cannot be kept says
+// so, once.
+TEST_F(MainFormTest, AReadOnlyDocumentsFolderSaysOnceThatTheUnitChoicesAreNotKept) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    std::filesystem::create_directories(home.path() / "Drivers");
+    std::filesystem::create_directories(home.path() / "Projects");
+    std::filesystem::permissions(home.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    TUnitStore::Instance().SetPath(home.path() / "UNITINDEX.DAT");
+    // Start-up itself may look up units (and so write first); either way one message says it.
+    auto main = Start(Links());
+    EXPECT_FALSE(TUnitStore::Instance().Store("edFs", 1));
+    EXPECT_FALSE(TUnitStore::Instance().Store("edVas", 1));
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         dialogs.messages.empty() && std::chrono::steady_clock::now() < deadline;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The unit choices could not be saved: Cannot create a file in \"" +
+                                                       home.path().string() +
+                                                       "\": Permission denied. The units chosen now hold until the "
+                                                       "program ends."});
+    std::filesystem::permissions(home.path(), std::filesystem::perms::owner_all);
+    TUnitStore::Instance().SetWriteFailureHandler({});
+}
+
 TEST_F(MainFormTest, TheSplashNamesTheStepsAndGoesOnATimerAfterTheFirstShow) {
     TfrmMain main(Links(), Startup());
     ASSERT_TRUE(main.Create());
@@ -145,9 +252,7 @@ TEST_F(MainFormTest, TheSplashNamesTheStepsAndGoesOnATimerAfterTheFirstShow) {
     EXPECT_EQ(main.Splash()->Info(), "Doing nothing ...");
     main.show();
     EXPECT_NE(main.Splash(), nullptr); // still up: the timer has not run
-    QTest::qWait(20);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(main.Splash(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return main.Splash() == nullptr; }, kWaitLimit));
 }
 
 TEST_F(MainFormTest, AMissingVersionFileOrNumberEndsStartUp) {
@@ -314,6 +419,18 @@ TEST_F(MainFormTest, ProjectsDropDownListsTheProjectsFolderAndOpensTheChoice) {
     menu.actions()[0]->trigger();
     EXPECT_EQ(projects.size(), 1u);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A project whose file name is not UTF-8 is listed and opens its own file.
+TEST_F(MainFormTest, ProjectsDropDownOpensAFileWhoseNameIsNotUtf8) {
+    auto main = Start(Links());
+    Project("proj_\xff\xfe.bvp");
+    QMenu menu;
+    main->FillProjectsMenu(&menu);
+    ASSERT_EQ(menu.actions().size(), 1);
+    menu.actions()[0]->trigger();
+    ASSERT_EQ(projects.size(), 1u);
+    EXPECT_EQ(platform::TextToPath(projects[0]->loadedFile), home.path() / "Projects" / "proj_\xff\xfe.bvp");
 }
 
 TEST_F(MainFormTest, WindowsDropDownListsChildrenInOrderAndMarksTheActiveOne) {

@@ -9,6 +9,7 @@
 
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "platform/FileNames.h"
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/ProjectForm.h"
 #include "workspace/ProjectLinks.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QDialog>
 #include <QLineEdit>
@@ -24,13 +26,17 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <chrono>
+#include <string>
+
 namespace {
 
 using shelltest::TempFolder;
 
 class MainFormWindowsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { shelltest::EnsureApplication(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_mainwindow_windows"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         shelltest::WriteText(shipped.path() / "version.ini", "[Version]\nNumber=2.5\n");
@@ -189,6 +195,29 @@ TEST_F(MainFormWindowsTest, AnOpenedProjectsFrameLiesWhollyInTheWorkspace) {
     }
 }
 
+TEST_F(MainFormWindowsTest, AProjectsFrameIsFixedWithTheSystemMenuAndMinimiseBoxOnly) {
+    auto main = Start();
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    auto* window = dynamic_cast<TfrmProject*>(main->Proj(1).window);
+    ASSERT_NE(window, nullptr);
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    const Qt::WindowFlags flags = frame->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::MSWindowsFixedSizeDialogHint); // no border to drag
+
+    // The program still sizes the frame: the parameter panel opens inside it.
+    const int closedHeight = frame->height();
+    window->pnlShowParametersClick();
+    EXPECT_GT(frame->height(), closedHeight);
+    EXPECT_TRUE(frame->contentsRect().contains(window->geometry()));
+}
+
 TEST_F(MainFormWindowsTest, ThePlotWindowKeepsWithinAShrinkingWorkspace) {
     auto main = Start();
     main->resize(1400, 950);
@@ -201,6 +230,43 @@ TEST_F(MainFormWindowsTest, ThePlotWindowKeepsWithinAShrinkingWorkspace) {
             plot = sub;
     ASSERT_NE(plot, nullptr);
     EXPECT_TRUE(main->MdiArea()->viewport()->rect().contains(plot->geometry()));
+}
+
+// Assistive technology reports a frame that reaches past its workspace as not showing.
+void ExpectWhollyInSight(QMdiSubWindow* frame) {
+    const QRect area = frame->parentWidget()->rect();
+    EXPECT_TRUE(area.contains(frame->geometry()))
+        << "frame " << frame->x() << "," << frame->y() << " " << frame->width() << "x" << frame->height()
+        << " in " << area.width() << "x" << area.height();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(frame);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_FALSE(accessible->state().invisible);
+    EXPECT_FALSE(accessible->state().offscreen);
+}
+
+TEST_F(MainFormWindowsTest, OnTheGridThePlotWindowStaysWhollyInItsWorkspaceAtStartAndAfterTile) {
+    auto main = Start();
+    ASSERT_TRUE(TC.GridON);
+    ASSERT_EQ(TC.GridY, 20);
+    QMdiSubWindow* plot = nullptr;
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
+        if (sub->widget() == main->PlotWindow()->Widget())
+            plot = sub;
+    ASSERT_NE(plot, nullptr);
+    // A workspace 975 pixels high: the nearest multiple of the grid, 980, is too high.
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    main->resize(1400, 950 + 975 - main->MdiArea()->viewport()->height());
+    QCoreApplication::processEvents();
+    const QRect area = main->MdiArea()->viewport()->rect();
+    ASSERT_EQ(area.height(), 975);
+
+    // The start-up place: the workspace's height, a little over half its width.
+    plot->setGeometry(0, 0, area.width() * 11 / 20, area.height());
+    ExpectWhollyInSight(plot);
+    main->TileWindows();
+    QCoreApplication::processEvents();
+    ExpectWhollyInSight(plot);
 }
 
 TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEverything) {
@@ -265,6 +331,68 @@ TEST_F(MainFormWindowsTest, ANewFrequencyRangeFromTheOptionsReachesThePlotAxis) 
     EXPECT_EQ(plot->Helper().FMin(), 20);
     EXPECT_EQ(plot->Helper().FMax(), 20000);
     EXPECT_EQ(store.ReadFloat("Limits_FreqEnd"), 20000);
+}
+
+// A file that holds no project opens nothing: one message names the file and says so, and no slot
+// and no window is taken.
+TEST_F(MainFormWindowsTest, AFileThatHoldsNoProjectOpensNothingAndSaysSo) {
+    auto main = Start();
+    const auto windowsBefore = main->MdiArea()->subWindowList().size();
+    std::string randomBytes(4096, '\0');
+    unsigned seed = 7;
+    for (char& byte : randomBytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<char>(seed >> 16);
+    }
+    std::string foreign;
+    for (int i = 0; i < 100000; ++i)
+        foreign += "[S" + std::to_string(i) + "]\n";
+    const std::filesystem::path path = home.path() / "Projects" / "none.bvp";
+    const QString name = QString::fromStdString(path.string());
+    for (const std::string& bytes : {std::string(), randomBytes, std::string(10 * 1024 * 1024, 'x'), foreign}) {
+        shelltest::WriteText(path, bytes);
+        dialogs.messages.clear();
+        EXPECT_FALSE(main->OpenProjectFile(name));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Can't open the project " + path.string() + ":\nThe file \"" +
+                                                path.string() +
+                                                "\" holds no project: it has none of the sections of a project file");
+        for (int n = 1; n <= kMaxProjects; ++n)
+            EXPECT_FALSE(main->Proj(n).used) << n;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(main->MdiArea()->subWindowList().size(), windowsBefore);
+    }
+}
+
+// Values a project file holds that the model cannot use are named in one message on opening; the
+// project opens with the rest.
+TEST_F(MainFormWindowsTest, UnusableValuesOfAProjectAreNamedInOneMessageOnOpening) {
+    auto main = Start();
+    const std::filesystem::path path = home.path() / "Projects" / "odd.bvp";
+    shelltest::WriteText(path, "[Driver]\nBrand=Acme\nFs=30\n[Box]\nBType=1\nVr=nan\nFr=35\nT=-300\np=0\n");
+    ASSERT_TRUE(main->OpenProjectFile(QString::fromStdString(path.string())));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Some values in \"" + path.string() +
+                  "\" cannot be used and were not taken (a number reads as 0):\n"
+                  "[Box] Vr = nan\n[Box] T = -300\n[Box] p = 0");
+    EXPECT_TRUE(main->Proj(1).used);
+}
+
+// A name on the command line that is not UTF-8 opens its file.
+TEST_F(MainFormWindowsTest, ACommandLineNameThatIsNotUtf8OpensItsFile) {
+    const std::filesystem::path path = home.path() / "Projects" / "proj_\xff\xfe.bvp";
+    std::filesystem::copy_file(home.path() / "Projects" / "radiator.bvp", path);
+    TAppLinks links;
+    LinkProjectWindows(links);
+    LinkPlotWindow(links);
+    auto main = shelltest::StartMainWindow(
+        std::move(links), shelltest::TestStartup(store, shipped.path(), home.path(), {platform::PathToText(path)}));
+    for (const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+         !main->Proj(1).used && std::chrono::steady_clock::now() < deadline;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(main->Proj(1).used);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "ShellTestSupport.h"
 
+#include "platform/FileNames.h"
 #include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <QDir>
 
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -191,7 +193,32 @@ TEST(CommandLine, FilesAreMadeAbsoluteAndMissingOnesReported) {
     const TCommandLineFiles named = ProjectArguments(
         {"a.bvp", "-debug", "/debug", "missing.bvp", base + "/sub/b.bvp", "sub/../a.bvp", "sub"}, base);
     EXPECT_EQ(named.files, QStringList({base + "/a.bvp", base + "/sub/b.bvp", base + "/a.bvp"}));
-    EXPECT_EQ(named.missing, QStringList({"missing.bvp", "sub"}));
+    EXPECT_EQ(named.missing, QStringList({"missing.bvp"}));
+    EXPECT_EQ(named.refused, QStringList({"\"" + base + "/sub\" is a folder, not a file"}));
+}
+
+// A name that exists but is no file that can be read is named with its reason, not as missing;
+// a name that is not UTF-8 names its file.
+TEST(CommandLine, WhatIsNoReadableFileIsNamedWithItsReason) {
+    TempFolder folder;
+    const std::filesystem::path dir = folder.path();
+    shelltest::WriteText(dir / "proj_\xff\xfe.bvp", "[Box]\n");
+    ASSERT_EQ(::mkfifo((dir / "pipe.bvp").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir / "loop.bvp", dir / "loop.bvp");
+    std::filesystem::create_directory(dir / "folder.bvp");
+    const QString base = platform::PathToText(dir);
+    const TCommandLineFiles named = ProjectArguments(
+        {platform::FileNameToText(std::string("proj_\xff\xfe.bvp")), "pipe.bvp", "loop.bvp", "folder.bvp", "gone.bvp"},
+        base);
+    ASSERT_EQ(named.files.size(), 1);
+    EXPECT_EQ(platform::TextToPath(named.files.front()), dir / "proj_\xff\xfe.bvp");
+    EXPECT_EQ(named.missing, QStringList({"gone.bvp"}));
+    EXPECT_EQ(named.refused, QStringList({"\"" + base + "/pipe.bvp\" is not a regular file",
+                                          "\"" + base + "/loop.bvp\" is a link that leads round in a loop",
+                                          "\"" + base + "/folder.bvp\" is a folder, not a file"}));
+    EXPECT_EQ(CommandLineReport(named),
+              "File not found : gone.bvp\n" + named.refused.join(QLatin1Char('\n')));
+    EXPECT_EQ(CommandLineReport(ProjectArguments({"-debug"}, base)), QString());
 }
 
 TEST(Toolbar, SizeRule) {

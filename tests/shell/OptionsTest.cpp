@@ -5,6 +5,7 @@
 
 #include "model/Units.h"
 #include "platform/Dialogs.h"
+#include "tests/platform/TestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 #include <QTimer>
 
 #include <cmath>
+
+using platformtest::kWaitLimit;
 
 namespace {
 
@@ -115,7 +118,8 @@ TEST(OptionsRules, ScalesCycleAndTrackBarsCoverTheWholeRange) {
 
 class OptionsWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { shelltest::EnsureApplication(); }
+    static void SetUpTestSuite() { platformtest::TestApplication::Ensure("test_options"); }
+    static void TearDownTestSuite() { platformtest::TestApplication::Release(); }
 
     void SetUp() override {
         TUnitStore::Instance().SetPath(units.path() / "UNITINDEX.DAT");
@@ -358,7 +362,7 @@ TEST_F(OptionsWindowTest, TheJoystickPageIsThereOnlyWithAJoystickAndFollowsIt) {
     auto* timer = window->findChild<QTimer*>("JoyTimer");
     ASSERT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 100);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return joystick.reads >= 1; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return joystick.reads >= 1; }, kWaitLimit));
     EXPECT_TRUE(Find<QLabel>(*window, "pnlJoy1")->property("pressed").toBool());
     EXPECT_FALSE(Find<QLabel>(*window, "pnlJoy2")->property("pressed").toBool());
     EXPECT_EQ(Find<QLabel>(*window, "pnlJoy1")->palette().color(QPalette::Window), QColor(255, 0, 0));
@@ -368,7 +372,7 @@ TEST_F(OptionsWindowTest, TheJoystickPageIsThereOnlyWithAJoystickAndFollowsIt) {
 
     joystick.answer.reset();
     const int reads = joystick.reads;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return joystick.reads > reads; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return joystick.reads > reads; }, kWaitLimit));
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Can't read joystick position."});
     EXPECT_FALSE(timer->isActive());
     EXPECT_FALSE(Find<QCheckBox>(*window, "chkTest")->isChecked());

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <string>
 
 #include <bit>
@@ -442,3 +444,35 @@ TEST_F(Settings, GarbledConfigFileNeverStopsStartUp) {
     std::error_code code;
     fs::remove_all(folder, code);
 }
+
+namespace {
+
+// The start-up message about the settings: a read problem says why and where the old file is,
+// and hides the failed write that follows from it; a failed write alone says why.
+TEST(SettingsStartupMessage, SaysOnceWhatWentWrong) {
+    const struct {
+        const char* readProblem;
+        const char* keptCopy;
+        std::optional<std::string> writeError;
+        std::string message;
+    } rows[] = {
+        {"", "", std::nullopt, ""},
+        {"", "", "Cannot write \"s.conf\"", "The settings could not be written: Cannot write \"s.conf\""},
+        {"\"s.conf\" cannot be read: Permission denied", "", "Cannot write \"s.conf\"",
+         "The settings could not be read: \"s.conf\" cannot be read: Permission denied.\nThe defaults are in use."},
+        {"the settings file \"s.conf\" is malformed", "s.conf.broken", std::nullopt,
+         "The settings could not be read: the settings file \"s.conf\" is malformed.\nThe defaults are in use; the "
+         "old settings file was kept as \"s.conf.broken\"."},
+    };
+    for (const auto& row : rows) {
+        platform::MemorySettingsStore store;
+        store.readProblem = row.readProblem;
+        store.keptCopy = row.keptCopy;
+        platform::StoreResult written;
+        if (row.writeError)
+            written = {false, *row.writeError};
+        EXPECT_EQ(SettingsStartupMessage(store, written), row.message);
+    }
+}
+
+} // namespace

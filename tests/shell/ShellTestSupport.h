@@ -1,6 +1,7 @@
 #pragma once
-// What the shell's window tests share: one application object, temporary folders, and stand-ins
-// for the windows that other folders build on the shell.
+// What the shell's window tests share besides the application and the temporary folders of every
+// folder's tests: files written for a test, and stand-ins for the windows that other folders build
+// on the shell.
 
 #include "shell/AppLinks.h"
 #include "shell/MainRules.h"
@@ -8,54 +9,30 @@
 #include "model/SaveToFile_Utils.h"
 #include "platform/IniFile.h"
 
-#include <QApplication>
+#include "tests/platform/TempFolders.h"
+#include "tests/platform/TestApplication.h"
+
 #include <QCloseEvent>
 #include <QWidget>
 
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 
 namespace shelltest {
 
-inline void EnsureApplication() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "shell_tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "borvik-shell-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::system_error(errno, std::generic_category(), "cannot make a temporary folder");
-        }
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code code;
-        std::filesystem::remove_all(path_, code);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using platformtest::TempFolder;
 
 inline void WriteText(const std::filesystem::path& file, const std::string& text) {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
     out << text;
+}
+
+inline std::string ReadText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // A project file with just what the stand-in reads: the driver's names and the box type.

@@ -5,6 +5,7 @@
 #include "siggen/SignalControls.h"
 #include "siggen/SignalGeneratorLinks.h"
 #include "tests/platform/TempFolders.h"
+#include "tests/platform/TestApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@
 #include <cmath>
 
 using platform::JoystickState;
+using platformtest::kWaitLimit;
 
 namespace {
 
@@ -86,7 +88,7 @@ protected:
             [this, options] { return platform::MakeWavFileSink(folder_.path() / "out.wav", options); });
     }
     bool WaitUntilIdle() {
-        return QTest::qWaitFor([&] { return Start()->text() == QStringLiteral("Start"); }, 20000);
+        return QTest::qWaitFor([&] { return Start()->text() == QStringLiteral("Start"); }, kWaitLimit);
     }
 
     platformtest::TempFolder folder_{"borvik-sgener"};
@@ -338,7 +340,7 @@ TEST_F(SGenerTest, JoystickStepsTheToneAndItsButtonsStartAndStop) {
 TEST_F(SGenerTest, JoystickTimerReadsEveryHundredMilliseconds) {
     joystick_.answer = JoystickState{65535, 32767, 0};
     JoyMode()->setChecked(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return joystick_.reads >= 2; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return joystick_.reads >= 2; }, kWaitLimit));
     JoyMode()->setChecked(false);
     EXPECT_FALSE(Child<QTimer>("timerJoyMode")->isActive());
     EXPECT_NE(Edit("edF1")->text(), QStringLiteral("100"));
@@ -351,7 +353,7 @@ TEST_F(SGenerTest, ClosingWhilePlayingStopsTheSoundFirst) {
     EXPECT_TRUE(window_->close());
     EXPECT_FALSE(window_->Engine().DeviceOpen());
     EXPECT_FALSE(window_->Engine().Playing());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window_.isNull(); }, 2000)); // freed itself
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window_.isNull(); }, kWaitLimit)); // freed itself
 }
 
 TEST_F(SGenerTest, DeletedWhilePlayingStopsTheDeviceFirst) {
@@ -367,10 +369,10 @@ TEST_F(SGenerTest, DeletedWhilePlayingStopsTheDeviceFirst) {
 TEST_F(SGenerTest, EscapeCloses) {
     window_->show();
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_, kWaitLimit));
     Mode()->setFocus();
     QTest::keyClick(Mode(), Qt::Key_Escape);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window_.isNull(); }, 2000)); // freed itself
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window_.isNull(); }, kWaitLimit)); // freed itself
 }
 
 TEST_F(SGenerTest, MdiFrameKeepsToTheGrid) {
@@ -392,7 +394,7 @@ TEST_F(SGenerTest, ActivatedInTheWorkspaceItsFirstFieldKeepsTheKeyboard) {
     area.resize(900, 700);
     area.show();
     area.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&area));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&area, kWaitLimit));
     // As the main window shows a tool window: frame, window, then activation.
     QMdiSubWindow* frame = area.addSubWindow(window_);
     window_->show();
@@ -442,5 +444,5 @@ TEST(SignalGeneratorLinks, FactoryMakesTheWindowThatFreesItselfOnClose) {
     EXPECT_TRUE(widget->testAttribute(Qt::WA_DeleteOnClose));
     widget->show();
     widget->close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.isNull(); }, 2000)); // freed itself
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.isNull(); }, kWaitLimit)); // freed itself
 }

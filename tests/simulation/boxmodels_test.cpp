@@ -549,42 +549,6 @@ TEST(OffAxis, ScalesTheClosedBoxSplAndTransferButNotItsImpedance) {
     }
 }
 
-struct PhaseCase {
-    const char* name;
-    double plus, minus;
-    double expectedDelayTimesH; // delay · h
-};
-
-class GroupDelayPhaseTest : public ::testing::TestWithParam<PhaseCase> {};
-
-TEST_P(GroupDelayPhaseTest, UndoesTheWrapInBothDirections) {
-    const PhaseCase& c = GetParam();
-    const double h = 1e-10;
-    EXPECT_NEAR(BoxMath_GroupDelayFromPhases(c.plus, c.minus, h) * h, c.expectedDelayTimesH, 1e-12);
-}
-
-INSTANTIATE_TEST_SUITE_P(Phases, GroupDelayPhaseTest,
-                         ::testing::Values(
-                             // falling phase: positive delay, -(Δφ)/(4π)
-                             PhaseCase{"Plain", 0.1, 0.3, 0.2 / (4 * Pi)},
-                             // falling through -π: the upper phase reads just below +π
-                             PhaseCase{"FallingThroughMinusPi", Pi - 0.1, -Pi + 0.1, 0.2 / (4 * Pi)},
-                             // rising through +π: the upper phase reads just above -π
-                             PhaseCase{"RisingThroughPi", -Pi + 0.1, Pi - 0.1, -0.2 / (4 * Pi)}),
-                         [](const ::testing::TestParamInfo<PhaseCase>& info) {
-                             return std::string(info.param.name);
-                         });
-
-TEST(GroupDelay, StepIsTheRepresentableDifferenceInProportionToTheFrequency) {
-    for (const double f : {0.1, 10.0, 1000.0, 19999.0}) {
-        const double h = BoxMath_GroupDelayStep(f);
-        EXPECT_EQ(h, (f + f * GroupDelayStepRatio) - f);
-        EXPECT_EQ((f + h) - h, f);
-        EXPECT_NEAR(h, f * GroupDelayStepRatio, 1e-15 * f);
-    }
-    EXPECT_EQ(BoxMath_GroupDelayStep(0.0), 0.0);
-}
-
 // The phase of a vented box's transfer turns through 360°, so it crosses ±π once; the delay at
 // the crossing must agree with its neighbours.
 TEST(GroupDelay, IsContinuousWhereTheVentedPhaseCrossesPi) {

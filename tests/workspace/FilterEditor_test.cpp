@@ -7,6 +7,7 @@
 #include "simulation/ParametricEQ.h"
 #include "simulation/PeakHighpass.h"
 #include "simulation/StaticGain.h"
+#include "tests/platform/TestApplication.h"
 #include "tests/shell/WindowTestSupport.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 
 #include <cmath>
 
+using platformtest::kWaitLimit;
 using windowtest::TypeAndLeave;
 
 namespace {
@@ -100,12 +102,10 @@ TEST_P(FilterKindRowsTest, ShowsTheRowsUnitsAndDefaultsOfTheKind) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, FilterKindRowsTest,
     ::testing::Values(
+        KindCase{fkLowpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2", "50.000", "0.000", ""}},
+        KindCase{fkHighpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2", "20.000", "0.000", ""}},
         KindCase{
-            fkLowpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2.000", "50.000", "0.000", ""}},
-        KindCase{
-            fkHighpass, {"Order", "Cutoff", "Q", ""}, {"", "Hz", "", ""}, {"2.000", "20.000", "0.000", ""}},
-        KindCase{
-            fkAllpass, {"Order", "Delay time", "Q", ""}, {"", "ms", "", ""}, {"1.000", "1.000", "0.707", ""}},
+            fkAllpass, {"Order", "Delay time", "Q", ""}, {"", "ms", "", ""}, {"1", "1.000", "0.707", ""}},
         KindCase{fkLinkwitzTransform,
                  {"f0", "Q0", "fp", "Qp"},
                  {"Hz", "", "Hz", ""},
@@ -156,6 +156,14 @@ TEST_F(FilterEditorTest, OrdersRoundHalvesToEvenAndAreBoundedByTheDesign) {
         } else {
             ASSERT_EQ(project.filters.size(), 1u) << c.typed;
             EXPECT_EQ(static_cast<const TLowpass&>(*project.filters[0]).Order, c.stored) << c.typed;
+            // Opened again, the field shows the order the filter took, as a whole number.
+            Settle();
+            StartFilterEditor(project, 0);
+            EXPECT_EQ(Edit(1)->text().toStdString(), std::to_string(c.stored)) << c.typed;
+            // Applied in place, the same.
+            TypeAndLeave(Edit(1), "2.5");
+            Button("btnApply")->click();
+            EXPECT_EQ(Edit(1)->text().toStdString(), "2") << c.typed;
         }
         delete frmFilterEditor;
         Settle();
@@ -188,7 +196,7 @@ TEST_F(FilterEditorTest, CaptionMnemonicsWorkAtTheFirstPressBesideTheMainWindows
     windowtest::TMainWindowShortcuts mainWindow;
     StartFilterEditor(project, -1);
     Editor()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Editor()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Editor(), kWaitLimit));
     int captions = 0;
     for (QLabel* caption : Editor()->findChildren<QLabel*>()) {
         if (caption->buddy() == nullptr || !caption->text().contains('&'))

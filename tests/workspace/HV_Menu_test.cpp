@@ -10,6 +10,8 @@
 
 #include <memory>
 
+using platformtest::kWaitLimit;
+
 namespace {
 
 class PopupMenuTest : public ::testing::Test {
@@ -67,7 +69,7 @@ TEST_F(PopupMenuTest, DrawsHeaderFrameAndGreyBandOneSizeSmaller) {
     QAction* band = menu.addAction("*Ql");
     QAction* ordinary = menu.addAction("Qa [rear]");
     menu.popup(QPoint(0, 0));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, kWaitLimit));
 
     const QRect headerRect = menu.actionGeometry(header);
     const QRect bandRect = menu.actionGeometry(band);
@@ -104,7 +106,7 @@ TEST_F(PopupMenuTest, ChoosingAHeaderTriggersNothing) {
     int triggered = 0;
     QObject::connect(&menu, &QMenu::triggered, [&](QAction*) { ++triggered; });
     menu.popup(QPoint(0, 0));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, kWaitLimit));
     QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(header).center());
     EXPECT_EQ(triggered, 0);
     menu.close();

@@ -5,11 +5,13 @@
 #include "platform/Dialogs.h"
 #include "shell/AppLinks.h"
 #include "shell/Settings.h"
+#include "tests/platform/TestApplication.h"
 #include "tests/shell/WindowTestSupport.h"
 #include "workspace/DrvParams.h"
 #include "workspace/ProjectForm.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -18,8 +20,10 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <numbers>
 
+using platformtest::kWaitLimit;
 using windowtest::TypeAndLeave;
 
 namespace {
@@ -182,6 +186,34 @@ TEST_F(WizardTest, TheChosenDriversEfficiencyProposesTheBoxType) {
     EXPECT_EQ(wizard->Driver().Data.Model, "Low");
 }
 
+// A driver whose file name is not UTF-8 is listed and loaded by that name; a driver that cannot
+// be read is named in a message instead of being replaced by defaults.
+TEST_F(WizardTest, DriversAreLoadedByTheirFileNamesAndOneThatCannotBeReadIsNamed) {
+    Store(Woofer("Cafe", 27, 0.4), "Caf\xe9");
+    {
+        std::ofstream broken(drivers / "Broken.bvd", std::ios::binary);
+        broken << "\x01\x02 no sections here";
+    }
+    Open();
+    auto* list = Find<QComboBox>("sDriver");
+    ASSERT_EQ(list->count(), 2);
+    // The first entry (Broken) was loaded when the list was filled.
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "The driver \"Broken\" could not be loaded: The file \"" +
+                                            (drivers / "Broken.bvd").string() +
+                                            "\" holds no driver: it has no section [Driver]");
+    EXPECT_EQ(wizard->Driver().Data.Model, "");
+    dialogs.messages.clear();
+    Choose("sDriver", 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(wizard->Driver().Data.Model, "Cafe");
+    // Back to the broken one: nothing of the driver before stays under its name.
+    Choose("sDriver", 0);
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(wizard->Driver().Data.Model, "");
+    EXPECT_EQ(wizard->Driver().Data.Fs, 0);
+}
+
 TEST_F(WizardTest, PlacementOffersWhatAProjectAcceptsAndResetsTheCount) {
     Store(Woofer("W", 27, 0.4), "W");
     Open();
@@ -221,6 +253,7 @@ TEST_F(WizardTest, FinishStartsAProjectFromTheChoices) {
     EXPECT_EQ(project->driver.NumDrivers, 2);
     EXPECT_EQ(project->driver.Data.Model, "W12");
     EXPECT_EQ(project->windowTitle(), "[1]Vented : Acme W12");
+    EXPECT_EQ(qobject_cast<QLabel*>(project->Control("lblBoxType"))->text(), "Vented");
     EXPECT_GT(project->box.Vr, 0);
     EXPECT_GT(project->box.Fr, 0);
     EXPECT_FALSE(project->loading);
@@ -281,6 +314,9 @@ TEST_F(WizardTest, APassiveRadiatorIsAskedForAndChecked) {
     auto* project = dynamic_cast<TfrmProject*>(main.projects[0].window);
     ASSERT_NE(project, nullptr);
     EXPECT_EQ(project->box.BType, 4);
+    // The box type as the wizard's list writes it.
+    EXPECT_EQ(project->windowTitle(), "[1]Passive Radiator : W");
+    EXPECT_EQ(qobject_cast<QLabel*>(project->Control("lblBoxType"))->text(), "Passive Radiator");
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Vas, 0.06);
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Fs, 18);
     EXPECT_DOUBLE_EQ(project->box.PassiveRadiator.Sd, 0.035);
@@ -321,12 +357,12 @@ TEST_F(WizardTest, ItsMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts)
     Store(Woofer("W", 27, 0.4), "W");
     Open();
     wizard->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wizard.get(), kWaitLimit));
     auto* showParams = Find<QAbstractButton>("cbShowParams");
     ASSERT_FALSE(showParams->isChecked());
     QTest::keyClick(Find<QComboBox>("sDriver"),
                     showParams->text().at(showParams->text().indexOf('&') + 1).toLatin1(), Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return showParams->isChecked(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showParams->isChecked(); }, kWaitLimit));
     wizard->btnNextClick();
     ASSERT_EQ(wizard->ActivePage(), wpDriverUsage);
     // A radio button's mnemonic brings the focus.
@@ -348,6 +384,15 @@ TEST_F(WizardTest, EnterGoesOnAndEscapeCloses) {
     QTest::keyClick(wizard.get(), Qt::Key_Escape);
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_FALSE(main.projects[0].used);
+}
+
+TEST_F(WizardTest, AScreenReaderKnowsItAsADialogByItsCaption) {
+    Open();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(wizard.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Dialog);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "New project...");
+    EXPECT_FALSE(accessible->state().invisible);
 }
 
 TEST_F(WizardTest, ItsPlaceSnapsToTheGridWhileTheGridIsOn) {

@@ -10,10 +10,11 @@
 #include "workspace/DemoDriver.h"
 #include "workspace/PlotTypes.h"
 
+#include "tests/platform/PrivateHome.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -25,25 +26,13 @@ namespace plottest {
 inline constexpr double Pi = 3.14159265358979323846;
 
 // Every test of the executable runs against temporary folders, never the user's files.
-class TempHome : public ::testing::Environment {
+class TempHome : public platformtest::PrivateHome {
 public:
+    TempHome() : PrivateHome("plotengine-test") {}
     void SetUp() override {
-        char pattern[] = "/tmp/plotengine-test-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        m_Folder = made;
-        ::setenv("BORVIK_HOME", m_Folder.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (m_Folder / "config").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (m_Folder / "data").c_str(), 1);
-        TUnitStore::Instance().SetPath(m_Folder / "UNITINDEX.DAT");
+        PrivateHome::SetUp();
+        TUnitStore::Instance().SetPath(folder / "UNITINDEX.DAT");
     }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_Folder, ignored);
-    }
-
-private:
-    std::filesystem::path m_Folder;
 };
 
 // A stand-in for a box model: the answer of every evaluation comes from Answer(kind, f);

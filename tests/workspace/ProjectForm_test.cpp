@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -23,10 +24,12 @@
 #include <QTest>
 
 #include "simulation/Lowpass.h"
+#include "tests/platform/TestApplication.h"
 
 #include <cmath>
 #include <fstream>
 
+using platformtest::kWaitLimit;
 using namespace projecttest;
 
 namespace {
@@ -52,6 +55,18 @@ public:
         QTest::keyClick(edit, Qt::Key_Return);
     }
 
+    // A saved project opened into the next slot and shown, as the main window opens it; null
+    // when it cannot be read.
+    TfrmProject* Open(const std::filesystem::path& file) {
+        TfrmProject* window = main.Window(main.AllocateProjectSlot());
+        QString error;
+        if (!window->LoadProjectFile(QString::fromStdString(file.string()), error))
+            return nullptr;
+        window->StartNow(0);
+        window->show();
+        return window;
+    }
+
     platform::ScriptedDialogs dialogs;
     platform::ScopedDialogs scoped{dialogs};
     FakeMainWindow main;
@@ -67,6 +82,8 @@ TEST_F(ProjectWindowTest, NewProjectsShowTheirRecordsAndDerivedValues) {
                                                          QString::fromStdString(BoxTypeName(type)) +
                                                          " : W8 & Co");
         EXPECT_TRUE(window->Modified());
+        EXPECT_EQ(qobject_cast<QLabel*>(window->Control("lblBoxType"))->text().toStdString(),
+                  BoxTypeName(type));
         EXPECT_EQ(window->Tabs()->isTabVisible(1), type == pbPassiveRadiator);
         EXPECT_EQ(window->Tabs()->isTabVisible(3), type != pbClosed && type != pbPassiveRadiator);
         EXPECT_EQ(Edit(window, "ReVolume")->text().toStdString(), Val2Str(qkVolume, 0, window->box.Vr));
@@ -110,7 +127,7 @@ TEST_F(ProjectWindowTest, FieldsAndChoicesAreFlatControls) {
     ASSERT_NE(iso, nullptr);
     window->show();
     window->Tabs()->setCurrentIndex(0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window, kWaitLimit));
     EXPECT_TRUE(standard->isChecked());
     EXPECT_FALSE(window->box.Isobarik);
     QTest::mouseClick(iso, Qt::LeftButton, Qt::NoModifier, iso->rect().center());
@@ -222,6 +239,31 @@ TEST_F(ProjectWindowTest, BoxPictureGesturesAndLocks) {
     EXPECT_NEAR(window->box.Vr, vr * 1.1, 1e-12);
 }
 
+// A drag lights the fields it changes in the flat colour $808000, frame and text area alike, and
+// gives them back the colour they had when the button comes up.
+TEST_F(ProjectWindowTest, ADragLightsItsFieldsInTheFlatColourAndGivesTheirColourBack) {
+    TfrmProject* window = NewProject(main, pbVented);
+    auto* volume = qobject_cast<TFlatEdit*>(window->Control("ReVolume"));
+    auto* distance = qobject_cast<TFlatEdit*>(window->Control("edDist"));
+    ASSERT_NE(volume, nullptr);
+    ASSERT_NE(distance, nullptr);
+    volume->clearFocus();
+    const TColor flat = volume->ColorFlat();
+    const QColor face = volume->palette().color(QPalette::Base);
+    ASSERT_EQ(face, volume->FaceColor());
+
+    window->BoxPicMouseDown(Qt::LeftButton, QPoint(100, 100));
+    EXPECT_EQ(volume->ColorFlat(), static_cast<TColor>(0x808000));
+    EXPECT_EQ(volume->FaceColor(), QColor(0x00, 0x80, 0x80));
+    EXPECT_EQ(volume->palette().color(QPalette::Base), volume->FaceColor()) << "the text area as the frame";
+    EXPECT_EQ(distance->ColorFlat(), flat) << "a field the drag does not change stays as it is";
+
+    window->BoxPicMouseUp();
+    EXPECT_EQ(volume->ColorFlat(), flat);
+    EXPECT_EQ(volume->FaceColor(), face);
+    EXPECT_EQ(volume->palette().color(QPalette::Base), face);
+}
+
 // The close query asks after every kind of change, and only then.
 TEST_F(ProjectWindowTest, CloseQueryAfterEachKindOfChange) {
     const auto file = TempHome::folder / "Projects" / "query.bvp";
@@ -279,12 +321,9 @@ TEST_F(ProjectWindowTest, CloseQueryAfterEachKindOfChange) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const int n = main.AllocateProjectSlot();
-        TfrmProject* window = main.Window(n);
-        QString error;
-        ASSERT_TRUE(window->LoadProjectFile(QString::fromStdString(file.string()), error));
-        window->StartNow(0);
-        window->show();
+        TfrmProject* window = Open(file);
+        ASSERT_NE(window, nullptr);
+        const int n = window->Slot();
         EXPECT_FALSE(window->Modified());
         if (c.change)
             c.change(*this, window);
@@ -394,7 +433,7 @@ TEST_F(ProjectWindowTest, EndCorrectionShowsTheMatchingItemOrTheNumber) {
     // A typed factor counts when the field is left; text that is no factor is refused.
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWaitLimit));
     window->Tabs()->setCurrentIndex(3);
     const double len = window->box.RearVent.len;
     combo->setFocus();
@@ -447,6 +486,53 @@ TEST_F(ProjectWindowTest, ADroppedDriverReplacesTheProjectsDriver) {
     EXPECT_EQ(window->driver.Data.Fs, 45);
     EXPECT_EQ(Edit(window, "edModel")->text(), "Other");
     EXPECT_TRUE(main.Proj(window->Slot()).caption.endsWith(" : Other"));
+}
+
+// Dropped as the user drops it: the drag enters the widget under the mouse, which takes it, and
+// is let go there.
+void Drop(QWidget* target, const TBV_DragObject& dragged) {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    ASSERT_TRUE(drop.isAccepted());
+}
+
+TEST_F(ProjectWindowTest, AProjectsOwnDriverDroppedOnItsOwnWindowChangesNothing) {
+    const auto file = TempHome::folder / "Projects" / "own driver.bvp";
+    {
+        TfrmProject* made = NewProject(main, pbVented);
+        dialogs.saveAnswers.push_back(file.string());
+        ASSERT_TRUE(made->SaveProject());
+        ASSERT_TRUE(made->close());
+    }
+    TfrmProject* window = Open(file);
+    ASSERT_NE(window, nullptr);
+    const double vr = window->box.Vr;
+
+    // Dragged from its own picture and let go over its own page, or over a field: a field takes
+    // no part of the driver (not the text that names it to other programs).
+    const QString model = Edit(window, "edModel")->text();
+    Drop(window, TBV_DragObject(window->driver, window));
+    Drop(Edit(window, "edModel"), TBV_DragObject(window->driver, window));
+    Drop(window->findChild<QPlainTextEdit*>()->viewport(), TBV_DragObject(window->driver, window));
+    EXPECT_FALSE(window->Modified());
+    EXPECT_EQ(window->box.Vr, vr);
+    EXPECT_EQ(Edit(window, "edModel")->text(), model);
+    dialogs.messages.clear();
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // The same driver from another window is a change like any other.
+    TfrmProject* other = Open(file);
+    ASSERT_NE(other, nullptr);
+    TDriverObject dropped = other->driver;
+    dropped.Data.Model = "Dropped";
+    Drop(Edit(other, "edBrand"), TBV_DragObject(dropped, &main));
+    EXPECT_TRUE(other->Modified());
+    EXPECT_EQ(Edit(other, "edModel")->text(), "Dropped");
+    EXPECT_EQ(Edit(other, "edBrand")->text().toStdString(), dropped.Data.Brand);
 }
 
 TEST_F(ProjectWindowTest, AnOpenedProjectIsNamedAfterItsSlotBoxTypeAndDriver) {
@@ -640,12 +726,8 @@ TEST_F(ProjectWindowTest, AnOpenedWindowSavesTheBytesItWasOpenedFrom) {
         ASSERT_TRUE(made->SaveProject());
         EXPECT_TRUE(made->close());
 
-        const int n = main.AllocateProjectSlot();
-        TfrmProject* opened = main.Window(n);
-        QString error;
-        ASSERT_TRUE(opened->LoadProjectFile(QString::fromStdString(first.string()), error));
-        opened->StartNow(0);
-        opened->show();
+        TfrmProject* opened = Open(first);
+        ASSERT_NE(opened, nullptr);
         // Looking around changes nothing: tabs, a unit change, the parameters panel.
         for (int tab = 0; tab < opened->Tabs()->count(); ++tab)
             opened->Tabs()->setCurrentIndex(tab);

@@ -10,6 +10,7 @@
 #include "workspace/ProjectForm.h"
 #include "workspace/plothelper.h"
 
+#include "tests/platform/PrivateHome.h"
 #include "tests/platform/TestApplication.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,6 @@
 #include <QApplication>
 
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -26,16 +26,11 @@
 namespace projecttest {
 
 // Every test of the executable runs against temporary folders, never the user's files.
-class TempHome : public ::testing::Environment {
+class TempHome : public platformtest::PrivateHome {
 public:
+    TempHome() : PrivateHome("projectwindow-test") {}
     void SetUp() override {
-        char pattern[] = "/tmp/projectwindow-test-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        folder = made;
-        ::setenv("BORVIK_HOME", folder.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+        PrivateHome::SetUp();
         TUnitStore::Instance().SetPath(folder / "UNITINDEX.DAT");
         std::filesystem::create_directories(folder / "Projects");
         platformtest::TestApplication::Ensure("test_projectwindow");
@@ -44,11 +39,8 @@ public:
     }
     void TearDown() override {
         platformtest::TestApplication::Release();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        PrivateHome::TearDown();
     }
-
-    static inline std::filesystem::path folder;
 };
 
 // A plot window that counts its repaints and, like the real one, binds every used project so

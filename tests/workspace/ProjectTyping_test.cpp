@@ -2,6 +2,7 @@
 
 #include "ProjectTestSupport.h"
 
+#include "tests/platform/TestApplication.h"
 #include "workspace/FilterEditor.h"
 
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+using platformtest::kWaitLimit;
 using namespace projecttest;
 
 namespace {
@@ -32,7 +34,7 @@ TEST_F(ProjectTypingTest, ATypedVentSizeIsNotCompletedToAPresetSize) {
     ASSERT_NE(window, nullptr);
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWaitLimit));
     window->Tabs()->setCurrentIndex(3);
     // Each text is the start of a preset (0.047, 0.068, 0.082, 0.102 m): Enter must keep it.
     struct Case {
@@ -63,7 +65,7 @@ TEST_F(ProjectTypingTest, ATypedVolumeLookedAtInOtherUnitsIsKeptAndStillAsksBefo
     ASSERT_FALSE(window->Modified());
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWaitLimit));
     window->Tabs()->setCurrentIndex(2);
     auto* volume = qobject_cast<QLineEdit*>(window->Control("ReVolume"));
     volume->setFocus();
@@ -94,7 +96,7 @@ TEST_F(ProjectTypingTest, ArrowKeysStepTheStoredValueNotItsDisplay) {
     ASSERT_NE(window, nullptr);
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWaitLimit));
     // One watt shows as "1.0": stepping its text down would give "1.0" again for ever.
     window->Tabs()->setCurrentIndex(5);
     auto* power = qobject_cast<QLineEdit*>(window->Control("edPower"));
@@ -170,7 +172,7 @@ TEST(ProjectFilterEditorFocus, ClosingTheFilterEditorGivesTheProjectBackTheKeybo
     ASSERT_NE(window, nullptr);
     main.AddChildWindow(window);
     main.area.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main.area));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main.area, kWaitLimit));
     for (const char* how : {"Add", "Cancel"}) {
         SCOPED_TRACE(how);
         window->btnAddEqClick();

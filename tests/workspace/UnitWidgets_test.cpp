@@ -15,6 +15,8 @@
 
 #include <memory>
 
+using platformtest::kWaitLimit;
+
 namespace {
 
 class UnitWidgetsTest : public ::testing::Test {
@@ -135,7 +137,7 @@ TEST_F(UnitWidgetsTest, LeavingAFieldCommitsIt) {
     auto* other = new QLineEdit(&window);
     window.show();
     window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, kWaitLimit));
 
     TUnitWidgetField editField(edit, qkVolume);
     TUnitWidgetField comboField(combo, qkLength);

@@ -32,6 +32,8 @@
 #include <memory>
 #include <ostream>
 
+using platformtest::kWaitLimit;
+
 // Failures show texts as texts.
 void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -64,7 +66,7 @@ protected:
         main.Plot = window.get();
         window->resize(900, 600);
         window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), kWaitLimit));
     }
     void TearDown() override {
         main.Plot = nullptr;
@@ -679,6 +681,36 @@ TEST(PlotWindowTexts, GridRoundsPlaceAndSizeToNearestMultiples) {
     for (const SnapCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.proposed.x() << "," << c.proposed.y());
         EXPECT_EQ(SnapToGrid(c.proposed, c.gridOn, c.gridX, c.gridY, c.maximised), c.snapped);
+    }
+}
+
+struct BoundedSnapCase {
+    QRect proposed;
+    QRect workspace;
+    QRect snapped;
+};
+
+TEST(PlotWindowTexts, GridRoundingNeverCarriesAWindowOutOfItsWorkspace) {
+    const BoundedSnapCase cases[] = {
+        // The start-up place on a 1728 x 990 workspace: the height rounds down, not up to 1000.
+        {QRect(0, 0, 950, 990), QRect(0, 0, 1728, 990), QRect(0, 0, 960, 980)},
+        // Tiled to the whole workspace.
+        {QRect(0, 0, 1728, 990), QRect(0, 0, 1728, 990), QRect(0, 0, 1720, 980)},
+        // Rounded up, the size alone would pass the edge: the size rounds down.
+        {QRect(18, 0, 1710, 500), QRect(0, 0, 1728, 990), QRect(20, 0, 1700, 500)},
+        // The size is on the grid already: the place rounds down.
+        {QRect(18, 0, 1700, 500), QRect(0, 0, 1719, 990), QRect(0, 0, 1700, 500)},
+        // Where the nearest multiples fit, they are taken.
+        {QRect(31, 49, 669, 611), QRect(0, 0, 1728, 990), QRect(40, 40, 660, 620)},
+        // A window already past the edge is rounded as ever; keeping it in is not the grid's task.
+        {QRect(1500, 0, 470, 500), QRect(0, 0, 1728, 990), QRect(1500, 0, 480, 500)},
+    };
+    for (const BoundedSnapCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.proposed.x() << "," << c.proposed.y() << " " << c.proposed.width()
+                                        << "x" << c.proposed.height());
+        const QRect snapped = SnapToGrid(c.proposed, true, 20, 20, false, c.workspace);
+        EXPECT_EQ(snapped, c.snapped);
+        EXPECT_TRUE(!c.workspace.contains(c.proposed) || c.workspace.contains(snapped));
     }
 }
 
