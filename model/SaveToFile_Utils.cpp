@@ -20,6 +20,8 @@
 
 namespace {
 
+using platform::Utf8SequenceLength;
+
 constexpr unsigned char StoredLineBreak = 0xA4;
 
 // Code points of the bytes 0x80..0x9F in Windows-1252; the five unassigned bytes keep
@@ -49,42 +51,6 @@ void AppendWindows1252(std::string& out, unsigned char byte) {
         AppendUtf8(out, Windows1252High[byte - 0x80]);
     else
         AppendUtf8(out, byte);
-}
-
-// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no surrogates, at
-// most U+10FFFF), or 0 when there is none.
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t i) {
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    const unsigned char lead = at(i);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + length > bytes.size())
-        return 0;
-    if (at(i + 1) < low || at(i + 1) > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
-            return 0;
-    return length;
 }
 
 // Decodes stored bytes; `breaks` turns a stored line break into CR LF.

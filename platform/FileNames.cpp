@@ -12,9 +12,13 @@ namespace {
 
 constexpr char16_t EscapedByteBase = 0xDC00;
 
-// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no surrogates, at most
-// U+10FFFF), or 0 when there is none.
-std::size_t Utf8Length(std::string_view bytes, std::size_t i) {
+std::string Quoted(const std::filesystem::path& path) {
+    return "\"" + DisplayFileName(path.native()) + "\"";
+}
+
+} // namespace
+
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t i) {
     const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
     const unsigned char lead = at(i);
     if (lead < 0x80)
@@ -42,12 +46,6 @@ std::size_t Utf8Length(std::string_view bytes, std::size_t i) {
     return length;
 }
 
-std::string Quoted(const std::filesystem::path& path) {
-    return "\"" + DisplayFileName(path.native()) + "\"";
-}
-
-} // namespace
-
 QString FileNameToText(std::string_view bytes) {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
@@ -56,7 +54,7 @@ QString FileNameToText(std::string_view bytes) {
         // Runs of valid UTF-8 convert through Qt; each stray byte is escaped on its own.
         std::size_t end = i;
         while (end < bytes.size()) {
-            const std::size_t length = Utf8Length(bytes, end);
+            const std::size_t length = Utf8SequenceLength(bytes, end);
             if (length == 0)
                 break;
             end += length;
@@ -99,7 +97,7 @@ std::string TextToFileName(const QString& text) {
 
 bool IsValidUtf8(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = Utf8Length(bytes, i);
+        const std::size_t length = Utf8SequenceLength(bytes, i);
         if (length == 0)
             return false;
         i += length;
@@ -112,7 +110,7 @@ std::string DisplayFileName(std::string_view bytes) {
     std::string shown;
     shown.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t length = Utf8Length(bytes, i);
+        const std::size_t length = Utf8SequenceLength(bytes, i);
         if (length > 0) {
             shown.append(bytes.substr(i, length));
             i += length;

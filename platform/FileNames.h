@@ -26,6 +26,10 @@ inline std::filesystem::path TextToPath(const QString& text) {
     return std::filesystem::path(TextToFileName(text));
 }
 
+// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no surrogates, at most
+// U+10FFFF), or 0 when there is none.
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t i);
+
 // Whether the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
