@@ -92,7 +92,8 @@ TfrmMain::TfrmMain(TAppLinks links, TMainStartup startup, QWidget* parent)
     // after the first placement, a smaller frame).
     mdiMain->viewport()->installEventFilter(this);
     setCentralWidget(mdiMain);
-    connect(mdiMain, &QMdiArea::subWindowActivated, this, &TfrmMain::SubWindowActivated);
+    connect(mdiMain, &QMdiArea::subWindowActivated, &m_WindowWatch,
+            [this](QMdiSubWindow* sub) { SubWindowActivated(sub); });
 
     BuildActions();
     BuildMenus();
@@ -810,7 +811,7 @@ void TfrmMain::AddChildWindow(QWidget* window) {
         // window worked in before it.
         connect(window, &QObject::destroyed, sub, &QObject::deleteLater);
         // (The frame may be going itself: it is known only as an object then.)
-        connect(window, &QObject::destroyed, this, [this, frame = QPointer<QObject>(sub)] {
+        connect(window, &QObject::destroyed, &m_WindowWatch, [this, frame = QPointer<QObject>(sub)] {
             if (!m_Closing) {
                 ReturnToPreviousWindow(frame.data());
             }

@@ -159,6 +159,9 @@ private:
 
     TAppLinks m_Links;
     TMainStartup m_Startup;
+    // What the workspace and the child windows report comes in through this object, which goes
+    // before the main window's own parts do: children still going after it report to nobody.
+    QObject m_WindowWatch;
 
     TProjectSlots m_Slots;
     int m_ActiveProject = 0;

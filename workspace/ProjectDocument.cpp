@@ -4,6 +4,7 @@
 #include "shell/Settings.h"
 #include "simulation/boxmath2.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -66,6 +67,13 @@ int SnapToGrid(int position, int step) {
         return position;
     const double rounded = std::nearbyint(static_cast<double>(position) / step) * step;
     return static_cast<int>(rounded);
+}
+
+int SnapToGrid(int position, int length, int step, int low, int high) {
+    const int nearest = SnapToGrid(position, step);
+    if (step < 1 || position < low || position + length > high || nearest + length <= high)
+        return nearest;
+    return std::max(low, static_cast<int>(std::floor(static_cast<double>(position) / step)) * step);
 }
 
 namespace {

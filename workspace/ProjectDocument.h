@@ -183,3 +183,6 @@ inline constexpr double kDragPixelsPerStep = 4;
 
 // Rounds a window position to the grid (ties to even), as windows do while the grid is on.
 int SnapToGrid(int position, int step);
+// The same for a window `length` long that lies within [low, high): rounded down instead where
+// the nearest multiple would carry it past `high`.
+int SnapToGrid(int position, int length, int step, int low, int high);

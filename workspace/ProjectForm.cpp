@@ -1361,7 +1361,13 @@ void TfrmProject::SnapParentToGrid() {
     QWidget* frame = parentWidget();
     if (frame == nullptr || !TC.GridON || frame->isMaximized() || frame->isMinimized())
         return;
-    const QPoint snapped(SnapToGrid(frame->x(), TC.GridX), SnapToGrid(frame->y(), TC.GridY));
+    // Rounding never carries a frame that lies in the workspace out of it.
+    const QWidget* area = frame->parentWidget();
+    const QPoint snapped =
+        area == nullptr
+            ? QPoint(SnapToGrid(frame->x(), TC.GridX), SnapToGrid(frame->y(), TC.GridY))
+            : QPoint(SnapToGrid(frame->x(), frame->width(), TC.GridX, 0, area->width()),
+                     SnapToGrid(frame->y(), frame->height(), TC.GridY, 0, area->height()));
     if (snapped != frame->pos())
         frame->move(snapped);
 }

@@ -269,6 +269,28 @@ TEST_F(MainFormWindowsTest, OnTheGridThePlotWindowStaysWhollyInItsWorkspaceAtSta
     ExpectWhollyInSight(plot);
 }
 
+TEST_F(MainFormWindowsTest, OnTheGridAProjectWindowMovedToTheWorkspacesEdgeStaysInIt) {
+    auto main = Start();
+    main->resize(1400, 950);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(main->OpenProjectFile(project));
+    auto* frame = qobject_cast<QMdiSubWindow*>(main->Proj(1).window->Widget()->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    // A workspace in which the frame, flush to the right edge, lies three quarters of a grid
+    // step past a multiple: the nearest multiple would carry it past the edge.
+    const int around = main->width() - main->MdiArea()->viewport()->width();
+    int width = 1400;
+    while ((width - around - frame->width()) % TC.GridX != TC.GridX * 3 / 4)
+        ++width;
+    main->resize(width, 950);
+    QCoreApplication::processEvents();
+    const QRect area = main->MdiArea()->viewport()->rect();
+    ASSERT_EQ((area.width() - frame->width()) % TC.GridX, TC.GridX * 3 / 4);
+    frame->move(area.width() - frame->width(), 0);
+    QCoreApplication::processEvents();
+    ExpectWhollyInSight(frame);
+}
+
 TEST_F(MainFormWindowsTest, QuittingAsksAboutAChangedProjectAndCancelKeepsEverything) {
     auto main = Start();
     ASSERT_TRUE(main->OpenProjectFile(project));

@@ -451,4 +451,21 @@ TEST_F(ProjectDocumentTest, EndCorrectionItemsAndGrid) {
         EXPECT_EQ(SnapToGrid(c.position, c.step), c.expected) << c.position << " " << c.step;
 }
 
+TEST_F(ProjectDocumentTest, GridRoundingKeepsAWindowThatFitsInItsWorkspace) {
+    struct Case {
+        int position, length, step, low, high, expected;
+    };
+    const Case cases[] = {
+        {594, 806, 20, 0, 1400, 580}, // flush to the right edge: 600 would pass it
+        {589, 806, 20, 0, 1400, 580}, // the nearest multiple fits
+        {31, 806, 20, 0, 1400, 40},
+        {15, 80, 20, 0, 99, 0},       // rounded down to the workspace's start
+        {700, 806, 20, 0, 1400, 700}, // already past the edge: rounded as ever
+        {594, 806, 0, 0, 1400, 594},  // no grid
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SnapToGrid(c.position, c.length, c.step, c.low, c.high), c.expected)
+            << c.position << " " << c.length << " in " << c.low << ".." << c.high;
+}
+
 } // namespace
