@@ -140,11 +140,6 @@ TfrmMain::~TfrmMain() {
     if (MainWindow() == this) {
         SetMainWindow(nullptr);
     }
-    // What is left in the workspace goes with the base class, when this is no main window any
-    // more: nothing it sends on its way out may reach this one.
-    for (QObject* child : mdiMain->findChildren<QObject*>()) {
-        QObject::disconnect(child, nullptr, this, nullptr);
-    }
 }
 
 void TfrmMain::BuildActions() {
