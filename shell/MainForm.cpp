@@ -1119,7 +1119,14 @@ void TfrmMain::TileWindows() {
             sub->showNormal();
         }
         tiled.push_back(sub);
-        limits.push_back({sub->minimumWidth(), sub->minimumHeight(), sub->maximumWidth(), sub->maximumHeight()});
+        // A frame of fixed size is only moved: squeezed, it would hide fields that the user
+        // cannot bring back by resizing it. Any other frame keeps room for its content.
+        if (sub->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint)) {
+            limits.push_back({sub->width(), sub->height(), sub->width(), sub->height()});
+        } else {
+            const QSize smallest = sub->minimumSize().expandedTo(sub->minimumSizeHint());
+            limits.push_back({smallest.width(), smallest.height(), sub->maximumWidth(), sub->maximumHeight()});
+        }
     }
     const QRect area = mdiMain->viewport()->rect();
     const std::vector<TTilePlace> places =

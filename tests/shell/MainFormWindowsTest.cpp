@@ -15,6 +15,7 @@
 #include "workspace/ProjectLinks.h"
 #include "workspace/plotwindow.h"
 
+#include <map>
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -166,6 +167,9 @@ TEST_F(MainFormWindowsTest, TilingKeepsTheMainWindowAsItIsAndTheFramesInTheWorks
     for (int n = 1; n <= 5; ++n)
         ASSERT_TRUE(main->OpenProjectFile(project));
     const QSize before = main->size();
+    std::map<QMdiSubWindow*, QSize> sizes;
+    for (QMdiSubWindow* sub : main->MdiArea()->subWindowList())
+        sizes[sub] = sub->size();
 
     main->findChild<QAction*>("Minimizeall1")->trigger();
     QCoreApplication::processEvents();
@@ -174,6 +178,15 @@ TEST_F(MainFormWindowsTest, TilingKeepsTheMainWindowAsItIsAndTheFramesInTheWorks
     const QRect area = main->MdiArea()->viewport()->rect();
     for (QMdiSubWindow* sub : main->MdiArea()->subWindowList()) {
         SCOPED_TRACE(sub->windowTitle().toStdString());
+        // A project's frame is fixed: tiling moves it and leaves its size. Any other frame
+        // keeps the room its content needs, where the workspace has it.
+        if (sub->windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint)) {
+            EXPECT_EQ(sub->size(), sizes[sub]);
+        } else {
+            const QSize needed = sub->minimumSizeHint().boundedTo(area.size());
+            EXPECT_GE(sub->width(), needed.width());
+            EXPECT_GE(sub->height(), needed.height());
+        }
         EXPECT_TRUE(area.contains(sub->geometry()))
             << "frame " << sub->geometry().x() << "," << sub->geometry().y() << " " << sub->width() << "x"
             << sub->height() << " in " << area.width() << "x" << area.height();
