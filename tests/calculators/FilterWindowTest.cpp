@@ -143,8 +143,7 @@ TEST_F(CalculatorsWindow, ValueTypedRightAfterClickingTheCurrentCellIsKept) {
     // are handled once more, so such an edit has begun before the next key, however slow the
     // machine.
     const qint64 due = QApplication::doubleClickInterval() * 21 / 20 + 20;
-    while (sinceClick.elapsed() <= due)
-        QTest::qWait(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sinceClick.elapsed() > due; }, platformtest::kWaitLimit));
     QCoreApplication::processEvents();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     EXPECT_EQ(input->item(0, 1)->text().toStdString(), "7");
