@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <functional>
 #include <iterator>
-#include <utility>
+#include <tuple>
 #include <typeinfo>
+#include <utility>
 
 #include "model/Airmodel.h"
 #include "model/Units.h"
@@ -240,8 +243,11 @@ bool ReadBoxType(const platform::IniFile& file, std::int32_t& type, std::string&
     return false;
 }
 
-// What a stored real must be for the model to use it. A value outside its range is not used: it
-// reads as 0, as a text that is no number does, and the reader lists it.
+// What a stored real must be for the model to use it. The ranges bound only what no part of the
+// program can store: the driver editor refuses negative entries, but derivation stores a negative
+// Qes, Qms or Xmax where the data sheet's values disagree, vent sizing a negative length for a
+// tuning shorter than the end corrections, and the project window takes any volume, added mass
+// and radiator excursion typed; such values read back as written.
 enum class Range { Any, NotNegative, Positive, Fraction };
 
 bool InRange(double value, Range range) {
@@ -263,33 +269,45 @@ struct CheckedReal {
     std::string_view Key;
     double* Value;
     Range Rule;
+    // What an unusable value reads as: the value of a missing key where that one is usable
+    // (the air), else 0, as a text that is no number reads.
+    std::function<double()> Default = {};
+    // A missing or empty value cannot be used either: its default is outside the range.
+    bool Required = false;
 };
 
 // Lists every checked value whose stored text is no finite number or lies outside its range, and
-// sets it to 0. An empty or missing value is not listed: it takes its default.
+// sets it to its default. An empty or missing value takes its default and is listed only when
+// that cannot be used.
 void DropUnusableValues(const platform::IniFile& file, const std::vector<CheckedReal>& checked,
-                        std::vector<std::string>& warnings) {
+                        std::vector<std::string>& unusable) {
     for (const CheckedReal& real : checked) {
-        if (!file.ValueExists(real.Section, real.Key))
+        const std::string text = file.ValueExists(real.Section, real.Key)
+                                     ? file.ReadString(real.Section, real.Key, "")
+                                     : std::string();
+        const std::string name = "[" + std::string(real.Section) + "] " + std::string(real.Key);
+        if (text.empty()) {
+            if (real.Required && !InRange(*real.Value, real.Rule))
+                unusable.push_back(name + " has no value");
             continue;
-        const std::string text = file.ReadString(real.Section, real.Key, "");
-        if (text.empty())
-            continue;
+        }
         double parsed = 0;
         if (TryStr2Float(text, parsed) && InRange(parsed, real.Rule))
             continue;
-        *real.Value = 0;
+        *real.Value = real.Default ? real.Default() : 0;
         const std::string shown = text.size() > 40 ? text.substr(0, 40) + "..." : text;
-        warnings.push_back("[" + std::string(real.Section) + "] " + std::string(real.Key) + " = " +
-                           DecodeText(shown, IsStoredUtf8(shown)));
+        std::string line = name + " = " + DecodeText(shown, IsStoredUtf8(shown));
+        if (real.Default)
+            line += ", read as " + RealText(*real.Value);
+        unusable.push_back(std::move(line));
     }
 }
 
-// The driver's values that cannot be negative, and the air, which must have density and sound.
+// The driver's values that nothing in the program makes negative, and the air, which must have
+// density and sound. Qes, Qms and Xmax are left out: derivation stores them negative.
 Range DriverRange(std::string_view key) {
-    static constexpr std::string_view NotNegative[] = {"Qts", "Znom", "Fs",  "Pe",  "Re",  "Le",
-                                                       "Cms", "Qms",  "Qes", "Mms", "Sd",  "Vas",
-                                                       "Dia", "Vd",   "Xmax"};
+    static constexpr std::string_view NotNegative[] = {"Qts", "Znom", "Fs", "Pe",  "Re",  "Le",
+                                                       "Cms", "Mms",  "Sd", "Vas", "Dia", "Vd"};
     if (key == "roo" || key == "c")
         return Range::Positive;
     return std::find(std::begin(NotNegative), std::end(NotNegative), key) != std::end(NotNegative)
@@ -297,10 +315,31 @@ Range DriverRange(std::string_view key) {
                : Range::Any;
 }
 
+// The density of the program's air: what a driver without "roo" holds.
+double DefaultDensity() {
+    return AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy);
+}
+
+// The speed of sound of a driver without "c", in the density it holds; a density that cannot be
+// used reads as the program's, so the sound is that of the density the driver ends up with.
+double DefaultSound(double density) {
+    return SpeedOfSound(TC.Environment_AirPressure,
+                        density > 0 && std::isfinite(density) ? density : DefaultDensity());
+}
+
+// Air that cannot be used reads as a missing key does: the density of the program's air, and the
+// speed of sound in the density the driver then holds.
 void AddDriverChecks(TDriverData& data, std::vector<CheckedReal>& checked) {
-    for (const DriverKey& key : DriverNumbers)
-        if (key.Real != nullptr)
-            checked.push_back({DriverSection, key.Key, &(data.*key.Real), DriverRange(key.Key)});
+    for (const DriverKey& key : DriverNumbers) {
+        if (key.Real == nullptr)
+            continue;
+        CheckedReal real{DriverSection, key.Key, &(data.*key.Real), DriverRange(key.Key)};
+        if (key.Real == &TDriverData::roo)
+            real.Default = DefaultDensity;
+        if (key.Real == &TDriverData::c)
+            real.Default = [&data] { return DefaultSound(data.roo); };
+        checked.push_back(std::move(real));
+    }
 }
 
 Range BoxRange(std::string_view key) {
@@ -308,21 +347,22 @@ Range BoxRange(std::string_view key) {
         return Range::Positive;
     if (key == "phi")
         return Range::Fraction;
-    static constexpr std::string_view NotNegative[] = {"Vf", "Ff", "Vr", "Fr", "Vc", "Fc", "Med"};
+    static constexpr std::string_view NotNegative[] = {"Ff", "Fr", "Vc", "Fc"};
     return std::find(std::begin(NotNegative), std::end(NotNegative), key) != std::end(NotNegative)
                ? Range::NotNegative
                : Range::Any;
 }
 
+// A vent's volume is its chamber's, which may be typed negative, and its length may be sized
+// negative; the tuning, the sizes and the area never are.
 void AddVentChecks(TVentData& vent, std::string_view section, std::vector<CheckedReal>& checked) {
-    for (const auto& [key, value] : {std::pair<std::string_view, double*>{"Fb", &vent.Fb},
-                                     {"Vb", &vent.Vb},
-                                     {"dia1", &vent.dia1},
-                                     {"dia2", &vent.dia2},
-                                     {"carea", &vent.carea},
-                                     {"len", &vent.len}})
-        checked.push_back({section, key, value, Range::NotNegative});
-    checked.push_back({section, "endcorrection", &vent.endcorrection, Range::Any});
+    const std::tuple<std::string_view, double*, Range> keys[] = {
+        {"Fb", &vent.Fb, Range::NotNegative},     {"Vb", &vent.Vb, Range::Any},
+        {"dia1", &vent.dia1, Range::NotNegative}, {"dia2", &vent.dia2, Range::NotNegative},
+        {"carea", &vent.carea, Range::NotNegative}, {"len", &vent.len, Range::Any},
+        {"endcorrection", &vent.endcorrection, Range::Any}};
+    for (const auto& [key, value, range] : keys)
+        checked.push_back({section, key, value, range});
 }
 
 // The texts a reader takes from a driver or project file, each bounded: a window shows a text of
@@ -452,10 +492,8 @@ void ReadDriverIn(const platform::IniFile& file, TDriverObject& driver) {
     data.numVC = ReadBounded(file, DriverSection, "numVC", 1, 1, MaximumUnitCount);
     data.VCCon = ReadBounded(file, DriverSection, "VCCon", 1, 1, 2);
     // "roo" first: the default of "c" is the speed of sound in the air just read.
-    data.roo =
-        ReadReal(file, DriverSection, "roo",
-                 AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy));
-    data.c = ReadReal(file, DriverSection, "c", SpeedOfSound(TC.Environment_AirPressure, data.roo));
+    data.roo = ReadReal(file, DriverSection, "roo", DefaultDensity());
+    data.c = ReadReal(file, DriverSection, "c", DefaultSound(data.roo));
 
     // A shorter text replaces only its leading letters; without one every parameter counts
     // as entered.
@@ -770,7 +808,7 @@ TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& dri
     ReadDriver(document, read);
     std::vector<CheckedReal> checked;
     AddDriverChecks(read.Data, checked);
-    DropUnusableValues(document, checked, report.warnings);
+    DropUnusableValues(document, checked, report.unusable);
     driver = std::move(read);
     return report;
 }
@@ -810,8 +848,18 @@ TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& 
 
     std::vector<CheckedReal> checked;
     AddDriverChecks(project.Driver.Data, checked);
-    for (const BoxKey& key : BoxChamberKeys)
-        checked.push_back({BoxSection, key.Key, &(project.Box.*key.Real), BoxRange(key.Key)});
+    for (const BoxKey& key : BoxChamberKeys) {
+        CheckedReal real{BoxSection, key.Key, &(project.Box.*key.Real), BoxRange(key.Key)};
+        // Temperature and pressure that cannot be used read as a missing key does; 0 is no air.
+        if (key.Key == "T" || key.Key == "p")
+            real.Default = [value = key.Default] { return value; };
+        for (const TLossFactorKey& loss : UsedLossFactors(type))
+            if (loss.Key == key.Key) {
+                real.Rule = Range::Positive;
+                real.Required = true;
+            }
+        checked.push_back(std::move(real));
+    }
     for (const auto& [key, value] : {std::pair<std::string_view, double*>{"Angle", &project.Box.Angle},
                                      {"alfaVC", &project.Box.alfaVC},
                                      {"dTVC", &project.Box.dTVC}})
@@ -824,17 +872,17 @@ TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& 
     checked.push_back({"SignalSource", "P", &project.Signal.P, Range::NotNegative});
     if (project.Box.BType == PassiveRadiatorBox) {
         TPassiveRadiatorData& radiator = project.Box.PassiveRadiator;
+        // The window takes any excursion and added mass typed, the rest only above 0.
         for (const auto& [key, value] : {std::pair<std::string_view, double*>{"Vas", &radiator.Vas},
                                          {"Qms", &radiator.Qms},
                                          {"Fs", &radiator.Fs},
-                                         {"Sd", &radiator.Sd},
-                                         {"Xmax", &radiator.Xmax},
-                                         {"Me", &radiator.Me}})
+                                         {"Sd", &radiator.Sd}})
             checked.push_back({"PassiveRadiator", key, value, Range::NotNegative});
+        for (const auto& [key, value] :
+             {std::pair<std::string_view, double*>{"Xmax", &radiator.Xmax}, {"Me", &radiator.Me}})
+            checked.push_back({"PassiveRadiator", key, value, Range::Any});
     }
-    std::vector<std::string> unusable;
-    DropUnusableValues(document, checked, unusable);
-    report.warnings.insert(report.warnings.begin(), unusable.begin(), unusable.end());
+    DropUnusableValues(document, checked, report.unusable);
     return report;
 }
 
@@ -878,10 +926,42 @@ bool HoldsDriver(const platform::IniFile& document) {
     return document.SectionExists(DriverSection);
 }
 
-std::string UnusableValuesMessage(const std::filesystem::path& path, const std::vector<std::string>& warnings) {
-    std::string text = "Some values in \"" + platform::DisplayFileName(path.native()) +
-                       "\" cannot be used and were not taken (a number reads as 0):";
-    for (const std::string& warning : warnings)
-        text += "\n" + warning;
+std::string LoadNotesMessage(const std::filesystem::path& path, const TReadReport& report) {
+    const std::string file = platform::DisplayFileName(path.native());
+    std::string text;
+    if (!report.unusable.empty()) {
+        text = "Some values in \"" + file + "\" cannot be used and were not taken (a number reads as 0):";
+        for (const std::string& line : report.unusable)
+            text += "\n" + line;
+    }
+    if (!report.warnings.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += "Some parts of \"" + file + "\" could not be read and were skipped:";
+        for (const std::string& line : report.warnings)
+            text += "\n" + line;
+    }
     return text;
+}
+
+std::vector<TLossFactorKey> UsedLossFactors(std::int32_t boxType) {
+    // The closed box and the passive radiator have the rear chamber's leak and absorption, the
+    // vented chambers their vent as well, and two chambers the leak between them.
+    const TLossFactorKey rear[] = {{"Qlr", &TBoxData::Qlr}, {"Qar", &TBoxData::Qar}};
+    const TLossFactorKey rearVent{"Qpr", &TBoxData::Qpr};
+    const TLossFactorKey front[] = {
+        {"Qlf", &TBoxData::Qlf}, {"Qaf", &TBoxData::Qaf}, {"Qpf", &TBoxData::Qpf}};
+    const TLossFactorKey between{"Qiclfr", &TBoxData::Qiclfr};
+    std::vector<TLossFactorKey> used;
+    if (boxType == 2 || boxType == 3) {
+        used.assign(std::begin(front), std::end(front));
+    }
+    used.insert(used.end(), std::begin(rear), std::end(rear));
+    if (boxType == 1 || boxType == 3)
+        used.push_back(rearVent);
+    if (boxType == 2 || boxType == 3)
+        used.push_back(between);
+    if (boxType < 0 || boxType > 4)
+        used.clear();
+    return used;
 }

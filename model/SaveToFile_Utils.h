@@ -33,13 +33,16 @@ struct TProjectInfo {
 using TFilterList = std::vector<std::unique_ptr<TFilterBase>>;
 
 // What a reader found wrong. A reader that fails (`ok` false) leaves its record as it
-// was; `warnings` lists what was skipped while reading went on.
+// was. While reading goes on, `unusable` lists the values that cannot be used and were not
+// taken, one "[Section] key = text" each, and `warnings` the parts that were skipped (filters).
 struct TReadReport {
     bool ok = true;
     std::string error;
+    std::vector<std::string> unusable;
     std::vector<std::string> warnings;
 
     explicit operator bool() const { return ok; }
+    bool HasNotes() const { return !unusable.empty() || !warnings.empty(); }
 };
 
 // Limits on what a file can make the reader build.
@@ -95,8 +98,10 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters);
 // saved can be opened again.
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver);
 // A file without the section [Driver], or with a text longer than MaximumTextLength, is refused
-// and the driver left as it was. Values that cannot be used (no finite number, a negative size,
-// air without density) read as 0 and are listed in the warnings, one "[Section] key = text" each.
+// and the driver left as it was. Values that no part of the program writes (no finite number, a
+// negative size the editor refuses and no derivation gives) are listed in `unusable` and read as
+// 0; air without density or sound reads as a missing key does. Whatever the program itself can
+// store, a negative derived Qes for one, reads back as it was written, without a word.
 TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& driver);
 // Whether a document holds a driver (the section [Driver]) or a project (at least one section of
 // a project file). A file without them, such as an empty file or one of random bytes, holds none.
@@ -120,16 +125,26 @@ bool WriteProject(platform::IniFile& document, const TProjectParts& project);
 platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project);
 // Reads the sections in the order driver, box, filters, front vent, rear vent, project
 // info, plot settings, signal source and, for box type 4 only, the passive radiator. A
-// refused box type fails the whole load. Values the model cannot use read as 0 and are listed
-// first in the warnings, as LoadDriverFile lists them.
+// refused box type fails the whole load. Values that cannot be used are listed in `unusable`, as
+// LoadDriverFile lists them; so is a loss factor that the box type's model divides by and that is
+// not above 0 (missing, it reads as 0), which the loss editor never stores.
 TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& project);
 // A missing or unreadable file, a file that holds no project and one with an overlong text fail
 // the whole load and leave the records as they were.
 TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project);
 bool HoldsProject(const platform::IniFile& document);
 
-// The one message about what a load skipped or could not use, naming the file, one line each.
-std::string UnusableValuesMessage(const std::filesystem::path& path, const std::vector<std::string>& warnings);
+// The one message about what a load could not use and what it skipped, naming the file, one line
+// each under a heading of its own; empty when the report has no notes.
+std::string LoadNotesMessage(const std::filesystem::path& path, const TReadReport& report);
+
+// The loss factors of the box section that the model of a box type divides by, in file order:
+// a curve needs each of them above 0.
+struct TLossFactorKey {
+    std::string_view Key;
+    double TBoxData::*Factor;
+};
+std::vector<TLossFactorKey> UsedLossFactors(std::int32_t boxType);
 
 // The text codecs of the file sections, for their tests and for other readers of the
 // same files.

@@ -603,9 +603,9 @@ void TfrmDriverEditor::btnLoadClick() {
     DriverToFields();
     ShowAllValues();
     m_Changed = false;
-    if (!report.warnings.empty())
-        platform::AppDialogs().MessageDlg(UnusableValuesMessage(*chosen, report.warnings),
-                                          platform::MessageKind::Warning, platform::ButtonOk);
+    if (report.HasNotes())
+        platform::AppDialogs().MessageDlg(LoadNotesMessage(*chosen, report), platform::MessageKind::Warning,
+                                          platform::ButtonOk);
 }
 
 void TfrmDriverEditor::btnClearClick() {

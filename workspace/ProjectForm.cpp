@@ -725,9 +725,9 @@ bool TfrmProject::LoadProjectFile(const QString& fileName, QString& error) {
         error = Q(report.error);
         return false;
     }
-    if (!report.warnings.empty())
-        platform::AppDialogs().MessageDlg(UnusableValuesMessage(path, report.warnings),
-                                          platform::MessageKind::Warning, platform::ButtonOk);
+    if (report.HasNotes())
+        platform::AppDialogs().MessageDlg(LoadNotesMessage(path, report), platform::MessageKind::Warning,
+                                          platform::ButtonOk);
     // An opened project's window is named after its slot, box type and driver; a title is plain
     // text, so "&" stays as it is (menus that list windows escape it themselves).
     setWindowTitle("[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " +

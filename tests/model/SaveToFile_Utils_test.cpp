@@ -1,5 +1,6 @@
 #include "model/SaveToFile_Utils.h"
 
+#include "model/Airmodel.h"
 #include "model/Units.h"
 #include "shell/Settings.h"
 #include "simulation/AllPass.h"
@@ -9,6 +10,7 @@
 #include "simulation/ParametricEQ.h"
 #include "simulation/PeakHighpass.h"
 #include "simulation/StaticGain.h"
+#include "simulation/boxmath2.h"
 
 #include <gtest/gtest.h>
 
@@ -251,7 +253,7 @@ TEST_F(FileSectionsTest, GoldenProjectFileReadsBack) {
     const TReadReport report =
         LoadProjectFile(DataFile("project_radiator.bvp"), {info, driver, box, color, width, signal, filters});
     ASSERT_TRUE(report) << report.error;
-    EXPECT_TRUE(report.warnings.empty());
+    EXPECT_FALSE(report.HasNotes());
     EXPECT_EQ(info.Description, expected.info.Description);
     EXPECT_EQ(info.Creator, "tester");
     EXPECT_EQ(info.CreateDate, (TDate{2024, 1, 1}));
@@ -693,12 +695,13 @@ public:
         d.DateModified = Date();
         for (auto field : StoredReals)
             d.*field = Real();
-        // Sizes and losses cannot be negative, and air has density and sound: a file with such
-        // values does not give them back (UnusableValuesAreListedAndNotTaken).
+        // The editor refuses negative entries and no rule derives these negative; air has
+        // density and sound. A file with other values does not give them back
+        // (UnusableValuesAreListedAndNotTaken). Qes, Qms, Xmax and the rest keep any sign:
+        // derivation stores them negative where the data sheet disagrees with itself.
         for (auto field : {&TDriverData::Qts, &TDriverData::Znom, &TDriverData::Fs, &TDriverData::Pe,
-                           &TDriverData::Re, &TDriverData::Le, &TDriverData::Cms, &TDriverData::Qms,
-                           &TDriverData::Qes, &TDriverData::Mms, &TDriverData::Sd, &TDriverData::Vas,
-                           &TDriverData::Dia, &TDriverData::Vd, &TDriverData::Xmax})
+                           &TDriverData::Re, &TDriverData::Le, &TDriverData::Cms, &TDriverData::Mms,
+                           &TDriverData::Sd, &TDriverData::Vas, &TDriverData::Dia, &TDriverData::Vd})
             d.*field = std::fabs(d.*field);
         d.roo = Positive(d.roo);
         d.c = Positive(d.c);
@@ -709,9 +712,11 @@ public:
         return d;
     }
 
+    // The chamber volume may be typed negative and the length sized negative; tuning, sizes and
+    // area never are.
     TVentData Vent() {
-        return {Integer(1, 8), Integer(1, 2), Size(), Size(), Size(), Size(),
-                Size(),        Size(),        Real(), 0,      Flag()};
+        return {Integer(1, 8), Integer(1, 2), Size(), Real(), Size(), Size(),
+                Size(),        Real(),        Real(), 0,      Flag()};
     }
 
     // A value that cannot be negative, any bits otherwise; and one above 0.
@@ -727,9 +732,12 @@ public:
               &box.Qpc, &box.Qiclfr, &box.Qiclfc, &box.Qiclcr, &box.T,    &box.p,       &box.phi,
               &box.d,   &box.Angle,  &box.Med,    &box.alfaVC, &box.dTVC, &box.Sdfport, &box.Sdrport})
             *field = Real();
-        for (double* size : {&box.Vf, &box.Ff, &box.Vr, &box.Fr, &box.Vc, &box.Fc, &box.Med, &box.Sdfport,
-                             &box.Sdrport})
+        // Volumes and the added mass are taken as typed, whatever their sign; the loss factors a
+        // box type divides by are at least the loss editor's minimum.
+        for (double* size : {&box.Ff, &box.Fr, &box.Vc, &box.Fc, &box.Sdfport, &box.Sdrport})
             *size = std::fabs(*size);
+        for (const TLossFactorKey& loss : UsedLossFactors(box.BType))
+            box.*loss.Factor = 0.1 + std::fabs(box.*loss.Factor);
         box.T = Positive(box.T);
         box.p = Positive(box.p);
         box.phi = std::fabs(box.phi) / (1 + std::fabs(box.phi));
@@ -738,7 +746,7 @@ public:
         box.FrontVent = Vent();
         box.RearVent = Vent();
         box.Npr = Integer(0, 1000);
-        box.PassiveRadiator = {Size(), Size(), Size(), Size(), Size(), Size()};
+        box.PassiveRadiator = {Size(), Size(), Size(), Size(), Real(), Real()};
         return box;
     }
 
@@ -862,7 +870,7 @@ TEST_F(FileSectionsTest, RandomProjectsSurviveSaveAndLoadBitForBit) {
         const TReadReport report = LoadProjectFile(
             projectPath, {readInfo, readDriver, readBox, readColor, readWidth, readSignal, readFilters});
         ASSERT_TRUE(report) << report.error;
-        EXPECT_TRUE(report.warnings.empty());
+        EXPECT_FALSE(report.HasNotes());
 
         EXPECT_EQ(readInfo.Description, info.Description);
         EXPECT_EQ(readInfo.Creator, info.Creator);
@@ -1454,62 +1462,261 @@ TEST_F(FileSectionsTest, SectionsWithoutKeysTakeTheDefaults) {
     TDriverObject driver = GoldenDriver();
     const TReadReport report = LoadDriverFile(path, driver);
     ASSERT_TRUE(report.ok) << report.error;
-    EXPECT_TRUE(report.warnings.empty());
+    EXPECT_FALSE(report.HasNotes());
     EXPECT_EQ(driver.Data.Brand, "");
     EXPECT_EQ(driver.Data.Fs, 0);
 }
 
-// Values the model cannot use are listed, one line each in the order of the sections' keys, and
-// read as 0; every other value opens as it is.
+// Values no part of the program stores are listed, one line each in the order of the sections'
+// keys, and read as 0, or as a missing key does where that value is usable (the air); every other
+// value opens as it is.
 TEST_F(FileSectionsTest, UnusableValuesAreListedAndNotTaken) {
     const struct {
-        const char* section;
         const char* key;
         const char* text;
         double TBoxData::*field;
+        double read;
+        const char* line; // the message's line after "[Box] "
     } rows[] = {
-        {"Box", "Vf", "inf", &TBoxData::Vf},    {"Box", "Vr", "nan", &TBoxData::Vr},
-        {"Box", "Fr", "abc", &TBoxData::Fr},    {"Box", "Vc", "-0.05", &TBoxData::Vc},
-        {"Box", "T", "-300", &TBoxData::T},     {"Box", "p", "0", &TBoxData::p},
-        {"Box", "phi", "1.5", &TBoxData::phi},  {"Box", "Med", "-1e-3", &TBoxData::Med},
+        // A vented box divides by its rear chamber's three loss factors: a missing one is named.
+        {"Vf", "inf", &TBoxData::Vf, 0, "Vf = inf"},
+        {"Vr", "nan", &TBoxData::Vr, 0, "Vr = nan"},
+        {"Fr", "abc", &TBoxData::Fr, 0, "Fr = abc"},
+        {"Qar", nullptr, &TBoxData::Qar, 0, "Qar has no value"},
+        {"Qpr", "0", &TBoxData::Qpr, 0, "Qpr = 0"},
+        {"Vc", "-0.05", &TBoxData::Vc, 0, "Vc = -0.05"},
+        {"T", "-300", &TBoxData::T, 293.15, "T = -300, read as 293.15"},
+        {"p", "0", &TBoxData::p, 101325, "p = 0, read as 101325"},
+        {"phi", "1.5", &TBoxData::phi, 0, "phi = 1.5"},
     };
-    std::string text = "[Driver]\nFs=-30\nVas=1e999\nQts=0.4\nroo=0\n[Box]\nBType=1\nAngle=-0.5\nd=2\n";
+    std::string text =
+        "[Driver]\nFs=-30\nVas=1e999\nQts=0.4\nroo=0\n[Box]\nBType=1\nAngle=-0.5\nd=2\nQlr=7\n";
     std::string expected;
     for (const auto& row : rows) {
-        text += std::string(row.key) + "=" + row.text + "\n";
-        expected += "\n[" + std::string(row.section) + "] " + row.key + " = " + row.text;
+        if (row.text != nullptr)
+            text += std::string(row.key) + "=" + row.text + "\n";
+        expected += "\n[Box] " + std::string(row.line);
     }
-    text += "[VentRear]\nlen=-0.2\ndia1=0.05\n[SignalSource]\nP=-1\nRg=0.5\n";
+    text += "[VentRear]\ndia1=0.05\ncarea=-1\n[SignalSource]\nP=-1\nRg=0.5\n";
     const fs::path path = folder / "unusable.bvp";
     WriteBytes(path, text);
     GoldenProject project;
     const TReadReport report = LoadProjectFile(path, project.Parts());
     ASSERT_TRUE(report.ok) << report.error;
-    EXPECT_EQ(UnusableValuesMessage(path, report.warnings),
+    EXPECT_TRUE(report.warnings.empty());
+    const double density =
+        AirDensity(TC.Environment_Temperature, TC.Environment_AirPressure, TC.Environment_Humidy);
+    EXPECT_EQ(LoadNotesMessage(path, report),
               "Some values in \"" + path.string() +
                   "\" cannot be used and were not taken (a number reads as 0):\n"
-                  "[Driver] Fs = -30\n[Driver] Vas = 1e999\n[Driver] roo = 0" +
-                  expected + "\n[VentRear] len = -0.2\n[SignalSource] P = -1");
+                  "[Driver] Fs = -30\n[Driver] Vas = 1e999\n[Driver] roo = 0, read as " +
+                  Float2Str(density) + expected + "\n[VentRear] carea = -1\n[SignalSource] P = -1");
     for (const auto& row : rows)
-        EXPECT_EQ(project.box.*row.field, 0) << row.key;
+        EXPECT_EQ(project.box.*row.field, row.read) << row.key;
     EXPECT_EQ(project.driver.Data.Fs, 0);
-    EXPECT_EQ(project.driver.Data.roo, 0);
+    EXPECT_EQ(project.driver.Data.roo, density);
+    EXPECT_EQ(project.driver.Data.c, SpeedOfSound(TC.Environment_AirPressure, density));
     EXPECT_EQ(project.driver.Data.Qts, 0.4);
     EXPECT_EQ(project.box.Angle, -0.5);
     EXPECT_EQ(project.box.d, 2);
-    EXPECT_EQ(project.box.RearVent.len, 0);
+    EXPECT_EQ(project.box.Qlr, 7);
+    EXPECT_EQ(project.box.RearVent.carea, 0);
     EXPECT_EQ(project.box.RearVent.dia1, 0.05);
     EXPECT_EQ(project.signal.P, 0);
     EXPECT_EQ(project.signal.Rg, 0.5);
 
-    // A driver file lists its own the same way.
-    WriteBytes(path, "[Driver]\nFs=31.5\nVas=-0.1\nc=nan\n");
+    // A driver file lists its own the same way; sound in unusable air is that of the air read.
+    WriteBytes(path, "[Driver]\nFs=31.5\nVas=-0.1\nc=nan\nroo=1.1\n");
     TDriverObject driver;
     const TReadReport driverReport = LoadDriverFile(path, driver);
     ASSERT_TRUE(driverReport.ok);
-    EXPECT_EQ(driverReport.warnings, (std::vector<std::string>{"[Driver] Vas = -0.1", "[Driver] c = nan"}));
+    const double sound = SpeedOfSound(TC.Environment_AirPressure, 1.1);
+    EXPECT_EQ(
+        driverReport.unusable,
+        (std::vector<std::string>{"[Driver] Vas = -0.1", "[Driver] c = nan, read as " + Float2Str(sound)}));
     EXPECT_EQ(driver.Data.Fs, 31.5);
     EXPECT_EQ(driver.Data.Vas, 0);
+    EXPECT_EQ(driver.Data.roo, 1.1);
+    EXPECT_EQ(driver.Data.c, sound);
+}
+
+// What derivation, vent sizing and the project window store is read back exactly and silently,
+// negative values included: a file the program wrote opens as it was saved.
+TEST_F(FileSectionsTest, NegativeValuesTheProgramStoresReadBackUnchangedWithoutAWord) {
+    const struct {
+        const char* name;
+        void (*enter)(TDriverData&);
+        double TDriverData::*derived;
+        double expected;
+    } drivers[] = {
+        // Qts 0.5 with Qms 0.4: 1/(1/0.5 - 1/0.4) = -2.
+        {"Qes from Qts and Qms",
+         [](TDriverData& d) {
+             d.Qts = 0.5;
+             d.Qms = 0.4;
+             d.Fs = 30;
+         },
+         &TDriverData::Qes, -2},
+        {"Qms from Qts and Qes",
+         [](TDriverData& d) {
+             d.Qts = 0.5;
+             d.Qes = 0.4;
+         },
+         &TDriverData::Qms, -2},
+        // (Mcost/Rme - 1)·min(Hc, Hg) with Mcost below Rme; with Hc = Hg, |Hg - Hc|/2 gives nothing.
+        {"Xmax from the motor figure",
+         [](TDriverData& d) {
+             d.Rme = 10;
+             d.Mcost = 5;
+             d.Hc = 0.006;
+             d.Hg = 0.006;
+         },
+         &TDriverData::Xmax, -0.003},
+    };
+    for (const auto& row : drivers) {
+        SCOPED_TRACE(row.name);
+        TDriverObject driver;
+        row.enter(driver.Data);
+        for (char& letter : driver.Data.ParState)
+            letter = ParNotDetermined;
+        driver.CalcParameters();
+        ASSERT_NEAR(driver.Data.*row.derived, row.expected, 1e-12);
+        const double derived = driver.Data.*row.derived;
+
+        const fs::path driverPath = folder / "derived.bvd";
+        ASSERT_TRUE(SaveDriverFile(driverPath, driver));
+        TDriverObject read;
+        const TReadReport report = LoadDriverFile(driverPath, read);
+        ASSERT_TRUE(report.ok) << report.error;
+        EXPECT_FALSE(report.HasNotes()) << LoadNotesMessage(driverPath, report);
+        EXPECT_EQ(read.Data.*row.derived, derived);
+        ExpectSameDriver(read.Data, driver.Data);
+        // Derived once more, the negative value is neither an input nor derived again.
+        TDriverObject again = read;
+        again.CalcParameters();
+        EXPECT_EQ(again.Data.*row.derived, derived);
+    }
+
+    // A tuning too high for the vent's end corrections: the length is sized negative.
+    GoldenProject project;
+    project.box.BType = 1;
+    project.box.Qpr = 100;
+    project.box.Vr = -0.02; // volumes are taken as typed
+    project.box.Med = -0.001;
+    TVentData& vent = project.box.RearVent;
+    vent = {};
+    vent.Num = 1;
+    vent.Shape = 1;
+    vent.Fb = 400;
+    vent.Vb = 0.005;
+    vent.dia1 = 0.1;
+    vent.len = 0;
+    vent.endcorrection = 0.732;
+    BoxMath_CalcPort(vent, 343.68);
+    // Helmholtz: L + 2·0.732·r = S·c²/((2π·Fb)²·Vb) = 0.02937 m, with r = 0.05 m.
+    ASSERT_NEAR(vent.len, -0.04383, 1e-5);
+    const fs::path path = folder / "sized.bvp";
+    ASSERT_TRUE(SaveProjectFile(path, project.Parts()));
+    GoldenProject read;
+    const TReadReport report = LoadProjectFile(path, read.Parts());
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_FALSE(report.HasNotes()) << LoadNotesMessage(path, report);
+    EXPECT_EQ(read.box.RearVent.len, vent.len);
+    EXPECT_EQ(read.box.RearVent.Vb, 0.005);
+    EXPECT_EQ(read.box.Vr, -0.02);
+    EXPECT_EQ(read.box.Med, -0.001);
+
+    // A radiator's excursion and added mass are taken as typed too.
+    project.box.BType = 4;
+    project.box.PassiveRadiator.Xmax = -0.004;
+    project.box.PassiveRadiator.Me = -0.01;
+    ASSERT_TRUE(SaveProjectFile(path, project.Parts()));
+    GoldenProject radiator;
+    const TReadReport radiatorReport = LoadProjectFile(path, radiator.Parts());
+    ASSERT_TRUE(radiatorReport.ok) << radiatorReport.error;
+    EXPECT_FALSE(radiatorReport.HasNotes()) << LoadNotesMessage(path, radiatorReport);
+    EXPECT_EQ(radiator.box.PassiveRadiator.Xmax, -0.004);
+    EXPECT_EQ(radiator.box.PassiveRadiator.Me, -0.01);
+}
+
+// A loss factor that the box type's model divides by and that is not above 0 leaves the curve
+// empty: opening says so, missing or stored. A factor of a chamber the box does not have is left
+// alone, whatever it holds.
+TEST_F(FileSectionsTest, ALossFactorTheBoxDividesByIsNamedWhenItIsNotAboveZero) {
+    const struct {
+        int type;
+        std::vector<std::string> named;
+    } rows[] = {
+        {0, {"Qlr", "Qar"}},
+        {1, {"Qlr", "Qar", "Qpr"}},
+        {2, {"Qlf", "Qaf", "Qpf", "Qlr", "Qar", "Qiclfr"}},
+        {3, {"Qlf", "Qaf", "Qpf", "Qlr", "Qar", "Qpr", "Qiclfr"}},
+        {4, {"Qlr", "Qar"}},
+    };
+    const char* const factors[] = {"Qlf", "Qaf", "Qpf", "Qlr", "Qar", "Qpr", "Qiclfr"};
+    const fs::path path = folder / "losses.bvp";
+    for (const auto& row : rows) {
+        SCOPED_TRACE("box type " + std::to_string(row.type));
+        const std::string head = "[Box]\nBType=" + std::to_string(row.type) + "\n";
+        // Missing: each factor reads as 0.
+        WriteBytes(path, head);
+        GoldenProject missing;
+        TReadReport report = LoadProjectFile(path, missing.Parts());
+        ASSERT_TRUE(report.ok) << report.error;
+        std::vector<std::string> expected;
+        for (const std::string& key : row.named)
+            expected.push_back("[Box] " + key + " has no value");
+        EXPECT_EQ(report.unusable, expected);
+
+        // Stored as 0 or below: named with its text; every factor of the box above 0: nothing.
+        std::string zero = head, positive = head;
+        for (const char* key : factors) {
+            zero += std::string(key) + "=" + (std::string(key) == "Qar" ? "-5" : "0") + "\n";
+            positive +=
+                std::string(key) + "=" +
+                (std::find(row.named.begin(), row.named.end(), key) != row.named.end() ? "0.1\n" : "0\n");
+        }
+        WriteBytes(path, zero);
+        GoldenProject stored;
+        report = LoadProjectFile(path, stored.Parts());
+        expected.clear();
+        for (const std::string& key : row.named)
+            expected.push_back("[Box] " + key + " = " + (key == "Qar" ? "-5" : "0"));
+        EXPECT_EQ(report.unusable, expected);
+        EXPECT_EQ(stored.box.Qar, 0);
+
+        WriteBytes(path, positive);
+        GoldenProject sound;
+        report = LoadProjectFile(path, sound.Parts());
+        EXPECT_FALSE(report.HasNotes()) << LoadNotesMessage(path, report);
+        EXPECT_EQ(sound.box.Qlr, 0.1);
+    }
+}
+
+// Values that cannot be used and filters that were skipped are two things: each has a heading.
+TEST_F(FileSectionsTest, SkippedFiltersHaveAHeadingOfTheirOwn) {
+    const fs::path path = folder / "notes.bvp";
+    const std::string filters = "[Filters]\nCount=2\nfilter0type=9\nfilter1type=6\nfilter1params=0;1;1\n";
+    WriteBytes(path, "[Box]\nBType=0\nQlr=10\nQar=100\n" + filters);
+    GoldenProject project;
+    TReadReport report = LoadProjectFile(path, project.Parts());
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_TRUE(report.unusable.empty());
+    EXPECT_EQ(LoadNotesMessage(path, report), "Some parts of \"" + path.string() +
+                                                  "\" could not be read and were skipped:\n"
+                                                  "Filter 0 is of unknown kind 9 and was skipped");
+
+    WriteBytes(path, "[Box]\nBType=0\nQlr=10\nQar=100\nVr=nan\n" + filters);
+    report = LoadProjectFile(path, project.Parts());
+    EXPECT_EQ(LoadNotesMessage(path, report),
+              "Some values in \"" + path.string() +
+                  "\" cannot be used and were not taken (a number reads as 0):\n"
+                  "[Box] Vr = nan\n\n"
+                  "Some parts of \"" +
+                  path.string() +
+                  "\" could not be read and were skipped:\n"
+                  "Filter 0 is of unknown kind 9 and was skipped");
+    EXPECT_EQ(LoadNotesMessage(path, TReadReport{}), "");
 }
 
 // A text beyond the bound refuses the whole file: cutting it would lose the rest at the next

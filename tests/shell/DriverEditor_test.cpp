@@ -365,6 +365,31 @@ TEST_F(DriverEditorTest, UnusableValuesOfADriverAreNamedAfterLoading) {
     EXPECT_EQ(editor->Driver().Data.Vas, 0.0);
 }
 
+// A data sheet whose Qts and Qms disagree derives a negative Qes: saved and loaded again, it is
+// the same driver, and nothing is said about it.
+TEST_F(DriverEditorTest, ADerivedNegativeQesIsSavedAndLoadedBackAsItWasWithoutAWord) {
+    Edit("edBrand")->setText("Odd");
+    Edit("edModel")->setText("Sheet");
+    Enter("edQts", "0.5");
+    Enter("edQms", "0.4");
+    Enter("edFs", "30");
+    ASSERT_EQ(editor->Driver().Data.Qes, -2.0);
+    const std::filesystem::path target = drivers / "Odd Sheet.bvd";
+    dialogs.saveAnswers.push_back(target.string());
+    editor->btnSaveClick();
+    ASSERT_TRUE(std::filesystem::exists(target));
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
+
+    dialogs.messageAnswers.push_back(platform::ButtonYes);
+    editor->btnClearClick();
+    dialogs.openAnswers.push_back({target.string()});
+    editor->btnLoadClick();
+    EXPECT_EQ(dialogs.messages.size(), 1u); // the question of Clear only
+    EXPECT_EQ(editor->Driver().Data.Qes, -2.0);
+    EXPECT_EQ(Text("edQes"), "-2.000");
+    EXPECT_EQ(Colour("edQes"), Calculated);
+}
+
 TEST_F(DriverEditorTest, AFailedWriteSaysWhyAndWritesNothing) {
     Enter("edFs", "30");
     dialogs.saveAnswers.push_back((folder.path() / "no such folder" / "x.bvd").string());

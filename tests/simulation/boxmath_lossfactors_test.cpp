@@ -4,10 +4,13 @@
 
 #include "simulation/boxmath.h"
 
+#include "model/SaveToFile_Utils.h"
+
 #include "tests/simulation/bandpass_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -83,6 +86,20 @@ TEST_P(LossFactorRule, FactorsOfOtherBoxesChangeNothing) {
             EXPECT_EQ(a.im, b.im) << int(kind);
         }
     }
+}
+
+// Opening a file names a loss factor that cannot be used exactly when the box reads it.
+TEST_P(LossFactorRule, TheFileReaderNamesTheFactorsThisBoxReads) {
+    const BoxCase& c = GetParam();
+    std::vector<std::string> named, read;
+    for (const TLossFactorKey& loss : UsedLossFactors(c.make().BType)) {
+        named.emplace_back(loss.Key);
+        EXPECT_EQ(FactorName(loss.Factor), std::string(loss.Key));
+    }
+    for (Factor factor : AllFactors)
+        if (std::find(c.read.begin(), c.read.end(), factor) != c.read.end())
+            read.push_back(FactorName(factor));
+    EXPECT_EQ(named, read);
 }
 
 // A very large factor is the practical way to ask for a box without that loss.
