@@ -603,6 +603,10 @@ TEST_F(ProjectWindowTest, AdvancedMenusShowTheLossesOfTheBoxTypeAndOpenTheValueE
     EXPECT_NEAR(window->box.Qpr, 101, 1e-9);
     EXPECT_TRUE(window->Modified());
     EXPECT_GT(main.plot.repaints, repaints);
+    // A vent loss of 0 would divide the vent's resistance by 0: typed, it stores the minimum.
+    editor->ValueField()->setText("0");
+    editor->CommitText();
+    EXPECT_EQ(window->box.Qpr, 0.1);
 }
 
 } // namespace
