@@ -2,16 +2,17 @@
 #include "net/NetText.h"
 
 #include "platform/Folders.h"
+#include "platform/IniFile.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellOpen.h"
 
+#include <QBuffer>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -239,17 +240,15 @@ bool TfrmCheckWebUpdate::GetFile(const std::string& url, const std::filesystem::
     }
     std::error_code error;
     std::filesystem::create_directories(fileName.parent_path(), error);
-    // The old copy stays until the new one is complete.
-    QSaveFile file(QString::fromStdString(fileName.string()));
-    if (!file.open(QIODevice::WriteOnly)) {
-        SetStatus("Failed : cannot write " + QString::fromStdString(fileName.string()) + ": " +
-                  file.errorString());
-        return false;
-    }
+    // The document arrives in memory (its size is bounded) and replaces the old copy only when it
+    // is complete. The file is written under the bytes of its name: Qt's files would take a
+    // documents folder whose name is not UTF-8 for another one.
+    QBuffer received;
+    received.open(QIODevice::WriteOnly);
     httpClient_.URL = url;
     httpClient_.Proxy.clear();
     httpClient_.ProxyPort.clear();
-    httpClient_.ReceiveStream = &file;
+    httpClient_.ReceiveStream = &received;
     httpClient_.MaxDocumentSize = maxSize;
     SetStatus("Retrieving... ");
     bool ok = false;
@@ -264,14 +263,14 @@ bool TfrmCheckWebUpdate::GetFile(const std::string& url, const std::filesystem::
                   PanelText(httpClient_.ReasonPhrase(), kAddressShown));
     }
     httpClient_.ReceiveStream = nullptr;
-    if (!ok) {
-        file.cancelWriting();
+    if (!ok)
         return false;
-    }
-    const qint64 size = file.size();
-    if (!file.commit()) {
-        SetStatus("Failed : cannot write " + QString::fromStdString(fileName.string()) + ": " +
-                  file.errorString());
+    const QByteArray& bytes = received.data();
+    const qint64 size = bytes.size();
+    if (const platform::IniResult written = platform::WriteFileAtomically(
+            fileName, std::string_view(bytes.constData(), static_cast<std::size_t>(size)));
+        !written) {
+        SetStatus("Failed : " + FromStd(written.error));
         return false;
     }
     SetStatus("Received " + QString::number(size) + " bytes");

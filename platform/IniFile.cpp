@@ -58,10 +58,11 @@ std::string ErrorText(const std::string& what, const std::filesystem::path& path
 void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& name) {
     const std::string prefix = "." + name + ".tmp-";
     std::error_code code;
-    std::filesystem::directory_iterator entries(folder, code);
-    if (code)
-        return;
-    for (const auto& entry : entries) {
+    // Reading the folder can fail part way (where a range-for would throw out of the save): that
+    // ends the tidying, not the save.
+    for (std::filesystem::directory_iterator it(folder, code), last; !code && it != last;
+         it.increment(code)) {
+        const std::filesystem::directory_entry& entry = *it;
         const std::string entryName = entry.path().filename().string();
         if (!entryName.starts_with(prefix))
             continue;

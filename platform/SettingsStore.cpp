@@ -146,24 +146,51 @@ void QtSettingsStore::NoteReadProblem() {
     }
 }
 
-void QtSettingsStore::ReplaceIfMalformed() {
-    if (!malformed_)
-        return;
-    malformed_ = false;
-    const std::filesystem::path file = platform::TextToPath(settings_->fileName());
-    settings_.reset();
-    // An older copy is never overwritten.
+namespace {
+
+// The first name beside `file` that nothing has yet: "NAME.broken", else "NAME.broken-2" and so
+// on. When a name cannot be looked at, `code` says why and that name is returned.
+std::filesystem::path UnusedCopyName(const std::filesystem::path& file, std::error_code& code) {
     std::filesystem::path copy = file;
     copy += ".broken";
-    for (int n = 2; std::filesystem::symlink_status(copy).type() != std::filesystem::file_type::not_found; ++n) {
+    for (int n = 2;; ++n) {
+        // A link, also one that leads nowhere or round in a loop, takes its name as a file does.
+        const std::filesystem::file_type type = std::filesystem::symlink_status(copy, code).type();
+        if (type == std::filesystem::file_type::not_found) {
+            code.clear();
+            return copy;
+        }
+        if (code)
+            return copy;
         copy = file;
         copy += ".broken-" + std::to_string(n);
     }
+}
+
+} // namespace
+
+bool QtSettingsStore::ReplaceIfMalformed() {
+    if (!malformed_)
+        return true;
+    if (!copyProblem_.empty())
+        return false;
+    const std::filesystem::path file = platform::TextToPath(settings_->fileName());
+    // An older copy is never overwritten.
     std::error_code code;
-    std::filesystem::rename(file, copy, code);
+    const std::filesystem::path copy = UnusedCopyName(file, code);
     if (!code)
-        keptCopy_ = copy.native();
+        std::filesystem::rename(file, copy, code);
+    if (code) {
+        // Writing over the malformed file would lose it: it stays as it is, and so does the store.
+        copyProblem_ = ": the malformed file cannot be kept as \"" + DisplayFileName(copy.native()) +
+                       "\": " + code.message();
+        return false;
+    }
+    keptCopy_ = copy.native();
+    malformed_ = false;
+    settings_.reset();
     settings_ = make_();
+    return true;
 }
 
 QtSettingsStore::~QtSettingsStore() = default;
@@ -237,17 +264,20 @@ std::optional<std::string> QtSettingsStore::ReadString(std::string_view name) co
 }
 
 void QtSettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
-    ReplaceIfMalformed();
+    if (!ReplaceIfMalformed())
+        return;
     settings_->setValue(Key(name), value);
 }
 
 void QtSettingsStore::WriteBool(std::string_view name, bool value) {
-    ReplaceIfMalformed();
+    if (!ReplaceIfMalformed())
+        return;
     settings_->setValue(Key(name), value ? 1 : 0);
 }
 
 void QtSettingsStore::WriteFloat(std::string_view name, double value) {
-    ReplaceIfMalformed();
+    if (!ReplaceIfMalformed())
+        return;
     // The shortest text that reads back as the same double: every bit survives, -0 and
     // denormals included, and the file stays readable.
     char buffer[32];
@@ -256,7 +286,8 @@ void QtSettingsStore::WriteFloat(std::string_view name, double value) {
 }
 
 void QtSettingsStore::WriteString(std::string_view name, std::string_view value) {
-    ReplaceIfMalformed();
+    if (!ReplaceIfMalformed())
+        return;
     settings_->setValue(Key(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
@@ -286,8 +317,10 @@ std::string WriteProblem(const std::filesystem::path& file) {
 } // namespace
 
 StoreResult QtSettingsStore::Flush() {
-    settings_->sync();
     const std::string name = DisplayFileName(FileName());
+    if (!copyProblem_.empty())
+        return {false, "Cannot write the settings file \"" + name + "\"" + copyProblem_};
+    settings_->sync();
     switch (settings_->status()) {
     case QSettings::NoError:
         return {};

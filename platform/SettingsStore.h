@@ -96,14 +96,17 @@ private:
     QVariant Value(std::string_view name) const;
     // A file the reader found malformed cannot be written again: the first write keeps a copy
     // of it beside it ("NAME.broken", or "NAME.broken-2" and so on when that name is taken) and
-    // starts an empty store, so that nothing of the malformed file is written back.
-    void ReplaceIfMalformed();
+    // starts an empty store, so that nothing of the malformed file is written back. Where no
+    // copy can be made the file stays, nothing is written to it, and Flush() says why. Returns
+    // whether the store may be written.
+    bool ReplaceIfMalformed();
 
     std::function<std::unique_ptr<QSettings>()> make_;
     std::unique_ptr<QSettings> settings_;
     bool malformed_ = false;
     std::string readProblem_;
     std::string keptCopy_;
+    std::string copyProblem_; // why no copy of the malformed file could be made, as ": reason"
 };
 
 // An in-memory store for tests: values keep the type they were written with, reads of another

@@ -64,6 +64,10 @@ QString FromPath(const std::filesystem::path& path) {
     return platform::PathToText(path);
 }
 
+QString CantOpenProject(const QString& fileName, const QString& why) {
+    return QStringLiteral("Can't open the project %1:\n%2").arg(QDir::toNativeSeparators(fileName), why);
+}
+
 // A version text that says the file or key was missing.
 bool VersionNumberMissing(const TVersionInfo& info) {
     return info.Number.empty() || info.Number == "-error-";
@@ -769,9 +773,7 @@ bool TfrmMain::OpenProjectFile(const QString& fileName) {
         QWidget* widget = window->Widget();
         QMdiSubWindow* sub = SubWindowOf(widget);
         delete (sub != nullptr ? static_cast<QWidget*>(sub) : widget);
-        Inform(
-            QStringLiteral("Can't open the project %1:\n%2").arg(QDir::toNativeSeparators(fileName), error),
-            platform::MessageKind::Error);
+        Inform(CantOpenProject(fileName, error), platform::MessageKind::Error);
         return false;
     }
     window->StartNow(0);
@@ -1198,9 +1200,17 @@ void TfrmMain::FillProjectsMenu(QMenu* menu) {
 }
 
 void TfrmMain::ProjectListItemClick(const QString& fileName) {
-    if (std::filesystem::is_regular_file(platform::TextToPath(fileName))) {
-        OpenProjectFile(fileName);
+    // The entry was listed as a file, but the folder may have changed since: a file gone is
+    // passed over, anything else that cannot be read is named before a slot is taken for it.
+    const std::filesystem::path path = platform::TextToPath(fileName);
+    if (platform::FileIsMissing(path)) {
+        return;
     }
+    if (const std::string problem = platform::FileReadProblem(path); !problem.empty()) {
+        Inform(CantOpenProject(fileName, QString::fromStdString(problem)), platform::MessageKind::Error);
+        return;
+    }
+    OpenProjectFile(fileName);
 }
 
 // ---------------------------------------------------------------------------------------------

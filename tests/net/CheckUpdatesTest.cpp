@@ -226,6 +226,36 @@ TEST_F(UpdateCheck, TheWindowMayGoWhileItsCheckWaits) {
     EXPECT_EQ(std::distance(fs::directory_iterator(downloads.path()), fs::directory_iterator()), 0);
 }
 
+// A documents folder whose name is not UTF-8 receives the files under its own name, and a file
+// that cannot be written there is named readably.
+TEST_F(UpdateCheck, ADownloadFolderWhoseNameIsNotUtf8IsWrittenUnderItsOwnName) {
+    PythonHttpServer server;
+    ASSERT_TRUE(StartServer(server, VersionFile("2.4"))) << server.Failure();
+    const fs::path folder = downloads.path() / "docs_\xff\xfe";
+    {
+        auto window = std::make_unique<TfrmCheckWebUpdate>(server.Base(), folder);
+        window->FormShow();
+        EXPECT_EQ(Text(*window, "sbCheckWebText").toStdString(), "Received 16 bytes");
+        EXPECT_EQ(Text(*window, "pnlWeb"), "2.4");
+        EXPECT_TRUE(Enabled(*window, "btnWebVersions"));
+        EXPECT_EQ(ReadFile(folder / "web_version.ini"), VersionFile("2.4"));
+        EXPECT_EQ(ReadFile(folder / "web_versions.txt"), "2.4 the history\n");
+        EXPECT_EQ(std::distance(fs::directory_iterator(downloads.path()), fs::directory_iterator()), 1)
+            << "nothing lands beside the folder";
+        window->findChild<QPushButton*>("btnWebVersions")->click();
+        EXPECT_EQ(launcher.opened,
+                  std::vector<std::string>{fs::canonical(folder / "web_versions.txt").string()});
+    }
+    fs::remove_all(folder);
+    WriteFile(folder, "a file where the folder should be");
+    auto window = std::make_unique<TfrmCheckWebUpdate>(server.Base(), folder);
+    window->FormShow();
+    EXPECT_EQ(Text(*window, "sbCheckWebText").toStdString(), "Failed : Cannot create a file in \"" +
+                                                                 downloads.path().string() +
+                                                                 "/docs_\\xFF\\xFE\": Not a directory");
+    EXPECT_EQ(ReadFile(folder), "a file where the folder should be");
+}
+
 TEST_F(UpdateCheck, HostileFilesAreBoundedAndLeaveNoTemporaryFile) {
     ScriptedServer server;
     const std::string ok = "HTTP/1.0 200 OK\r\n\r\n";

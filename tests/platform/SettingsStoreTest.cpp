@@ -250,6 +250,88 @@ TEST(QtSettingsStore, AMalformedFileIsKeptAsideAndNothingOfItIsWrittenBack) {
     EXPECT_TRUE(fs::exists(copy));
 }
 
+// The copy of a malformed file takes a name that nothing has, past links and folders of those
+// names; where no copy can be made, the malformed file stays as it is, nothing is written over
+// it, and writing out says why.
+TEST(QtSettingsStore, AMalformedFileThatCannotBeKeptAsideStaysAndWritingOutSaysWhy) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    const std::string malformed = "[General\nGridX=1\nGridY\n";
+    const auto named = [](const fs::path& file, const char* suffix) {
+        fs::path name = file;
+        name += suffix;
+        return name;
+    };
+    const struct {
+        const char* name;
+        std::string fileName;
+        // Done after the store has read the file.
+        void (*change)(const fs::path& file);
+        const char* keptAs; // suffix of the kept copy, or none
+        const char* why;    // the reason writing out gives when there is no copy
+    } rows[] = {
+        {"a link loop and a folder in the way", "Borvik Pro.conf",
+         [](const fs::path& file) {
+             fs::path loop = file;
+             loop += ".broken";
+             fs::create_symlink(loop.filename(), loop);
+             fs::path folder = file;
+             folder += ".broken-2";
+             fs::create_directory(folder);
+         },
+         ".broken-3", ""},
+        {"a name too long for a copy", std::string(250, 's'), [](const fs::path&) {}, nullptr,
+         "File name too long"},
+        {"a folder that became read-only", "Borvik Pro.conf",
+         [](const fs::path& file) {
+             fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+         },
+         nullptr, "Permission denied"},
+        {"a folder that can no longer be searched", "Borvik Pro.conf",
+         [](const fs::path& file) {
+             fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_write);
+         },
+         nullptr, "Permission denied"},
+    };
+    for (const auto& row : rows) {
+        TempFolder folder;
+        const fs::path file = folder.path() / row.fileName;
+        std::ofstream(file) << malformed;
+        {
+            QtSettingsStore store(file);
+            ASSERT_NE(store.ReadProblem(), "") << row.name;
+            row.change(file);
+            store.WriteInteger("GridY", 20);
+            store.WriteString("UserName", "J");
+            const platform::StoreResult result = store.Flush();
+            if (row.keptAs != nullptr) {
+                EXPECT_TRUE(result.ok) << row.name << ": " << result.error;
+                EXPECT_EQ(store.KeptCopy(), named(file, row.keptAs).string()) << row.name;
+            } else {
+                EXPECT_FALSE(result.ok) << row.name;
+                EXPECT_EQ(result.error, "Cannot write the settings file \"" + file.string() +
+                                            "\": the malformed file cannot be kept as \"" +
+                                            named(file, ".broken").string() + "\": " + row.why)
+                    << row.name;
+                EXPECT_EQ(store.KeptCopy(), "") << row.name;
+                EXPECT_FALSE(store.ValueExists("GridX"))
+                    << row.name << ": nothing of the malformed file is taken";
+                EXPECT_FALSE(store.Flush().ok) << row.name;
+            }
+        }
+        fs::permissions(folder.path(), fs::perms::owner_all);
+        std::ifstream kept(row.keptAs != nullptr ? named(file, row.keptAs) : file);
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), {}), malformed) << row.name;
+        if (row.keptAs != nullptr) {
+            EXPECT_TRUE(fs::is_symlink(named(file, ".broken"))) << row.name;
+            EXPECT_TRUE(fs::is_directory(named(file, ".broken-2"))) << row.name;
+            EXPECT_EQ(QtSettingsStore(file).ReadInteger("GridY"), 20) << row.name;
+        } else {
+            EXPECT_EQ(store_test::KeptCopies(folder.path()), 0) << row.name;
+        }
+    }
+}
+
 // What is no settings text is malformed, also where QSettings would pass over it without a word
 // and drop it at the next save; settings text of every kind is read.
 TEST(QtSettingsStore, WhatIsNoSettingsTextIsMalformed) {

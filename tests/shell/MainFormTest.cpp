@@ -43,6 +43,8 @@
 #include <chrono>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 using platformtest::kWaitLimit;
@@ -419,6 +421,66 @@ TEST_F(MainFormTest, ProjectsDropDownListsTheProjectsFolderAndOpensTheChoice) {
     menu.actions()[0]->trigger();
     EXPECT_EQ(projects.size(), 1u);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// An entry of the projects drop-down that is no file to read any more when it is chosen is named
+// with the reason, and no project slot is taken.
+TEST_F(MainFormTest, AProjectsEntryThatIsNoReadableFileWhenChosenSaysWhy) {
+    if (platformtest::RerunAsUnprivilegedUser())
+        return;
+    namespace fs = std::filesystem;
+    auto main = Start(Links());
+    auto* popProjects = main->findChild<QMenu*>("popProjects");
+    ASSERT_NE(popProjects, nullptr);
+    const struct {
+        const char* name;
+        void (*change)(const fs::path& file);
+        const char* why;
+    } rows[] = {
+        {"loop",
+         [](const fs::path& file) {
+             fs::remove(file);
+             fs::create_symlink(file.filename(), file);
+         },
+         "is a link that leads round in a loop"},
+        {"folder",
+         [](const fs::path& file) {
+             fs::remove(file);
+             fs::create_directory(file);
+         },
+         "is a folder, not a file"},
+        {"pipe",
+         [](const fs::path& file) {
+             fs::remove(file);
+             ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+         },
+         "is not a regular file"},
+        {"locked", [](const fs::path& file) { fs::permissions(file, fs::perms::none); },
+         "cannot be read: Permission denied"},
+    };
+    for (const auto& row : rows) {
+        const fs::path file = home.path() / "Projects" / (std::string(row.name) + ".bvp");
+        Project(file.filename().string());
+        emit popProjects->aboutToShow();
+        QAction* entry = nullptr;
+        for (QAction* action : popProjects->actions()) {
+            if (action->text() == row.name) {
+                entry = action;
+            }
+        }
+        ASSERT_NE(entry, nullptr) << row.name;
+        row.change(file);
+        dialogs.messages.clear();
+        entry->trigger();
+        ASSERT_EQ(dialogs.messages.size(), 1u) << row.name;
+        EXPECT_EQ(dialogs.messages[0].text,
+                  "Can't open the project " + file.string() + ":\n\"" + file.string() + "\" " + row.why);
+        EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+        EXPECT_TRUE(projects.empty()) << row.name;
+        for (int n = 1; n <= kMaxProjects; ++n) {
+            EXPECT_FALSE(main->Proj(n).used) << row.name << " " << n;
+        }
+    }
 }
 
 // A project whose file name is not UTF-8 is listed and opens its own file.
