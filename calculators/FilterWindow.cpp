@@ -4,6 +4,7 @@
 
 #include "help/HelpContexts.h"
 
+#include "platform/ButtonKeys.h"
 #include "platform/Dialogs.h"
 #include "platform/Folders.h"
 #include "shell/AppLinks.h"
@@ -106,6 +107,8 @@ TfrmCalculators::TfrmCalculators(int number, QWidget* parent)
 
     connect(button1_, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(closeButton_, &QPushButton::clicked, this, [this] { CloseButtonClick(); });
+    // Not a dialog: Enter on "Close" would otherwise reach keyPressEvent and calculate.
+    PressFocusedButtonOnEnter(*this);
 
     if (const TFilter* filter = sheet_.Filter()) {
         label1_->setText(FromUtf8(filter->Name));

@@ -12,10 +12,11 @@ add_library(borvik_platform STATIC
 target_include_directories(borvik_platform PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_platform PUBLIC Qt6::Core)
 
-# The dialogs on Qt Widgets, for the windows only.
+# The dialogs and the small helpers of windows on Qt Widgets, for the windows only.
 add_library(borvik_platform_ui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/QtDialogs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MdiFrame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ButtonKeys.cpp
 )
 target_include_directories(borvik_platform_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(borvik_platform_ui PUBLIC borvik_platform Qt6::Widgets)

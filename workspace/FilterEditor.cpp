@@ -4,6 +4,7 @@
 #include "flatctl/TFlatEditUnit.h"
 #include "model/UnitHelper.h"
 #include "model/Units.h"
+#include "platform/ButtonKeys.h"
 #include "platform/Dialogs.h"
 #include "platform/MdiFrame.h"
 #include "shell/AppLinks.h"
@@ -338,6 +339,8 @@ TfrmFilterEditor::TfrmFilterEditor(QWidget* parent)
     auto* escape =
         new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, &TfrmFilterEditor::btnCancelClick);
+    // Not a dialog: Enter on "Cancel" or "Apply" would otherwise reach keyPressEvent as "Add"/"OK".
+    PressFocusedButtonOnEnter(*this);
 
     for (const char* name : FilterEditorTypeNames)
         m_Type->addItem(tr(name));

@@ -117,7 +117,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
-    // Enter is "Add"/"OK", as in a dialog.
+    // Enter where no button has the focus is "Add"/"OK", as in a dialog.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

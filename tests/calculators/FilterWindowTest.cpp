@@ -24,6 +24,8 @@
 
 #include <fstream>
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -156,6 +158,48 @@ TEST_F(CalculatorsWindow, EscapeClosesAndFreesTheWindow) {
     QTest::keyClick(window.data(), Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
+}
+
+// Enter in a grid calculates; on a focused button it is that button, as in a dialog.
+TEST_F(CalculatorsWindow, EnterOnAFocusedButtonPressesThatButton) {
+    struct ButtonCase {
+        const char* button;
+        bool calculates;
+        bool closes;
+    };
+    const ButtonCase cases[] = {
+        {"Button1", true, false},
+        {"CloseButton", false, true},
+    };
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Return, Qt::NoModifier},
+                                                              {Qt::Key_Enter, Qt::KeypadModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        for (const ButtonCase& c : cases) {
+            SCOPED_TRACE(std::string(c.button) + (key == Qt::Key_Enter ? " Enter" : " Return"));
+            dialogs_.messages.clear();
+            QPointer<TfrmCalculators> window = TfrmCalculators::CreateCalculator(1);
+            // The table names every push button of the window.
+            QStringList found;
+            for (const QPushButton* button : window->findChildren<QPushButton*>())
+                found << button->objectName();
+            found.sort();
+            EXPECT_EQ(found, (QStringList{"Button1", "CloseButton"}));
+            // A calculation of these says so in a message, seen also when the window has gone.
+            window->InputGrid(0)->item(0, 1)->setText("0");
+            window->InputGrid(0)->item(1, 1)->setText("0");
+            window->show();
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window.data(), platformtest::kWaitLimit));
+            auto* button = window->findChild<QPushButton*>(c.button);
+            button->setFocus();
+            ASSERT_TRUE(button->hasFocus());
+            QTest::keyClick(button, key, modifiers);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_EQ(dialogs_.messages.size(), c.calculates ? 1u : 0u);
+            EXPECT_EQ(window.isNull(), c.closes);
+            delete window.data();
+        }
+    }
 }
 
 TEST_F(CalculatorsWindow, ItsFrameInTheWorkspaceHasNoMaximiseBox) {

@@ -2,6 +2,7 @@
 
 #include "model/Driver.h"
 #include "platform/Dialogs.h"
+#include "shell/UnitLabel.h"
 #include "tests/shell/WindowTestSupport.h"
 
 #include <QLabel>
@@ -9,6 +10,9 @@
 #include <QPushButton>
 
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -137,6 +141,45 @@ TEST_F(DatabaseFilterWindowTest, EnterInAFieldAppliesAndEscapeHides) {
     EXPECT_EQ(window.Filter().Re, (TFilterRange{4, 8}));
     QTest::keyClick(Edit("edRe"), Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+}
+
+// Enter in a field applies; on a focused button, or a unit label, it is that control's own.
+TEST_F(DatabaseFilterWindowTest, EnterOnAFocusedButtonPressesThatButton) {
+    QStringList found;
+    for (const QPushButton* button : window.findChildren<QPushButton*>())
+        found << button->objectName();
+    EXPECT_EQ(found, QStringList{"Button1"});
+    std::vector<QWidget*> controls{window.findChild<QPushButton*>("Button1")};
+    for (TUnitLabel* label : window.findChildren<TUnitLabel*>())
+        controls.push_back(label);
+    EXPECT_EQ(controls.size(), 11u);
+    int calls = 0;
+    window.SetApplyHandler([&] { ++calls; });
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, platformtest::kWaitLimit));
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Return, Qt::NoModifier},
+                                                              {Qt::Key_Enter, Qt::KeypadModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        for (QWidget* control : controls) {
+            SCOPED_TRACE(control->objectName().toStdString() + (key == Qt::Key_Enter ? " Enter" : " Return"));
+            auto* label = qobject_cast<TUnitLabel*>(control);
+            // Some kinds have one unit only: the click itself is what shows.
+            int unitClicks = 0;
+            QMetaObject::Connection counting;
+            if (label != nullptr)
+                counting = QObject::connect(label, &TUnitLabel::clicked, &window, [&] { ++unitClicks; });
+            calls = 0;
+            control->setFocus();
+            ASSERT_TRUE(control->hasFocus());
+            QTest::keyClick(control, key, modifiers);
+            EXPECT_EQ(calls, label != nullptr ? 0 : 1);
+            EXPECT_EQ(unitClicks, label != nullptr ? 1 : 0);
+            EXPECT_TRUE(window.isVisible());
+            QObject::disconnect(counting);
+        }
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(DatabaseFilterWindowTest, AUnitClickConvertsTheTypedRange) {

@@ -18,6 +18,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <string>
+#include <utility>
 
 using platformtest::kWaitLimit;
 using windowtest::TypeAndLeave;
@@ -189,6 +191,52 @@ TEST_F(FilterEditorTest, EnterInAFieldTakesTheValueAndAdds) {
     QTest::keyClick(Edit(2), Qt::Key_Return);
     ASSERT_EQ(project.filters.size(), 1u);
     EXPECT_DOUBLE_EQ(static_cast<const TLowpass&>(*project.filters[0]).Fc, 80);
+}
+
+// Enter in a field is "OK"; on a focused button it is that button, as in a dialog.
+TEST_F(FilterEditorTest, EnterOnAFocusedButtonPressesThatButton) {
+    struct ButtonCase {
+        const char* button;
+        bool applies;
+        bool closes;
+    };
+    const ButtonCase cases[] = {
+        {"btnAdd", true, true},
+        {"btnCancel", false, true},
+        {"btnApply", true, false},
+    };
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Return, Qt::NoModifier},
+                                                              {Qt::Key_Enter, Qt::KeypadModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        for (const ButtonCase& c : cases) {
+            SCOPED_TRACE(std::string(c.button) + (key == Qt::Key_Enter ? " Enter" : " Return"));
+            project.filters.clear();
+            project.filters.push_back(NewEditorFilter(fkLowpass, 0, 0, 0));
+            project.changes = 0;
+            StartFilterEditor(project, 0);
+            QPointer<TfrmFilterEditor> editor = Editor();
+            // The table names every push button of the window.
+            QStringList found;
+            for (const QPushButton* button : editor->findChildren<QPushButton*>())
+                found << button->objectName();
+            found.sort();
+            EXPECT_EQ(found, (QStringList{"btnAdd", "btnApply", "btnCancel"}));
+            editor->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(editor.data(), kWaitLimit));
+            TypeAndLeave(Edit(2), "80");
+            QPushButton* button = Button(c.button);
+            ASSERT_TRUE(button->isEnabled());
+            button->setFocus();
+            ASSERT_TRUE(button->hasFocus());
+            QTest::keyClick(button, key, modifiers);
+            Settle();
+            EXPECT_DOUBLE_EQ(static_cast<const TLowpass&>(*project.filters[0]).Fc, c.applies ? 80 : 50);
+            EXPECT_EQ(project.changes, c.applies ? 1 : 0);
+            EXPECT_EQ(project.filters.size(), 1u);
+            EXPECT_EQ(editor.isNull(), c.closes);
+            delete editor.data();
+        }
+    }
 }
 
 TEST_F(FilterEditorTest, CaptionMnemonicsWorkAtTheFirstPressBesideTheMainWindowsShortcuts) {
