@@ -17,7 +17,7 @@ inline constexpr qsizetype EditTextBound = 32767;
 inline constexpr qsizetype MemoLineBound = 64 * 1024;
 inline constexpr qsizetype MemoTextBound = 2 * 1024 * 1024;
 // The most characters of a name in a caption, a menu item or a label.
-inline constexpr qsizetype CaptionNameBound = 100;
+inline constexpr qsizetype CaptionNameBound = 48;
 // A memo wraps its lines anywhere, not only between words, once a text holds a run of more
 // characters than this without a blank: for each line of such a run the word wrap searches the
 // rest of the run for a place to break.
