@@ -5,6 +5,7 @@
 // highlighting it. `Self` shows the colours in Redraw().
 
 #include "flatctl/FlatFrame.h"
+#include "flatctl/ShownText.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -58,6 +59,10 @@ public:
     // The colour the frame and the text area show now.
     QColor FaceColor() const { return ResolveColor(m_Colors.Face(Highlighted()), this->palette()); }
 
+    // Whether the field holds the whole stored text it was last given by ShowStoredText: only
+    // then is its text the stored one and may be read back.
+    bool HoldsWholeText() const { return !m_Cut; }
+
 protected:
     // For the constructor of `Self`, once it can redraw.
     void InitFrame() {
@@ -71,6 +76,22 @@ protected:
         Redraw();
     }
     virtual void Redraw() = 0;
+
+    // A field that shows a cut text of `length` characters may not be edited and says why in its
+    // tool tip; a whole text again gives back what the window had set.
+    void ShowCut(bool cut, qsizetype length) {
+        if (cut && !m_Cut) {
+            m_ReadOnlyBeforeCut = this->isReadOnly();
+            m_ToolTipBeforeCut = this->toolTip();
+            this->setReadOnly(true);
+        } else if (!cut && m_Cut) {
+            this->setReadOnly(m_ReadOnlyBeforeCut);
+            this->setToolTip(m_ToolTipBeforeCut);
+        }
+        if (cut)
+            this->setToolTip(CutTextHint(length));
+        m_Cut = cut;
+    }
 
     void focusInEvent(QFocusEvent* event) override {
         Base::focusInEvent(event);
@@ -106,4 +127,7 @@ protected:
 
 private:
     QMetaObject::Connection m_FocusWatch;
+    bool m_Cut = false;
+    bool m_ReadOnlyBeforeCut = false;
+    QString m_ToolTipBeforeCut;
 };

@@ -18,6 +18,14 @@ void TFlatEdit::Init() {
     InitFrame();
 }
 
+void TFlatEdit::ShowStoredText(const QString& text) {
+    const TShownText shown = ShownLine(text, maxLength());
+    ShowCut(!shown.whole, text.size());
+    setText(shown.text);
+    if (!shown.whole)
+        setCursorPosition(0);
+}
+
 QSize TFlatEdit::sizeHint() const {
     return QSize(QLineEdit::sizeHint().width(), fontMetrics().height() + 6);
 }

@@ -21,6 +21,10 @@ public:
     explicit TFlatEdit(QWidget* parent = nullptr);
     explicit TFlatEdit(const QString& text, QWidget* parent = nullptr);
 
+    // Shows a stored text (a name): whole within the edit's maximum length (EditTextBound unless
+    // the window sets another), else cut as ShownLine cuts it and read-only from the start.
+    void ShowStoredText(const QString& text);
+
     // The font's height plus the frame.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
 
 TFlatMemo::TFlatMemo(QWidget* parent) : TFlatFramed(parent) {
     // A plain three-pixel frame keeps the viewport and the scroll bars inside the flat frame,
@@ -12,7 +14,39 @@ TFlatMemo::TFlatMemo(QWidget* parent) : TFlatFramed(parent) {
     auto* corner = new QWidget(this);
     corner->setAutoFillBackground(true);
     setCornerWidget(corner);
+    // Judged before the layout takes the change in, so that no line is laid out in a wrap
+    // mode that would search a long run for a place to break.
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { JudgeWrap(position, added); });
     InitFrame();
+}
+
+void TFlatMemo::ShowStoredText(const QString& text) {
+    const TShownText shown = ShownMemoText(text);
+    const QTextOption::WrapMode mode =
+        WrapsAnywhere(shown.text) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (mode != wordWrapMode()) {
+        // The old text goes first when it needs wrapping anywhere: a new mode lays it out again.
+        if (mode != QTextOption::WrapAnywhere)
+            clear();
+        setWordWrapMode(mode);
+    }
+    ShowCut(!shown.whole, text.size());
+    setPlainText(shown.text);
+}
+
+void TFlatMemo::JudgeWrap(int position, int added) {
+    if (wordWrapMode() == QTextOption::WrapAnywhere)
+        return;
+    const QTextBlock last = document()->findBlock(position + added);
+    for (QTextBlock block = document()->findBlock(position); block.isValid(); block = block.next()) {
+        if (WrapsAnywhere(block.text())) {
+            setWordWrapMode(QTextOption::WrapAnywhere);
+            return;
+        }
+        if (block == last)
+            return;
+    }
 }
 
 void TFlatMemo::Redraw() {

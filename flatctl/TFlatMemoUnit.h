@@ -18,9 +18,15 @@ class TFlatMemo : public TFlatFramed<QPlainTextEdit, TFlatMemo> {
 public:
     explicit TFlatMemo(QWidget* parent = nullptr);
 
+    // Shows a stored text: whole within MemoLineBound and MemoTextBound, else cut as
+    // ShownMemoText cuts it and read-only. A text with a long run without a blank, shown or
+    // typed, wraps anywhere (WrapsAnywhere), so that no line waits for a place to wrap.
+    void ShowStoredText(const QString& text);
+
 protected:
     bool event(QEvent* event) override;
 
 private:
     void Redraw() override;
+    void JudgeWrap(int position, int added);
 };

@@ -2,6 +2,7 @@
 add_library(borvik_flatctl STATIC
   ${CMAKE_CURRENT_LIST_DIR}/HSLUtils.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FlatUtilitys.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShownText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FlatFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TFlatEditUnit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TFlatMemoUnit.cpp

@@ -365,27 +365,6 @@ void AddVentChecks(TVentData& vent, std::string_view section, std::vector<Checke
         checked.push_back({section, key, value, range});
 }
 
-// The texts a reader takes from a driver or project file, each bounded: a window shows a text of
-// this size at once, where megabytes of one line would freeze it while opening.
-constexpr std::pair<std::string_view, std::string_view> BoundedTexts[] = {
-    {"Driver", "Brand"},          {"Driver", "Model"},         {"Driver", "Manufacturer"},
-    {"Driver", "ProvidedBy"},     {"Driver", "Comment"},       {"ProjectInfo", "Description"},
-    {"ProjectInfo", "Creator"},
-};
-
-// Empty when every text of the file lies within MaximumTextLength, else why the file is refused.
-std::string OverlongText(const platform::IniFile& file, const std::filesystem::path& path) {
-    for (const auto& [section, key] : BoundedTexts) {
-        const std::size_t length = file.ReadString(section, key, "").size();
-        if (length > MaximumTextLength)
-            return "The text " + std::string(key) + " of section [" + std::string(section) + "] in \"" +
-                   platform::DisplayFileName(path.native()) + "\" holds " + std::to_string(length) +
-                   " bytes, more than the " + std::to_string(MaximumTextLength) +
-                   " a text may hold; the file is not opened, so that nothing of it is cut";
-    }
-    return {};
-}
-
 } // namespace
 
 // --- text codecs ---------------------------------------------------------------------------
@@ -737,38 +716,25 @@ platform::IniResult RefusedValue(const std::filesystem::path& path) {
                        "\": a value could not be written into the file"};
 }
 
-// A file is only written when it can be opened again: no text beyond the readers' bound.
-std::string OverlongTexts(const std::filesystem::path& path, const TDriverData& driver, const TProjectInfo* info) {
-    const std::pair<std::string_view, const std::string*> texts[] = {
-        {"Brand", &driver.Brand},
-        {"Model", &driver.Model},
-        {"Manufacturer", &driver.Manufacturer},
-        {"ProvidedBy", &driver.ProvidedBy},
-        {"Comment", &driver.Comment},
-        {"Description", info != nullptr ? &info->Description : nullptr},
-        {"Creator", info != nullptr ? &info->Creator : nullptr},
-    };
-    for (const auto& [name, text] : texts) {
-        if (text == nullptr)
-            continue;
-        const std::size_t length = EncodeLineBreaks(*text).size();
-        if (length > MaximumTextLength)
-            return "Cannot save \"" + platform::DisplayFileName(path.native()) + "\": the text " + std::string(name) +
-                   " holds " + std::to_string(length) + " bytes, more than the " +
-                   std::to_string(MaximumTextLength) + " a text may hold";
-    }
-    return {};
+// A file is only written when it can be opened again: texts have no bound, but the readers take
+// no file beyond the INI layer's size.
+platform::IniResult SaveOpenable(const std::filesystem::path& path, platform::IniFile& document) {
+    const std::size_t size = document.Text().size();
+    if (size > platform::IniFile::MaximumFileSize)
+        return {false, "Cannot save \"" + platform::DisplayFileName(path.native()) +
+                           "\": the file would hold " + std::to_string(size) + " bytes, more than the " +
+                           std::to_string(platform::IniFile::MaximumFileSize / (1024 * 1024)) +
+                           " MiB a file may hold to be opened again"};
+    return document.SaveAs(path);
 }
 
 } // namespace
 
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver) {
-    if (std::string overlong = OverlongTexts(path, driver.Data, nullptr); !overlong.empty())
-        return {false, std::move(overlong)};
     platform::IniFile document;
     if (!WriteDriver(document, driver))
         return RefusedValue(path);
-    return document.SaveAs(path);
+    return SaveOpenable(path, document);
 }
 
 namespace {
@@ -797,11 +763,6 @@ TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& dri
         report.ok = false;
         report.error = "The file \"" + platform::DisplayFileName(path.native()) +
                        "\" holds no driver: it has no section [Driver]";
-        return report;
-    }
-    if (std::string overlong = OverlongText(document, path); !overlong.empty()) {
-        report.ok = false;
-        report.error = std::move(overlong);
         return report;
     }
     TDriverObject read = driver;
@@ -887,12 +848,10 @@ TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& 
 }
 
 platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
-    if (std::string overlong = OverlongTexts(path, project.Driver.Data, &project.Info); !overlong.empty())
-        return {false, std::move(overlong)};
     platform::IniFile document;
     if (!WriteProject(document, project))
         return RefusedValue(path);
-    return document.SaveAs(path);
+    return SaveOpenable(path, document);
 }
 
 TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project) {
@@ -904,11 +863,6 @@ TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectPar
         report.ok = false;
         report.error = "The file \"" + platform::DisplayFileName(path.native()) +
                        "\" holds no project: it has none of the sections of a project file";
-        return report;
-    }
-    if (std::string overlong = OverlongText(document, path); !overlong.empty()) {
-        report.ok = false;
-        report.error = std::move(overlong);
         return report;
     }
     return ReadProject(document, project);

@@ -48,11 +48,6 @@ struct TReadReport {
 // Limits on what a file can make the reader build.
 inline constexpr std::int32_t MaximumFilterCount = 256;
 inline constexpr std::int32_t MaximumVentCount = 8;
-// The most bytes a stored text (name, comment, description) may hold: some 200 lines, and a
-// text field lays out even one line of this size at once, where the layout time grows with the
-// square of a line's length (a quarter of a second at 64 KiB, seconds beyond). A file with a
-// longer text is refused whole, never cut: a later save would lose the rest.
-inline constexpr std::size_t MaximumTextLength = 16 * 1024;
 
 // The writers answer false when the INI layer refused a value; a save then fails.
 // ParState is written as the letters N, E and C; any other letter reads and writes as E.
@@ -94,14 +89,15 @@ TReadReport ReadFilters(const platform::IniFile& file, TFilterList& filters);
 
 // Whole files. A save builds the file anew (no key of an older file lingers) and replaces
 // the old file only when the new one is complete; on failure the old file is intact and
-// the result says why. A text longer than MaximumTextLength is refused, so that every file
-// saved can be opened again.
+// the result says why. Texts are stored whole, however long; a file larger than the readers
+// take (platform::IniFile::MaximumFileSize) is not written, so that every file saved can be
+// opened again.
 platform::IniResult SaveDriverFile(const std::filesystem::path& path, const TDriverObject& driver);
-// A file without the section [Driver], or with a text longer than MaximumTextLength, is refused
-// and the driver left as it was. Values that no part of the program writes (no finite number, a
-// negative size the editor refuses and no derivation gives) are listed in `unusable` and read as
-// 0; air without density or sound reads as a missing key does. Whatever the program itself can
-// store, a negative derived Qes for one, reads back as it was written, without a word.
+// A file without the section [Driver] is refused and the driver left as it was. Values that no
+// part of the program writes (no finite number, a negative size the editor refuses and no
+// derivation gives) are listed in `unusable` and read as 0; air without density or sound reads as
+// a missing key does. Whatever the program itself can store, a negative derived Qes for one,
+// reads back as it was written, without a word.
 TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& driver);
 // Whether a document holds a driver (the section [Driver]) or a project (at least one section of
 // a project file). A file without them, such as an empty file or one of random bytes, holds none.
@@ -129,8 +125,8 @@ platform::IniResult SaveProjectFile(const std::filesystem::path& path, const TPr
 // LoadDriverFile lists them; so is a loss factor that the box type's model divides by and that is
 // not above 0 (missing, it reads as 0), which the loss editor never stores.
 TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& project);
-// A missing or unreadable file, a file that holds no project and one with an overlong text fail
-// the whole load and leave the records as they were.
+// A missing or unreadable file and a file that holds no project fail the whole load and leave
+// the records as they were.
 TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectParts& project);
 bool HoldsProject(const platform::IniFile& document);
 

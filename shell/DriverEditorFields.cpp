@@ -3,6 +3,9 @@
 #include "model/BV_Utils.h"
 #include "model/Derivation.h"
 #include "model/Units.h"
+#include "platform/FileNames.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -88,7 +91,18 @@ std::string DefaultDriverFileName(std::string_view brand, std::string_view model
     std::string name(brand);
     name += ' ';
     name += model;
-    name += ".bvd";
+    constexpr std::string_view extension = ".bvd";
+    constexpr std::size_t room = 255 - extension.size();
+    if (name.size() > room) {
+        std::size_t end = 0;
+        for (std::size_t step; end < name.size(); end += step) {
+            step = std::max<std::size_t>(1, platform::Utf8SequenceLength(name, end));
+            if (end + step > room)
+                break;
+        }
+        name.resize(end);
+    }
+    name += extension;
     return SanitizeFileName(name);
 }
 

@@ -48,7 +48,8 @@ const TDriverFieldBinding* FindDriverField(std::string_view edit);
 bool EntryAllowed(TEntryRule rule, double siValue);
 
 // The driver file name the save dialog proposes: brand, a blank, model and ".bvd", with the
-// characters no file name may hold on the original platform replaced by "_".
+// characters no file name may hold on the original platform replaced by "_". Brand and model are
+// cut where a character ends so that the name holds at most the 255 bytes a file name may.
 std::string DefaultDriverFileName(std::string_view brand, std::string_view model);
 
 // The labels of the consistency relations whose stored errors fail, in relation order.

@@ -247,7 +247,7 @@ TfrmDriverEditor::TfrmDriverEditor(QWidget* parent)
     }
     m_NumVCField->OnCommit = [this] { VoiceCoilsCommitted(); };
 
-    for (QLineEdit* edit : {m_Manufacturer, m_Brand, m_Model, m_User})
+    for (TFlatEdit* edit : {m_Manufacturer, m_Brand, m_Model, m_User})
         connect(edit, &QLineEdit::textEdited, this, [this] { m_Changed = true; });
     connect(m_Comment, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_Filling)
@@ -371,13 +371,12 @@ QWidget* TfrmDriverEditor::BuildFieldPage(int page, int columns, const std::vect
 void TfrmDriverEditor::ClearFields() {
     // The bound numeric edits are rewritten from the cleared driver by the caller's refresh.
     m_Filling = true;
-    m_Manufacturer->clear();
-    m_Brand->clear();
-    m_Model->clear();
-    m_Comment->clear();
+    for (TFlatEdit* edit : {m_Manufacturer, m_Brand, m_Model})
+        edit->ShowStoredText(QString());
+    m_Comment->ShowStoredText(QString());
     m_Driver.Clear();
     m_Driver.Data.ProvidedBy = TC.UserName;
-    m_User->setText(QString::fromStdString(TC.UserName));
+    m_User->ShowStoredText(QString::fromStdString(TC.UserName));
     m_Date->setText(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
     m_Filling = false;
 }
@@ -404,11 +403,14 @@ bool TfrmDriverEditor::FieldsToDriver() {
         platform::AppDialogs().MessageDlg(CantConvertMessage, platform::MessageKind::Error,
                                           platform::ButtonOk);
     }
-    m_Driver.Data.Manufacturer = m_Manufacturer->text().toStdString();
-    m_Driver.Data.Brand = m_Brand->text().toStdString();
-    m_Driver.Data.Model = m_Model->text().toStdString();
-    m_Driver.Data.ProvidedBy = m_User->text().toStdString();
-    m_Driver.Data.Comment = ToCrLf(m_Comment->toPlainText());
+    for (const auto& [edit, text] : {std::pair{m_Manufacturer, &m_Driver.Data.Manufacturer},
+                                     {m_Brand, &m_Driver.Data.Brand},
+                                     {m_Model, &m_Driver.Data.Model},
+                                     {m_User, &m_Driver.Data.ProvidedBy}})
+        if (edit->HoldsWholeText())
+            *text = edit->text().toStdString();
+    if (m_Comment->HoldsWholeText())
+        m_Driver.Data.Comment = ToCrLf(m_Comment->toPlainText());
     return accepted;
 }
 
@@ -425,11 +427,11 @@ void TfrmDriverEditor::DriverToFields() {
     m_Helper->WriteValues();
     m_ConMode->setCurrentIndex(m_Driver.Data.VCCon == 2 ? 1 : 0);
     m_Filling = true;
-    m_Manufacturer->setText(QString::fromStdString(m_Driver.Data.Manufacturer));
-    m_Brand->setText(QString::fromStdString(m_Driver.Data.Brand));
-    m_Model->setText(QString::fromStdString(m_Driver.Data.Model));
-    m_User->setText(QString::fromStdString(m_Driver.Data.ProvidedBy));
-    m_Comment->setPlainText(FromCrLf(m_Driver.Data.Comment));
+    m_Manufacturer->ShowStoredText(QString::fromStdString(m_Driver.Data.Manufacturer));
+    m_Brand->ShowStoredText(QString::fromStdString(m_Driver.Data.Brand));
+    m_Model->ShowStoredText(QString::fromStdString(m_Driver.Data.Model));
+    m_User->ShowStoredText(QString::fromStdString(m_Driver.Data.ProvidedBy));
+    m_Comment->ShowStoredText(FromCrLf(m_Driver.Data.Comment));
     const TDate added = m_Driver.Data.DateAdded;
     const QDate date(added.Year, added.Month, added.Day);
     m_Date->setText(date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : QString());
@@ -566,7 +568,7 @@ void TfrmDriverEditor::btnSaveClick() {
         return;
     }
     platform::FileRequest request = DriverFileRequest("Save driver", DriverFolder(), this);
-    request.fileName = DefaultDriverFileName(m_Brand->text().toStdString(), m_Model->text().toStdString());
+    request.fileName = DefaultDriverFileName(m_Driver.Data.Brand, m_Driver.Data.Model);
     const std::optional<std::string> chosen = platform::AppDialogs().SaveFile(request);
     if (!chosen)
         return;

@@ -18,9 +18,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMimeData;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class TFlatEdit;
+class TFlatMemo;
 class TUnitHelper;
 class TUnitLabel;
 class TUnitWidgetField;
@@ -99,12 +100,14 @@ private:
     bool m_Changed = false; // the user changed the driver since it was cleared, loaded or saved
 
     QTabWidget* m_Pages = nullptr;
-    QLineEdit* m_Manufacturer = nullptr;
-    QLineEdit* m_Brand = nullptr;
-    QLineEdit* m_Model = nullptr;
-    QLineEdit* m_User = nullptr;
+    // The driver's texts: each shows its stored text whole or, when too long to lay out, cut and
+    // read-only, and only a whole one is read back.
+    TFlatEdit* m_Manufacturer = nullptr;
+    TFlatEdit* m_Brand = nullptr;
+    TFlatEdit* m_Model = nullptr;
+    TFlatEdit* m_User = nullptr;
     QLineEdit* m_Date = nullptr;
-    QPlainTextEdit* m_Comment = nullptr;
+    TFlatMemo* m_Comment = nullptr;
     QComboBox* m_ConMode = nullptr;
     QLineEdit* m_NumVC = nullptr;
     TUnitWidgetField* m_NumVCField = nullptr;

@@ -1,5 +1,6 @@
 #include "workspace/ProjectForm.h"
 
+#include "flatctl/ShownText.h"
 #include "flatctl/TFlatCheckBoxUnit.h"
 #include "flatctl/TFlatComboBoxUnit.h"
 #include "flatctl/TFlatEditUnit.h"
@@ -77,6 +78,11 @@ constexpr TColor kDragFieldColour = 0x808000;
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// A stored name as captions and labels show it: they lay out their whole text at once.
+QString ShownName(const std::string& name) {
+    return ShownLine(Q(name), CaptionNameBound).text;
 }
 
 std::string DateText(const TDate& date) {
@@ -692,7 +698,7 @@ QWidget* TfrmProject::BuildProjectTab() {
     m_Description->setTabChangesFocus(true);
     m_Description->setAccessibleName(tr("Description"));
     connect(m_Description, &QPlainTextEdit::textChanged, this, [this] {
-        if (loading)
+        if (loading || !m_Description->HoldsWholeText())
             return;
         // Stored with CR LF line breaks, as the file's texts are.
         info.Description = m_Description->toPlainText().replace("\n", "\r\n").toStdString();
@@ -731,7 +737,7 @@ bool TfrmProject::LoadProjectFile(const QString& fileName, QString& error) {
     // An opened project's window is named after its slot, box type and driver; a title is plain
     // text, so "&" stays as it is (menus that list windows escape it themselves).
     setWindowTitle("[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " +
-                   Q(driver.Data.Brand + " " + driver.Data.Model));
+                   ShownName(driver.Data.Brand) + " " + ShownName(driver.Data.Model));
     return true;
 }
 
@@ -759,9 +765,9 @@ void TfrmProject::StartNow(int mode) {
     ShowColour();
     ShowBoxType();
     ShowVentShapes();
-    qobject_cast<QLineEdit*>(Control("edBrand"))->setText(Q(driver.Data.Brand));
-    qobject_cast<QLineEdit*>(Control("edModel"))->setText(Q(driver.Data.Model));
-    m_Description->setPlainText(Q(info.Description).replace("\r\n", "\n"));
+    qobject_cast<TFlatEdit*>(Control("edBrand"))->ShowStoredText(Q(driver.Data.Brand));
+    qobject_cast<TFlatEdit*>(Control("edModel"))->ShowStoredText(Q(driver.Data.Model));
+    m_Description->ShowStoredText(Q(info.Description).replace("\r\n", "\n"));
     ShowProjectInfo();
     RefreshCaption();
     if (IMainWindow* main = MainWindow())
@@ -783,7 +789,7 @@ void TfrmProject::StartNow(int mode) {
 
 void TfrmProject::RefreshCaption() {
     const QString caption =
-        "[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " + Q(driver.Data.Model);
+        "[" + QString::number(slot) + "]" + Q(BoxTypeName(box.BType)) + " : " + ShownName(driver.Data.Model);
     if (windowTitle().isEmpty())
         setWindowTitle(caption);
     if (IMainWindow* main = MainWindow())
@@ -866,7 +872,7 @@ void TfrmProject::ShowProjectInfo() {
     qobject_cast<QLabel*>(Control("pnlModified"))
         ->setText(info.ModifyDate.IsCalendarDate() ? Q(DateText(info.ModifyDate)) : QString());
     qobject_cast<QLabel*>(Control("pnlCreator"))
-        ->setText(Q(info.Creator.empty() ? TC.UserName : info.Creator));
+        ->setText(ShownName(info.Creator.empty() ? TC.UserName : info.Creator));
 }
 
 // --- the chain ---------------------------------------------------------------------------
@@ -1094,8 +1100,8 @@ void TfrmProject::pnlShowParametersClick() {
 
 void TfrmProject::DropDriver(const TDriverObject& dropped) {
     driver.Assign(dropped);
-    qobject_cast<QLineEdit*>(Control("edBrand"))->setText(Q(driver.Data.Brand));
-    qobject_cast<QLineEdit*>(Control("edModel"))->setText(Q(driver.Data.Model));
+    qobject_cast<TFlatEdit*>(Control("edBrand"))->ShowStoredText(Q(driver.Data.Brand));
+    qobject_cast<TFlatEdit*>(Control("edModel"))->ShowStoredText(Q(driver.Data.Model));
     m_Params->ShowDriver(&driver);
     MarkChanged();
     RefreshCaption();

@@ -22,10 +22,10 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
+class TFlatMemo;
 class TfrmTinyParams;
 class TUnitHelper;
 class TUnitWidgetField;
@@ -167,7 +167,7 @@ private:
     TBoxPicture* m_BoxPic = nullptr;
     QLabel* m_Placement = nullptr;
     QListWidget* m_Filters = nullptr;
-    QPlainTextEdit* m_Description = nullptr;
+    TFlatMemo* m_Description = nullptr;
 
     // Re-entry guard of the recalculation chain.
     bool m_InChain = false;

@@ -126,7 +126,6 @@ TEST_F(DriverFolder, ADriverThatCannotBeReadIsReportedAndNotReplaced) {
     fs::create_directory(folder / "Folder.bvd");
     Write(folder / "Binary.bvd", std::string("\0\xff\xfe[Driver\n=\n\0\0", 14));
     Write(folder / "Empty.bvd", "");
-    Write(folder / "Long.bvd", "[Driver]\nBrand=Long\nComment=" + std::string(MaximumTextLength + 1, 'x') + "\n");
     const struct {
         const char* name;
         std::string error;
@@ -134,9 +133,6 @@ TEST_F(DriverFolder, ADriverThatCannotBeReadIsReportedAndNotReplaced) {
         {"Folder", "\"" + (folder / "Folder.bvd").string() + "\" is a folder, not a file"},
         {"Binary", "The file \"" + (folder / "Binary.bvd").string() + "\" holds no driver: it has no section [Driver]"},
         {"Empty", "The file \"" + (folder / "Empty.bvd").string() + "\" holds no driver: it has no section [Driver]"},
-        {"Long", "The text Comment of section [Driver] in \"" + (folder / "Long.bvd").string() + "\" holds " +
-                     std::to_string(MaximumTextLength + 1) + " bytes, more than the " +
-                     std::to_string(MaximumTextLength) + " a text may hold; the file is not opened, so that nothing of it is cut"},
     };
     for (const auto& row : rows) {
         TDriverObject driver = UsedDriver();
@@ -146,6 +142,17 @@ TEST_F(DriverFolder, ADriverThatCannotBeReadIsReportedAndNotReplaced) {
         EXPECT_EQ(report.error, row.error);
         EXPECT_EQ(driver.Data.Brand, "Kept") << row.name;
     }
+}
+
+// A driver with long texts is one the user may have typed or pasted: it loads whole.
+TEST_F(DriverFolder, ADriverWithLongTextsLoadsWhole) {
+    const std::string comment(1024 * 1024, 'x');
+    Write(folder / "Long.bvd", "[Driver]\nBrand=" + std::string(100000, 'b') + "\nComment=" + comment + "\n");
+    TDriverObject driver;
+    const TReadReport report = database.LoadDriver("Long", driver);
+    ASSERT_TRUE(report.ok) << report.error;
+    EXPECT_TRUE(driver.Data.Comment == comment);
+    EXPECT_EQ(driver.Data.Brand, std::string(100000, 'b'));
 }
 
 // The database lists names as the file system holds them, bytes that are not UTF-8 included, and

@@ -1402,7 +1402,7 @@ TEST_F(FileSectionsTest, ASaveOverAReadOnlyFileIsRefusedAndNamesIt) {
     EXPECT_EQ(ReadBytes(path), "[Driver]\nBrand=old\n");
 }
 
-// --- files that hold no project, values that cannot be used, texts beyond the bound ------------
+// --- files that hold no project, values that cannot be used, long texts ----------------------
 
 namespace {
 
@@ -1719,37 +1719,104 @@ TEST_F(FileSectionsTest, SkippedFiltersHaveAHeadingOfTheirOwn) {
     EXPECT_EQ(LoadNotesMessage(path, TReadReport{}), "");
 }
 
-// A text beyond the bound refuses the whole file: cutting it would lose the rest at the next
-// save. A text of exactly the bound opens.
-TEST_F(FileSectionsTest, ATextBeyondTheBoundRefusesTheFileAndCutsNothing) {
-    const fs::path path = folder / "long.bvp";
-    WriteBytes(path, "[ProjectInfo]\nDescription=" + std::string(MaximumTextLength, 'a') + "\n");
-    GoldenProject fits;
-    ASSERT_TRUE(LoadProjectFile(path, fits.Parts()));
-    EXPECT_EQ(fits.info.Description.size(), MaximumTextLength);
-
-    for (const char* key : {"Description", "Creator"}) {
-        WriteBytes(path, "[ProjectInfo]\n" + std::string(key) + "=" + std::string(30 * 1024 * 1024, 'a') + "\n");
+// Texts in files have no length of their own: a long text opens whole and saves back whole, in
+// whatever encoding the file held it. The rows mix the shapes a user could have typed or pasted:
+// one long line, many lines, a text of non-ASCII characters in a file made on Windows.
+TEST_F(FileSectionsTest, LongTextsOpenAndSaveBackWhole) {
+    const std::string megabyte(1024 * 1024, 'a');
+    std::string manyLines;
+    while (manyLines.size() < 1024 * 1024)
+        manyLines += "Line " + std::to_string(manyLines.size()) + " of the description\xA4";
+    std::string manyLinesRead = manyLines;
+    for (std::size_t at = 0; (at = manyLinesRead.find('\xA4', at)) != std::string::npos; at += 2)
+        manyLinesRead.replace(at, 1, "\r\n");
+    const std::string accents(9000, '\xE9'); // "é" in Windows-1252: 9,000 bytes, 18,000 in UTF-8
+    std::string accentsRead;
+    for (int i = 0; i < 9000; ++i)
+        accentsRead += "\xC3\xA9";
+    const struct {
+        const char* name;
+        std::string file;
+        std::string TDriverData::*driverText;
+        std::string TProjectInfo::*projectText;
+        std::string read;
+    } rows[] = {
+        {"Windows-1252 comment", "[Driver]\nBrand=M\xFCller\nComment=" + accents + "\n",
+         &TDriverData::Comment, nullptr, accentsRead},
+        {"one-line comment", "[Driver]\nComment=" + megabyte + "\n", &TDriverData::Comment, nullptr,
+         megabyte},
+        {"brand", "[Driver]\nBrand=" + megabyte + "\n", &TDriverData::Brand, nullptr, megabyte},
+        {"model", "[Driver]\nModel=" + megabyte + "\n", &TDriverData::Model, nullptr, megabyte},
+        {"manufacturer", "[Driver]\nManufacturer=" + megabyte + "\n", &TDriverData::Manufacturer, nullptr,
+         megabyte},
+        {"provided by", "[Driver]\nProvidedBy=" + megabyte + "\n", &TDriverData::ProvidedBy, nullptr,
+         megabyte},
+        {"one-line description", "[ProjectInfo]\nDescription=" + megabyte + "\n", nullptr,
+         &TProjectInfo::Description, megabyte},
+        {"many-line description", "[ProjectInfo]\nDescription=" + manyLines + "\n", nullptr,
+         &TProjectInfo::Description, manyLinesRead},
+        {"creator", "[ProjectInfo]\nCreator=" + megabyte + "\n", nullptr, &TProjectInfo::Creator, megabyte},
+        {"30 MB description", "[ProjectInfo]\nDescription=" + std::string(30 * 1024 * 1024, 'd') + "\n",
+         nullptr, &TProjectInfo::Description, std::string(30 * 1024 * 1024, 'd')},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path opened = folder / "opened.bvp";
+        const fs::path saved = folder / "saved.bvp";
+        const fs::path again = folder / "again.bvp";
+        WriteBytes(opened, row.file);
+        const auto text = [&](GoldenProject& project) -> const std::string& {
+            return row.driverText != nullptr ? project.driver.Data.*row.driverText
+                                             : project.info.*row.projectText;
+        };
         GoldenProject project;
-        const TReadReport report = LoadProjectFile(path, project.Parts());
-        EXPECT_FALSE(report.ok);
-        EXPECT_EQ(report.error, "The text " + std::string(key) + " of section [ProjectInfo] in \"" + path.string() +
-                                    "\" holds 31457280 bytes, more than the 16384 a text may hold; the file is not "
-                                    "opened, so that nothing of it is cut");
-        EXPECT_EQ(project.info.Description, GoldenProject().info.Description);
-    }
+        const TReadReport report = LoadProjectFile(opened, project.Parts());
+        ASSERT_TRUE(report.ok) << report.error;
+        EXPECT_TRUE(text(project) == row.read) << text(project).size() << " bytes read";
+        const platform::IniResult written = SaveProjectFile(saved, project.Parts());
+        ASSERT_TRUE(written.ok) << written.error;
+        GoldenProject back;
+        ASSERT_TRUE(LoadProjectFile(saved, back.Parts()));
+        EXPECT_TRUE(text(back) == row.read) << text(back).size() << " bytes read back";
+        // A file the program wrote saves back byte for byte.
+        ASSERT_TRUE(SaveProjectFile(again, back.Parts()).ok);
+        EXPECT_TRUE(ReadBytes(again) == ReadBytes(saved));
 
-    // What cannot be opened again is not saved: the old file stays.
-    GoldenProject longer;
-    longer.info.Description = std::string(MaximumTextLength + 1, 'b');
-    const platform::IniResult saved = SaveProjectFile(path, longer.Parts());
+        if (row.driverText == nullptr)
+            continue;
+        const fs::path driverFile = folder / "opened.bvd";
+        WriteBytes(driverFile, row.file);
+        TDriverObject driver = GoldenDriver();
+        ASSERT_TRUE(LoadDriverFile(driverFile, driver).ok);
+        EXPECT_TRUE(driver.Data.*row.driverText == row.read);
+        const platform::IniResult driverWritten = SaveDriverFile(folder / "saved.bvd", driver);
+        ASSERT_TRUE(driverWritten.ok) << driverWritten.error;
+        TDriverObject driverBack;
+        ASSERT_TRUE(LoadDriverFile(folder / "saved.bvd", driverBack).ok);
+        EXPECT_TRUE(driverBack.Data.*row.driverText == row.read);
+    }
+}
+
+// A save that would make a file larger than the readers take is refused and leaves the old file:
+// what cannot be opened again is not written. Texts of Windows-1252 files grow on saving, as
+// each character beyond ASCII takes two or three bytes in UTF-8.
+TEST_F(FileSectionsTest, ASaveTooLargeToOpenAgainIsRefusedAndKeepsTheOldFile) {
+    const fs::path path = folder / "large.bvp";
+    WriteBytes(path, "[ProjectInfo]\nDescription=old\n");
+    GoldenProject project;
+    project.info.Description = std::string(platform::IniFile::MaximumFileSize, 'x');
+    const platform::IniResult saved = SaveProjectFile(path, project.Parts());
     EXPECT_FALSE(saved.ok);
-    EXPECT_EQ(saved.error, "Cannot save \"" + path.string() + "\": the text Description holds 16385 bytes, more "
-                           "than the 16384 a text may hold");
+    EXPECT_EQ(saved.error.rfind("Cannot save \"" + path.string() + "\": the file would hold ", 0), 0u)
+        << saved.error;
+    EXPECT_NE(saved.error.find("more than the 64 MiB a file may hold to be opened again"), std::string::npos)
+        << saved.error;
+    EXPECT_EQ(ReadBytes(path), "[ProjectInfo]\nDescription=old\n");
+
     TDriverObject driver = GoldenDriver();
-    driver.Data.Comment = std::string(MaximumTextLength / 2 + 1, '\n'); // each break is one byte stored
-    EXPECT_TRUE(SaveDriverFile(folder / "d.bvd", driver).ok);
-    driver.Data.Comment = std::string(MaximumTextLength + 1, 'c');
+    driver.Data.Comment = std::string(platform::IniFile::MaximumFileSize / 2, '\n');
+    EXPECT_TRUE(SaveDriverFile(folder / "d.bvd", driver).ok) << "each break is one byte stored";
+    driver.Data.Comment.append(platform::IniFile::MaximumFileSize / 2, 'c');
     EXPECT_FALSE(SaveDriverFile(folder / "d.bvd", driver).ok);
 }
 

@@ -1,9 +1,13 @@
 #include "shell/DrvEdit.h"
 
+#include "flatctl/ShownText.h"
+#include "flatctl/TFlatEditUnit.h"
+#include "flatctl/TFlatMemoUnit.h"
 #include "model/DB_Text2.h"
 #include "model/Derivation.h"
 #include "model/SaveToFile_Utils.h"
 #include "platform/Dialogs.h"
+#include "platform/IniFile.h"
 #include "shell/DriverEditorFields.h"
 #include "shell/DriverParameterErrors.h"
 #include "shell/Settings.h"
@@ -18,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include <cmath>
 #include <fstream>
@@ -158,17 +163,24 @@ TEST_F(DriverEditorTest, TheErrorListHasAFixedFrameInTheWorkspace) {
     frame->close();
 }
 
-TEST(DriverEditorFieldsTest, DefaultFileNameReplacesTheForbiddenCharacters) {
+TEST(DriverEditorFieldsTest, DefaultFileNameReplacesTheForbiddenCharactersAndFitsAFileName) {
+    std::string umlauts;
+    for (int i = 0; i < 200; ++i)
+        umlauts += "ä";
     const struct {
-        const char* brand;
-        const char* model;
-        const char* name;
+        std::string brand;
+        std::string model;
+        std::string name;
     } cases[] = {
         {"A/B", "Mk:2?", "A_B Mk_2_.bvd"},
         {"Peak\"s", "x*y,z|w\\v", "Peak_s x_y_z_w_v.bvd"},
         {"It's", "", "It_s .bvd"},
         {"", "", " .bvd"},
         {"Bärwald", "Ø 8", "Bärwald Ø 8.bvd"},
+        // A file name holds at most 255 bytes; a cut never splits a character.
+        {std::string(250, 'b'), "M", std::string(250, 'b') + " .bvd"},
+        {std::string(1024 * 1024, 'b'), "M", std::string(251, 'b') + ".bvd"},
+        {umlauts, "", umlauts.substr(0, 250) + ".bvd"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DefaultDriverFileName(c.brand, c.model), c.name) << c.brand << " " << c.model;
@@ -388,6 +400,80 @@ TEST_F(DriverEditorTest, ADerivedNegativeQesIsSavedAndLoadedBackAsItWasWithoutAW
     EXPECT_EQ(editor->Driver().Data.Qes, -2.0);
     EXPECT_EQ(Text("edQes"), "-2.000");
     EXPECT_EQ(Colour("edQes"), Calculated);
+}
+
+// Texts too long to lay out fast are shown cut and cannot be edited; every text, shown whole or
+// cut, goes back into the file as it came, byte for byte, while the whole ones stay editable.
+TEST_F(DriverEditorTest, LongTextsLoadShownCutAndSaveBackWhole) {
+    std::string manyLines;
+    while (manyLines.size() < 1024 * 1024)
+        manyLines += "Line " + std::to_string(manyLines.size()) + " of the comment\xA4";
+    const struct {
+        const char* name;
+        std::string comment;
+        bool commentWhole;
+    } rows[] = {
+        {"a megabyte on one line", std::string(1024 * 1024, 'c'), false},
+        {"a megabyte of lines", manyLines, true},
+    };
+    const std::string brand(100000, 'b');
+    const std::string model(1024 * 1024, 'm');
+    const std::filesystem::path file = drivers / "long.bvd";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << "[Driver]\nBrand=" << brand << "\nModel=" << model
+                << "\nManufacturer=Acme\nProvidedBy=" << std::string(EditTextBound, 'p')
+                << "\nComment=" << row.comment << "\nFs=30\n";
+        }
+        dialogs.openAnswers.push_back({file.string()});
+        editor->btnLoadClick();
+        ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
+        auto* comment = editor->findChild<TFlatMemo*>("memoComment");
+        for (const char* name : {"edBrand", "edModel"}) {
+            auto* edit = editor->findChild<TFlatEdit*>(name);
+            EXPECT_FALSE(edit->HoldsWholeText()) << name;
+            EXPECT_TRUE(edit->isReadOnly()) << name;
+            EXPECT_EQ(edit->text().size(), EditTextBound) << name;
+        }
+        EXPECT_EQ(Text("edUser"), QString(EditTextBound, 'p')) << "a name within the bound is held whole";
+        EXPECT_FALSE(Edit("edUser")->isReadOnly());
+        EXPECT_EQ(comment->HoldsWholeText(), row.commentWhole);
+        EXPECT_EQ(comment->isReadOnly(), !row.commentWhole);
+        for (int page = 0; page < editor->findChild<QTabWidget*>()->count(); ++page)
+            editor->findChild<QTabWidget*>()->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+
+        // Saved untouched: every text as it was.
+        const std::filesystem::path saved = drivers / "saved.bvd";
+        dialogs.saveAnswers.push_back(saved.string());
+        editor->btnSaveClick();
+        ASSERT_TRUE(std::filesystem::exists(saved));
+        EXPECT_LE(dialogs.saves.back().fileName.size(), 255u);
+        const platform::IniFile before(file);
+        const platform::IniFile after(saved);
+        for (const char* key : {"Brand", "Model", "Manufacturer", "ProvidedBy", "Comment"})
+            EXPECT_TRUE(after.ReadString("Driver", key, "") == before.ReadString("Driver", key, "")) << key;
+
+        // A whole field still takes what is typed, and the cut ones keep their texts.
+        Type(Edit("edManufacturer"), "Maker");
+        if (row.commentWhole) {
+            comment->moveCursor(QTextCursor::End);
+            comment->insertPlainText("!");
+        }
+        dialogs.saveAnswers.push_back(saved.string());
+        editor->btnSaveClick();
+        TDriverObject back;
+        ASSERT_TRUE(LoadDriverFile(saved, back).ok);
+        EXPECT_EQ(back.Data.Manufacturer, "Maker");
+        EXPECT_TRUE(back.Data.Brand == brand);
+        EXPECT_TRUE(back.Data.Model == model);
+        TDriverObject loaded;
+        ASSERT_TRUE(LoadDriverFile(file, loaded).ok);
+        EXPECT_TRUE(back.Data.Comment == loaded.Data.Comment + (row.commentWhole ? "!" : ""));
+        std::filesystem::remove(saved);
+    }
 }
 
 TEST_F(DriverEditorTest, AFailedWriteSaysWhyAndWritesNothing) {

@@ -1,11 +1,13 @@
 #include "ProjectTestSupport.h"
 
+#include "flatctl/ShownText.h"
 #include "flatctl/TFlatCheckBoxUnit.h"
 #include "flatctl/TFlatComboBoxUnit.h"
 #include "flatctl/TFlatEditUnit.h"
 #include "flatctl/TFlatMemoUnit.h"
 #include "flatctl/TFlatRadioButtonUnit.h"
 
+#include "platform/IniFile.h"
 #include "workspace/DragUtil.h"
 #include "workspace/DrvParams.h"
 #include "workspace/HV_Menu.h"
@@ -716,6 +718,82 @@ namespace {
 std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Texts too long to lay out fast are shown cut and cannot be edited, captions and the creator's
+// panel show names cut, and nothing of it reaches the file: a project saved untouched holds its
+// texts byte for byte. What lays out fast is held whole and stays editable.
+TEST_F(ProjectWindowTest, LongTextsShowCutAndSaveBackWhole) {
+    std::string manyLines;
+    while (manyLines.size() < 1024 * 1024)
+        manyLines += "Line " + std::to_string(manyLines.size()) + " of the description\xA4";
+    const std::string megabyte(1024 * 1024, 'a');
+    const struct {
+        const char* name;
+        std::string description;
+        bool descriptionWhole;
+        std::string brand;
+        std::string model;
+        std::string creator;
+    } rows[] = {
+        {"one-line description", megabyte, false, "Acme", "W8", "Author"},
+        {"many-line description", manyLines, true, "Acme", "W8", "Author"},
+        {"long names", "A box", true, std::string(40000, 'b'), megabyte, std::string(1024 * 1024, 'c')},
+    };
+    const auto first = TempHome::folder / "Projects" / "long.bvp";
+    const auto second = TempHome::folder / "Projects" / "long saved.bvp";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            std::ofstream file(first, std::ios::binary | std::ios::trunc);
+            file << "[ProjectInfo]\nDescription=" << row.description << "\nCreator=" << row.creator
+                 << "\n[Driver]\nBrand=" << row.brand << "\nModel=" << row.model
+                 << "\nFs=30\nQts=0.4\nVas=0.05\n[Box]\nBType=0\nVr=0.05\n";
+        }
+        TfrmProject* opened = Open(first);
+        ASSERT_NE(opened, nullptr);
+        for (int tab = 0; tab < opened->Tabs()->count(); ++tab)
+            opened->Tabs()->setCurrentIndex(tab);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(opened->Modified());
+
+        const QString brand = ShownLine(QString::fromStdString(row.brand), CaptionNameBound).text;
+        const QString model = ShownLine(QString::fromStdString(row.model), CaptionNameBound).text;
+        EXPECT_TRUE(opened->windowTitle().endsWith(" : " + brand + " " + model))
+            << opened->windowTitle().size();
+        EXPECT_TRUE(main.Proj(opened->Slot()).caption.endsWith(" : " + model));
+        EXPECT_EQ(qobject_cast<QLabel*>(opened->Control("pnlCreator"))->text(),
+                  ShownLine(QString::fromStdString(row.creator), CaptionNameBound).text);
+        for (const auto& [name, text] : {std::pair{"edBrand", &row.brand}, {"edModel", &row.model}}) {
+            auto* edit = qobject_cast<TFlatEdit*>(opened->Control(name));
+            const bool whole = text->size() <= static_cast<std::size_t>(EditTextBound);
+            EXPECT_EQ(edit->HoldsWholeText(), whole) << name;
+            EXPECT_EQ(edit->isReadOnly(), !whole) << name;
+        }
+        auto* description = qobject_cast<TFlatMemo*>(opened->Control("memDescription"));
+        EXPECT_EQ(description->HoldsWholeText(), row.descriptionWhole);
+        EXPECT_EQ(description->isReadOnly(), !row.descriptionWhole);
+
+        dialogs.saveAnswers.push_back(second.string());
+        ASSERT_TRUE(opened->SaveProject());
+        const platform::IniFile before(first);
+        const platform::IniFile after(second);
+        for (const auto& [section, key] : {std::pair{"ProjectInfo", "Description"},
+                                           {"ProjectInfo", "Creator"},
+                                           {"Driver", "Brand"},
+                                           {"Driver", "Model"}})
+            EXPECT_TRUE(after.ReadString(section, key, "") == before.ReadString(section, key, "")) << key;
+
+        if (row.descriptionWhole) {
+            description->moveCursor(QTextCursor::End);
+            description->insertPlainText("!");
+            EXPECT_TRUE(opened->Modified());
+            EXPECT_EQ(opened->info.Description.back(), '!');
+            dialogs.saveAnswers.push_back(second.string());
+            ASSERT_TRUE(opened->SaveProject());
+        }
+        EXPECT_TRUE(opened->close());
+    }
 }
 
 TEST_F(ProjectWindowTest, AnOpenedWindowSavesTheBytesItWasOpenedFrom) {
