@@ -716,16 +716,32 @@ platform::IniResult RefusedValue(const std::filesystem::path& path) {
                        "\": a value could not be written into the file"};
 }
 
-// A file is only written when it can be opened again: texts have no bound, but the readers take
-// no file beyond the INI layer's size.
-platform::IniResult SaveOpenable(const std::filesystem::path& path, platform::IniFile& document) {
+// Empty when the document fits what the readers take (the INI layer's size), else why it does
+// not. Saving and opening measure alike: a file is only written when it can be opened again, and
+// opened only when it can be saved again, as UTF-8, which may be longer than the Windows-1252 read.
+std::string TooLargeToOpenAgain(const platform::IniFile& document) {
     const std::size_t size = document.Text().size();
-    if (size > platform::IniFile::MaximumFileSize)
-        return {false, "Cannot save \"" + platform::DisplayFileName(path.native()) +
-                           "\": the file would hold " + std::to_string(size) + " bytes, more than the " +
-                           std::to_string(platform::IniFile::MaximumFileSize / (1024 * 1024)) +
-                           " MiB a file may hold to be opened again"};
+    if (size <= platform::IniFile::MaximumFileSize)
+        return {};
+    return "the file would hold " + std::to_string(size) + " bytes, more than the " +
+           std::to_string(platform::IniFile::MaximumFileSize / (1024 * 1024)) + " MiB a file may hold to be opened";
+}
+
+platform::IniResult SaveOpenable(const std::filesystem::path& path, platform::IniFile& document) {
+    if (const std::string tooLarge = TooLargeToOpenAgain(document); !tooLarge.empty())
+        return {false, "Cannot save \"" + platform::DisplayFileName(path.native()) + "\": " + tooLarge + " again"};
     return document.SaveAs(path);
+}
+
+// A load that read what the file holds but could not save it back refuses the file.
+TReadReport RefuseUnsaveable(const std::filesystem::path& path, const platform::IniFile& written) {
+    TReadReport report;
+    if (const std::string tooLarge = TooLargeToOpenAgain(written); !tooLarge.empty()) {
+        report.ok = false;
+        report.error = "The file \"" + platform::DisplayFileName(path.native()) +
+                       "\" is not opened: saved again, " + tooLarge;
+    }
+    return report;
 }
 
 } // namespace
@@ -770,6 +786,10 @@ TReadReport LoadDriverFile(const std::filesystem::path& path, TDriverObject& dri
     std::vector<CheckedReal> checked;
     AddDriverChecks(read.Data, checked);
     DropUnusableValues(document, checked, report.unusable);
+    platform::IniFile written;
+    WriteDriver(written, read);
+    if (TReadReport refused = RefuseUnsaveable(path, written); !refused)
+        return refused;
     driver = std::move(read);
     return report;
 }
@@ -865,7 +885,30 @@ TReadReport LoadProjectFile(const std::filesystem::path& path, const TProjectPar
                        "\" holds no project: it has none of the sections of a project file";
         return report;
     }
-    return ReadProject(document, project);
+    // Read into copies, which keep what a file leaves out, so that a refusal changes nothing.
+    TProjectInfo info = project.Info;
+    TDriverObject driver = project.Driver;
+    TBoxData box = project.Box;
+    std::int32_t color = project.Color;
+    std::int32_t width = project.Width;
+    TSignalSource signal = project.Signal;
+    TFilterList filters;
+    const TProjectParts read{info, driver, box, color, width, signal, filters};
+    report = ReadProject(document, read);
+    if (!report)
+        return report;
+    platform::IniFile written;
+    WriteProject(written, read);
+    if (TReadReport refused = RefuseUnsaveable(path, written); !refused)
+        return refused;
+    project.Info = std::move(info);
+    project.Driver = std::move(driver);
+    project.Box = box;
+    project.Color = color;
+    project.Width = width;
+    project.Signal = signal;
+    project.Filters = std::move(filters);
+    return report;
 }
 
 bool HoldsProject(const platform::IniFile& document) {

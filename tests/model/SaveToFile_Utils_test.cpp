@@ -1820,4 +1820,36 @@ TEST_F(FileSectionsTest, ASaveTooLargeToOpenAgainIsRefusedAndKeepsTheOldFile) {
     EXPECT_FALSE(SaveDriverFile(folder / "d.bvd", driver).ok);
 }
 
+// Opening measures as saving does: a Windows-1252 file within the size the reader takes, whose
+// text grows beyond it as UTF-8, could not be saved again, so it is not opened and nothing changes.
+TEST_F(FileSectionsTest, AFileThatWouldBeTooLargeToSaveAgainIsNotOpened) {
+    const std::string euros(25 * 1024 * 1024, '\x80'); // each "€" is three bytes in UTF-8
+    const fs::path path = folder / "euros.bvp";
+    WriteBytes(path, "[ProjectInfo]\nDescription=" + euros + "\n[Box]\nBType=1\nVr=0.07\n");
+    GoldenProject project;
+    const TReadReport report = LoadProjectFile(path, project.Parts());
+    EXPECT_FALSE(report.ok);
+    EXPECT_EQ(report.error.rfind("The file \"" + path.string() + "\" is not opened: saved again, the file would hold ",
+                                 0),
+              0u)
+        << report.error;
+    EXPECT_NE(report.error.find("more than the 64 MiB a file may hold to be opened"), std::string::npos)
+        << report.error;
+    EXPECT_EQ(project.box.Vr, 0.05);
+    EXPECT_EQ(project.info.Description, GoldenProject().info.Description);
+    EXPECT_EQ(project.filters.size(), 3u);
+
+    const fs::path driverPath = folder / "euros.bvd";
+    WriteBytes(driverPath, "[Driver]\nBrand=Euro\nComment=" + euros + "\n");
+    TDriverObject driver = GoldenDriver();
+    EXPECT_FALSE(LoadDriverFile(driverPath, driver).ok);
+    ExpectSameDriver(driver.Data, GoldenDriver().Data);
+
+    // A third fewer opens, and saves back.
+    WriteBytes(path, "[ProjectInfo]\nDescription=" + euros.substr(0, 20 * 1024 * 1024) + "\n");
+    GoldenProject fits;
+    ASSERT_TRUE(LoadProjectFile(path, fits.Parts()).ok);
+    EXPECT_TRUE(SaveProjectFile(folder / "back.bvp", fits.Parts()).ok);
+}
+
 } // namespace
