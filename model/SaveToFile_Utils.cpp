@@ -724,12 +724,14 @@ std::string TooLargeToOpenAgain(const platform::IniFile& document) {
     if (size <= platform::IniFile::MaximumFileSize)
         return {};
     return "the file would hold " + std::to_string(size) + " bytes, more than the " +
-           std::to_string(platform::IniFile::MaximumFileSize / (1024 * 1024)) + " MiB a file may hold to be opened";
+           std::to_string(platform::IniFile::MaximumFileSize / (1024 * 1024)) +
+           " MiB a file may hold to be opened";
 }
 
 platform::IniResult SaveOpenable(const std::filesystem::path& path, platform::IniFile& document) {
     if (const std::string tooLarge = TooLargeToOpenAgain(document); !tooLarge.empty())
-        return {false, "Cannot save \"" + platform::DisplayFileName(path.native()) + "\": " + tooLarge + " again"};
+        return {false,
+                "Cannot save \"" + platform::DisplayFileName(path.native()) + "\": " + tooLarge + " again"};
     return document.SaveAs(path);
 }
 

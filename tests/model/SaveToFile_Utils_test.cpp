@@ -1829,8 +1829,8 @@ TEST_F(FileSectionsTest, AFileThatWouldBeTooLargeToSaveAgainIsNotOpened) {
     GoldenProject project;
     const TReadReport report = LoadProjectFile(path, project.Parts());
     EXPECT_FALSE(report.ok);
-    EXPECT_EQ(report.error.rfind("The file \"" + path.string() + "\" is not opened: saved again, the file would hold ",
-                                 0),
+    EXPECT_EQ(report.error.rfind(
+                  "The file \"" + path.string() + "\" is not opened: saved again, the file would hold ", 0),
               0u)
         << report.error;
     EXPECT_NE(report.error.find("more than the 64 MiB a file may hold to be opened"), std::string::npos)
