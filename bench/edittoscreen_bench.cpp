@@ -2,15 +2,12 @@
 // Enter key until the screen shows the result: the edited window's fields written, every
 // project's curve recomputed into the plot window's picture, and the paint events of the
 // picture and of a field that changed delivered.
-#include "bench/BenchApplication.h"
+#include "bench/BenchMainWindow.h"
 #include "bench/BenchFilterChain.h"
 #include "bench/BenchProjects.h"
 #include "model/Units.h"
-#include "platform/Dialogs.h"
-#include "platform/SettingsStore.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
-#include "tests/shell/ShellTestSupport.h"
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/ProjectForm.h"
 #include "workspace/ProjectLinks.h"
@@ -28,45 +25,19 @@
 
 namespace {
 
-// Counts the paint events a widget receives.
-class PaintCounter final : public QObject {
-public:
-    explicit PaintCounter(QWidget* watched) { watched->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
+TAppLinks ProjectAndPlotLinks() {
+    TAppLinks links;
+    LinkProjectWindows(links);
+    LinkPlotWindow(links);
+    return links;
+}
 
 // The main window at 1,900 x 1,100 with its plot window and ten projects of all five box types,
 // each with four filter stages, as the program starts them.
-struct TenProjectsOnScreen {
-    TenProjectsOnScreen() {
-        EnsureBenchApplication();
-        shelltest::WriteText(folder.path() / "version.ini", "[Version]\nNumber=2.5\n");
-        std::filesystem::create_directories(folder.path() / "Projects");
-        TUnitStore::Instance().SetPath(folder.path() / "UNITINDEX.DAT");
-        TAppLinks links;
-        LinkProjectWindows(links);
-        LinkPlotWindow(links);
-        TMainStartup startup;
-        startup.store = &store;
-        startup.shippedFolders = {folder.path()};
-        startup.documentsFolder = folder.path();
-        startup.currentFolder = QString::fromStdString(folder.path().string());
-        startup.splashMilliseconds = 0;
-        main = std::make_unique<TfrmMain>(std::move(links), std::move(startup));
-        ready = main->Create();
+struct TenProjectsOnScreen : BenchMainWindow {
+    TenProjectsOnScreen() : BenchMainWindow(ProjectAndPlotLinks(), 1900, 1100) {
         if (!ready)
             return;
-        main->CreateForms();
-        main->resize(1900, 1100);
-        main->show();
-        QCoreApplication::processEvents();
         for (int i = 0; i < kMaxProjects; ++i) {
             const int slot = main->AllocateProjectSlot();
             auto* window = slot > 0 ? dynamic_cast<TfrmProject*>(main->Proj(slot).window) : nullptr;
@@ -83,13 +54,7 @@ struct TenProjectsOnScreen {
         QCoreApplication::processEvents();
     }
 
-    shelltest::TempFolder folder;
-    platform::MemorySettingsStore store;
-    platform::ScriptedDialogs dialogs;
-    platform::ScopedDialogs installed{dialogs};
-    std::unique_ptr<TfrmMain> main;
     TfrmProject* windows[kMaxProjects] = {};
-    bool ready = false;
 };
 
 void BM_EditToScreenTenProjects(benchmark::State& state) {

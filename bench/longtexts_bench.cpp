@@ -4,14 +4,10 @@
 // opens on its driver page; the time until its description page answers once chosen counts too
 // (open_ms and show_description_ms, their sum the benchmark's time). The driver editor loads a
 // driver whose brand, model and comment hold 1 MB each.
-#include "bench/BenchApplication.h"
-#include "model/Units.h"
-#include "platform/Dialogs.h"
-#include "platform/SettingsStore.h"
+#include "bench/BenchMainWindow.h"
 #include "shell/DriverEditorLinks.h"
 #include "shell/DrvEdit.h"
 #include "shell/MainForm.h"
-#include "tests/shell/ShellTestSupport.h"
 #include "workspace/PlotWindowLinks.h"
 #include "workspace/ProjectForm.h"
 #include "workspace/ProjectLinks.h"
@@ -50,20 +46,6 @@ std::string StoredText(bool manyLines) {
     return text;
 }
 
-// Counts the paint events a widget receives.
-class PaintCounter final : public QObject {
-public:
-    explicit PaintCounter(QWidget* watched) { watched->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 // Processes events until `painted` has painted and an event posted now has been handled; false
 // when that does not happen within a generous bound.
 bool Answers(const PaintCounter& painted) {
@@ -75,40 +57,18 @@ bool Answers(const PaintCounter& painted) {
     return handled && painted.paints > 0;
 }
 
-// The main window at 1,600 x 1,000 with its plot window, as the program starts it.
-struct MainOnScreen {
-    MainOnScreen() {
-        EnsureBenchApplication();
-        shelltest::WriteText(folder.path() / "version.ini", "[Version]\nNumber=2.5\n");
-        std::filesystem::create_directories(folder.path() / "Projects");
-        std::filesystem::create_directories(folder.path() / "Drivers");
-        TUnitStore::Instance().SetPath(folder.path() / "UNITINDEX.DAT");
-        TAppLinks links;
-        LinkProjectWindows(links);
-        LinkPlotWindow(links);
-        LinkDriverEditor(links);
-        TMainStartup startup;
-        startup.store = &store;
-        startup.shippedFolders = {folder.path()};
-        startup.documentsFolder = folder.path();
-        startup.currentFolder = QString::fromStdString(folder.path().string());
-        startup.splashMilliseconds = 0;
-        main = std::make_unique<TfrmMain>(std::move(links), std::move(startup));
-        ready = main->Create();
-        if (!ready)
-            return;
-        main->CreateForms();
-        main->resize(1600, 1000);
-        main->show();
-        QCoreApplication::processEvents();
-    }
+// The main window at 1,600 x 1,000 with its plot window and the driver editor, as the program
+// starts them.
+TAppLinks MainWindowLinks() {
+    TAppLinks links;
+    LinkProjectWindows(links);
+    LinkPlotWindow(links);
+    LinkDriverEditor(links);
+    return links;
+}
 
-    shelltest::TempFolder folder;
-    platform::MemorySettingsStore store;
-    platform::ScriptedDialogs dialogs;
-    platform::ScopedDialogs installed{dialogs};
-    std::unique_ptr<TfrmMain> main;
-    bool ready = false;
+struct MainOnScreen : BenchMainWindow {
+    MainOnScreen() : BenchMainWindow(MainWindowLinks(), 1600, 1000) {}
 };
 
 void BM_OpenProjectWithLongText(benchmark::State& state, TLongText kind) {
