@@ -26,7 +26,8 @@ void TFlatMemo::ShowStoredText(const QString& text) {
     const QTextOption::WrapMode mode =
         WrapsAnywhere(shown.text) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
     if (mode != wordWrapMode()) {
-        // The old text goes first when it needs wrapping anywhere: a new mode lays it out again.
+        // A new mode lays the old text out again: back to word wrap, a long run of the old text
+        // would be searched for a place to break, so the old text goes first.
         if (mode != QTextOption::WrapAnywhere)
             clear();
         setWordWrapMode(mode);

@@ -285,10 +285,10 @@ void DropUnusableValues(const platform::IniFile& file, const std::vector<Checked
         const std::string text = file.ValueExists(real.Section, real.Key)
                                      ? file.ReadString(real.Section, real.Key, "")
                                      : std::string();
-        const std::string name = "[" + std::string(real.Section) + "] " + std::string(real.Key);
+        const auto name = [&real] { return "[" + std::string(real.Section) + "] " + std::string(real.Key); };
         if (text.empty()) {
             if (real.Required && !InRange(*real.Value, real.Rule))
-                unusable.push_back(name + " has no value");
+                unusable.push_back(name() + " has no value");
             continue;
         }
         double parsed = 0;
@@ -296,7 +296,7 @@ void DropUnusableValues(const platform::IniFile& file, const std::vector<Checked
             continue;
         *real.Value = real.Default ? real.Default() : 0;
         const std::string shown = text.size() > 40 ? text.substr(0, 40) + "..." : text;
-        std::string line = name + " = " + DecodeText(shown, IsStoredUtf8(shown));
+        std::string line = name() + " = " + DecodeText(shown, IsStoredUtf8(shown));
         if (real.Default)
             line += ", read as " + RealText(*real.Value);
         unusable.push_back(std::move(line));
@@ -831,16 +831,18 @@ TReadReport ReadProject(const platform::IniFile& document, const TProjectParts& 
 
     std::vector<CheckedReal> checked;
     AddDriverChecks(project.Driver.Data, checked);
+    const std::span<const TLossFactorKey> losses = BoxLossFactors(type);
     for (const BoxKey& key : BoxChamberKeys) {
         CheckedReal real{BoxSection, key.Key, &(project.Box.*key.Real), BoxRange(key.Key)};
         // Temperature and pressure that cannot be used read as a missing key does; 0 is no air.
         if (key.Key == "T" || key.Key == "p")
             real.Default = [value = key.Default] { return value; };
-        for (const TLossFactorKey& loss : UsedLossFactors(type))
-            if (loss.Key == key.Key) {
-                real.Rule = Range::Positive;
-                real.Required = true;
-            }
+        // A loss factor the box divides by: a missing one reads as 0, which cannot be used.
+        if (std::any_of(losses.begin(), losses.end(),
+                        [&](const TLossFactorKey& loss) { return loss.Key == key.Key; })) {
+            real.Rule = Range::Positive;
+            real.Required = true;
+        }
         checked.push_back(std::move(real));
     }
     for (const auto& [key, value] : {std::pair<std::string_view, double*>{"Angle", &project.Box.Angle},
@@ -941,26 +943,4 @@ std::string LoadNotesMessage(const std::filesystem::path& path, const TReadRepor
             text += "\n" + line;
     }
     return text;
-}
-
-std::vector<TLossFactorKey> UsedLossFactors(std::int32_t boxType) {
-    // The closed box and the passive radiator have the rear chamber's leak and absorption, the
-    // vented chambers their vent as well, and two chambers the leak between them.
-    const TLossFactorKey rear[] = {{"Qlr", &TBoxData::Qlr}, {"Qar", &TBoxData::Qar}};
-    const TLossFactorKey rearVent{"Qpr", &TBoxData::Qpr};
-    const TLossFactorKey front[] = {
-        {"Qlf", &TBoxData::Qlf}, {"Qaf", &TBoxData::Qaf}, {"Qpf", &TBoxData::Qpf}};
-    const TLossFactorKey between{"Qiclfr", &TBoxData::Qiclfr};
-    std::vector<TLossFactorKey> used;
-    if (boxType == 2 || boxType == 3) {
-        used.assign(std::begin(front), std::end(front));
-    }
-    used.insert(used.end(), std::begin(rear), std::end(rear));
-    if (boxType == 1 || boxType == 3)
-        used.push_back(rearVent);
-    if (boxType == 2 || boxType == 3)
-        used.push_back(between);
-    if (boxType < 0 || boxType > 4)
-        used.clear();
-    return used;
 }

@@ -134,14 +134,6 @@ bool HoldsProject(const platform::IniFile& document);
 // each under a heading of its own; empty when the report has no notes.
 std::string LoadNotesMessage(const std::filesystem::path& path, const TReadReport& report);
 
-// The loss factors of the box section that the model of a box type divides by, in file order:
-// a curve needs each of them above 0.
-struct TLossFactorKey {
-    std::string_view Key;
-    double TBoxData::*Factor;
-};
-std::vector<TLossFactorKey> UsedLossFactors(std::int32_t boxType);
-
 // The text codecs of the file sections, for their tests and for other readers of the
 // same files.
 // Whether the bytes are UTF-8, a lone 0xA4 being allowed as a stored line break.

@@ -6,6 +6,8 @@
 // All values are SI. Every field starts at zero so that a fresh record is a defined empty box.
 
 #include <cstdint>
+#include <span>
+#include <string_view>
 #include <type_traits>
 
 struct TVentData {
@@ -69,6 +71,42 @@ struct TBoxData {
 
     double Fsm = 0; // passive-radiator resonance with its added mass, reported by the model, Hz
 };
+
+// A loss factor of the box record by its key in the project file.
+struct TLossFactorKey {
+    std::string_view Key;
+    double TBoxData::*Factor;
+};
+
+// The loss factors the model of a box type divides by, in file order; none for a type outside
+// 0..4. Each must be finite and above 0 for the box to have a curve.
+inline std::span<const TLossFactorKey> BoxLossFactors(std::int32_t boxType) {
+    // The sealed chamber has its leak and absorption, a vented one its vent loss as well, and
+    // two chambers the leak between them.
+    static constexpr TLossFactorKey RearSealed[] = {{"Qlr", &TBoxData::Qlr}, {"Qar", &TBoxData::Qar}};
+    static constexpr TLossFactorKey RearVented[] = {
+        {"Qlr", &TBoxData::Qlr}, {"Qar", &TBoxData::Qar}, {"Qpr", &TBoxData::Qpr}};
+    static constexpr TLossFactorKey Bandpass4[] = {{"Qlf", &TBoxData::Qlf}, {"Qaf", &TBoxData::Qaf},
+                                                   {"Qpf", &TBoxData::Qpf}, {"Qlr", &TBoxData::Qlr},
+                                                   {"Qar", &TBoxData::Qar}, {"Qiclfr", &TBoxData::Qiclfr}};
+    static constexpr TLossFactorKey Bandpass6[] = {{"Qlf", &TBoxData::Qlf},      {"Qaf", &TBoxData::Qaf},
+                                                   {"Qpf", &TBoxData::Qpf},      {"Qlr", &TBoxData::Qlr},
+                                                   {"Qar", &TBoxData::Qar},      {"Qpr", &TBoxData::Qpr},
+                                                   {"Qiclfr", &TBoxData::Qiclfr}};
+    switch (boxType) {
+    case 0: // closed
+    case 4: // passive radiator
+        return RearSealed;
+    case 1:
+        return RearVented;
+    case 2:
+        return Bandpass4;
+    case 3:
+        return Bandpass6;
+    default:
+        return {};
+    }
+}
 
 struct TSignalSource {
     double f = 0;  // frequency slot, written only by the plot engine's copy, Hz

@@ -92,8 +92,10 @@ bool BoxMath_VentedChamberUsable(const TChamberElements& chamber) {
            BoxMath_IsPositive(chamber.Rap);
 }
 
-bool BoxMath_LossFactorsUsable(std::initializer_list<double> factors) {
-    return std::all_of(factors.begin(), factors.end(), BoxMath_IsPositive);
+bool BoxMath_LossFactorsUsable(const TBoxData& box, TBoxType type) {
+    const std::span<const TLossFactorKey> factors = BoxLossFactors(type);
+    return std::all_of(factors.begin(), factors.end(),
+                       [&box](const TLossFactorKey& loss) { return BoxMath_IsPositive(box.*loss.Factor); });
 }
 
 double BoxMath_MaxPower(const TDriverObject& driver, const TBoxData& box, TComplex load, double f) {

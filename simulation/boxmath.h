@@ -16,7 +16,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <initializer_list>
 #include <type_traits>
 
 enum TBoxType : std::int32_t {
@@ -194,8 +193,9 @@ bool BoxMath_VentedChamberUsable(const TChamberElements& chamber);
 // The one rule of every box for its loss factors (leakage, absorption, vent loss, leak between
 // chambers): each must be finite and above 0. A factor of 0 makes its resistance infinite or
 // shorts the box, a negative one is a negative resistance, and one that is not finite is no
-// value a box can have; none of them describes a box, so the curve stays empty.
-bool BoxMath_LossFactorsUsable(std::initializer_list<double> factors);
+// value a box can have; none of them describes a box, so the curve stays empty. The factors of
+// each type are those of BoxLossFactors, which the file reader names when they cannot be used.
+bool BoxMath_LossFactorsUsable(const TBoxData& box, TBoxType type);
 
 // Rab + 1/(jω·Cab).
 inline TComplex BoxMath_BoxBranch(const TChamberElements& chamber, double omega) {

@@ -8,8 +8,7 @@ namespace {
 // resonance only for a circuit that exists.
 bool SetUp(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box,
            const ProjectResultCallback& report, TDriverObject& driver, TBoxModelState& state) {
-    if (!BoxMath_CommonSetup(point, box, driver, state) ||
-        !BoxMath_LossFactorsUsable({box.Qlr, box.Qar, box.Qlf, box.Qaf, box.Qpf, box.Qiclfr}))
+    if (!BoxMath_CommonSetup(point, box, driver, state) || !BoxMath_LossFactorsUsable(box, btBandpass4))
         return false;
     if (kind == ckFrontPortVelocity && !BoxMath_IsPositive(box.Sdfport))
         return false;

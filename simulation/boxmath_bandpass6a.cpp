@@ -7,8 +7,7 @@ namespace {
 // Prepares the circuit into state; false when it does not exist.
 bool SetUp(TCurveKind kind, const TEvaluationPoint& point, const TBoxData& box, TDriverObject& driver,
            TBoxModelState& state) {
-    if (!BoxMath_CommonSetup(point, box, driver, state) ||
-        !BoxMath_LossFactorsUsable({box.Qlr, box.Qar, box.Qpr, box.Qlf, box.Qaf, box.Qpf, box.Qiclfr}))
+    if (!BoxMath_CommonSetup(point, box, driver, state) || !BoxMath_LossFactorsUsable(box, btBandpass6))
         return false;
     if ((kind == ckFrontPortVelocity && !BoxMath_IsPositive(box.Sdfport)) ||
         (kind == ckRearPortVelocity && !BoxMath_IsPositive(box.Sdrport)))

@@ -39,7 +39,7 @@ void VentedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
             if (kind == ckRearPortVelocity && !(box.Sdrport > 0.0))
                 return false;
             if (!BoxMath_CommonSetup(point, box, driver, prepared) ||
-                !BoxMath_LossFactorsUsable({box.Qlr, box.Qar, box.Qpr}))
+                !BoxMath_LossFactorsUsable(box, btVented))
                 return false;
             prepared.rear = BoxMath_VentedChamber(box.Vr, box.Fr, box.Qlr, box.Qar, box.Qpr, prepared.rhoc2);
             // A tuning too high for a double leaves no vent mass, and with it no resistances: the

@@ -82,7 +82,7 @@ void ClosedBox_Func(TCurveKind kind, const TEvaluationPoint& point, const TBoxDa
         btClosed, box.Vr > 0.0, kind, point, out, state,
         [&](TBoxModelState& prepared) {
             if (!BoxMath_CommonSetup(point, box, driver, prepared) ||
-                !BoxMath_LossFactorsUsable({box.Qlr, box.Qar}))
+                !BoxMath_LossFactorsUsable(box, btClosed))
                 return false;
             prepared.rear =
                 BoxMath_SealedChamber(box.Vr, box.Qlr, box.Qar, driver.Cas, driver.Mas, prepared.rhoc2);

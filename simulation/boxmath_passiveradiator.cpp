@@ -13,7 +13,7 @@ bool InputsUsable(const TBoxData& box) {
     return box.Npr >= 1 && BoxMath_IsPositive(radiator.Vas) && BoxMath_IsPositive(radiator.Fs) &&
            BoxMath_IsPositive(radiator.Qms) && BoxMath_IsPositive(radiator.Sd) &&
            std::isfinite(radiator.Xmax) && std::isfinite(radiator.Me) &&
-           BoxMath_LossFactorsUsable({box.Qlr, box.Qar});
+           BoxMath_LossFactorsUsable(box, btPassiveRadiator);
 }
 
 // The circuit at one frequency. Parallel branches are summed as admittances; the admittances

@@ -736,7 +736,7 @@ public:
         // box type divides by are at least the loss editor's minimum.
         for (double* size : {&box.Ff, &box.Fr, &box.Vc, &box.Fc, &box.Sdfport, &box.Sdrport})
             *size = std::fabs(*size);
-        for (const TLossFactorKey& loss : UsedLossFactors(box.BType))
+        for (const TLossFactorKey& loss : BoxLossFactors(box.BType))
             box.*loss.Factor = 0.1 + std::fabs(box.*loss.Factor);
         box.T = Positive(box.T);
         box.p = Positive(box.p);

@@ -4,8 +4,6 @@
 
 #include "simulation/boxmath.h"
 
-#include "model/SaveToFile_Utils.h"
-
 #include "tests/simulation/bandpass_test_support.h"
 
 #include <gtest/gtest.h>
@@ -88,11 +86,11 @@ TEST_P(LossFactorRule, FactorsOfOtherBoxesChangeNothing) {
     }
 }
 
-// Opening a file names a loss factor that cannot be used exactly when the box reads it.
-TEST_P(LossFactorRule, TheFileReaderNamesTheFactorsThisBoxReads) {
+// The table the file reader names unusable factors by is exactly what the box reads.
+TEST_P(LossFactorRule, TheTableOfLossFactorsNamesTheFactorsThisBoxReads) {
     const BoxCase& c = GetParam();
     std::vector<std::string> named, read;
-    for (const TLossFactorKey& loss : UsedLossFactors(c.make().BType)) {
+    for (const TLossFactorKey& loss : BoxLossFactors(c.make().BType)) {
         named.emplace_back(loss.Key);
         EXPECT_EQ(FactorName(loss.Factor), std::string(loss.Key));
     }
