@@ -26,12 +26,20 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-std::string_view Trim(std::string_view text) {
+} // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    return TrimBlanks(text);
 }
 
 bool SameName(std::string_view a, std::string_view b) {

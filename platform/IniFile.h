@@ -113,6 +113,10 @@ private:
     IniResult loadResult_;
 };
 
+// A value without the blanks (space, tab, CR) around it, as every read gives it back. Windows that
+// take a one-line text trim it with this rule at entry, so what they hold is what a reload gives.
+std::string_view TrimBlanks(std::string_view text);
+
 // Writes `bytes` to `path` through a temporary file in the same folder renamed over the target;
 // shared by everything that must not leave a half-written file behind.
 IniResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
